@@ -1,0 +1,138 @@
+// The operating-system layer. Everything the module, the finder and the base library need from
+// the system goes through these functions; platform/win32 calls the Win32 functions named beside
+// each one, platform/posix gives the same behaviour on Linux.
+//
+// Handles are opaque; a null handle means "none". Unless stated otherwise, every function may be
+// called from any thread.
+#pragma once
+
+#include "base/Types.h"
+
+namespace Brennholt::Platform {
+
+// ---------------------------------------------------------------- threads
+
+using ThreadHandle = void*;
+using ThreadRoutine = uint32 (*)(void* argument);
+
+// Platform thread priorities, as the Win32 constants; POSIX maps them onto nice values.
+enum ThreadPriority : int32 {
+  kPriorityIdle = -15,
+  kPriorityLowest = -2,
+  kPriorityBelowNormal = -1,
+  kPriorityNormal = 0,
+  kPriorityAboveNormal = 1,
+  kPriorityHighest = 2,
+  kPriorityTimeCritical = 15,
+};
+
+// Creates a thread that does not run until resumeThread (CreateThread, CREATE_SUSPENDED).
+// Stores the thread identifier in *threadId when given. Null on failure.
+ThreadHandle createThreadSuspended(ThreadRoutine routine, void* argument, uint32* threadId);
+// Lets a suspended thread run (ResumeThread).
+bool resumeThread(ThreadHandle thread);
+// Applies a platform priority (SetThreadPriority); false when the platform refuses.
+bool setThreadPriority(ThreadHandle thread, int32 priority);
+// Reads back what setThreadPriority last applied (GetThreadPriority).
+int32 getThreadPriority(ThreadHandle thread);
+// True when the process runs in the normal priority class (GetPriorityClass).
+bool isNormalPriorityClass();
+// Waits for the thread to end; true when it ended within the time (WaitForSingleObject).
+bool waitThread(ThreadHandle thread, uint32 milliseconds);
+// Exit code of an ended thread; false while it runs (GetExitCodeThread).
+bool threadExitCode(ThreadHandle thread, uint32* exitCode);
+// Ends a thread by force with the given exit code (TerminateThread). POSIX cancels the thread
+// at its next cancellation point, the safest the platform allows.
+void terminateThread(ThreadHandle thread, uint32 exitCode);
+// Releases the handle (CloseHandle). The thread itself is not affected.
+void closeThread(ThreadHandle thread);
+// Ends the calling thread with the exit code (ExitThread).
+[[noreturn]] void exitThread(uint32 exitCode);
+// Identifier of the calling thread (GetCurrentThreadId).
+uint32 currentThreadId();
+// Per-thread component-object initialisation (CoInitialize / CoUninitialize); no-ops on POSIX.
+bool comInitialize();
+void comUninitialize();
+// The calling thread's value in a thread-local slot (TlsGetValue); null when none.
+void* threadLocalValue(uint32 slot);
+// Sleeps the calling thread.
+void sleepMilliseconds(uint32 milliseconds);
+
+// ---------------------------------------------------------------- events
+
+using EventHandle = void*;
+
+// An auto-reset event, initially not signalled, with an optional name (CreateEventA).
+EventHandle createEvent(const char* name);
+bool setEvent(EventHandle event);
+bool resetEvent(EventHandle event);
+// Waits until signalled; a negative time waits without limit. True when signalled (and then
+// the event is reset again, releasing exactly one waiter).
+bool waitEvent(EventHandle event, int32 milliseconds);
+void closeEvent(EventHandle event);
+
+// ---------------------------------------------------------------- locks
+
+// A re-entrant lock (critical section). Storage is embedded so that a lock needs no allocation.
+struct CriticalSection {
+  alignas(16) unsigned char storage[64];
+};
+void initLock(CriticalSection& lock);
+void destroyLock(CriticalSection& lock);
+void enterLock(CriticalSection& lock);
+void leaveLock(CriticalSection& lock);
+bool tryEnterLock(CriticalSection& lock);
+
+// ---------------------------------------------------------------- modules
+
+using ModuleHandle = void*;
+
+// Loads a module by its 8-bit path (LoadLibraryA / dlopen). Null on failure.
+ModuleHandle loadModule(const char* path);
+// Looks up an exported symbol (GetProcAddress / dlsym). Null when absent.
+void* findExport(ModuleHandle module, const char* name);
+// Unloads a module loaded by loadModule (FreeLibrary / dlclose).
+void unloadModule(ModuleHandle module);
+// The handle of the module that contains the given address (the calling module when the
+// address is one of its own functions); on Windows the instance handle. Null when unknown.
+ModuleHandle moduleContaining(const void* address);
+// Full path of a module as 16-bit text into buffer (capacity in units, terminated, cut to fit).
+// Returns the number of units written without the terminator; 0 on failure (GetModuleFileNameW).
+uint32 moduleFileName(ModuleHandle module, char16* buffer, uint32 capacity);
+// Finds a resource of a module by type and name (FindResourceW, SizeofResource, LoadResource,
+// LockResource). Names compare without regard to ASCII case and "#n" names the integer n. POSIX
+// modules export the table below. The data stays valid while the module is loaded.
+bool findResource(ModuleHandle module, const char* type, const char* name, const void** data,
+                  uint32* size);
+
+// ---------------------------------------------------------------- text
+
+// Code page 0 is the system code page on Windows and UTF-8 on POSIX. Both conversions follow
+// the Win32 contract: a source length of -1 means "up to and including the terminating zero";
+// a null destination (or capacity 0) asks for the required size; the result is the number of
+// units written or required, 0 on failure. Invalid input fails the conversion.
+int32 multiByteToWide(uint32 codePage, const char* source, int32 sourceLength, char16* destination,
+                      int32 capacity);
+int32 wideToMultiByte(uint32 codePage, const char16* source, int32 sourceLength, char* destination,
+                      int32 capacity);
+
+// ---------------------------------------------------------------- files and diagnostics
+
+enum class FileKind { kMissing, kFile, kDirectory };
+// What lies at a path (GetFileAttributesA).
+FileKind fileKind(const char* path);
+// Writes a line to the debugger's output (OutputDebugStringA); never to the console.
+void debugOutput(const char* text);
+
+}  // namespace Brennholt::Platform
+
+// POSIX modules carry their resources in this exported table, looked up with dlsym.
+// The table ends with an entry whose type is null.
+extern "C" {
+struct HoxResourceEntry {
+  const char* type;
+  const char* name;
+  const void* data;
+  Brennholt::uint32 size;
+};
+}

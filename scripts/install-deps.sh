@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, when they are missing.
+# Usage: scripts/install-deps.sh [native|windows|all]
+set -u
+want="${1:-all}"
+pkgs=(cmake ninja-build g++ libgtest-dev libbenchmark-dev zlib1g-dev libexpat1-dev nlohmann-json3-dev)
+if [ "$want" != native ]; then
+  pkgs+=(g++-mingw-w64-x86-64 googletest wine wine64)
+fi
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq >/dev/null 2>&1 || true
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
+fi

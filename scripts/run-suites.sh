@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Runs every test program of one built preset, each as one process, and prints one line
+# "N passed, N failed" for that preset. Usage: scripts/run-suites.sh native|windows
+set -u
+cd "$(dirname "$0")/.."
+preset="$1"
+dir="build/$preset"
+runner=()
+suffix=""
+if [ "$preset" = windows ]; then
+  runner=(wine)
+  suffix=".exe"
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+fi
+passed=0
+failed=0
+shopt -s nullglob
+for prog in "$dir"/tests/*_tests$suffix; do
+  name=$(basename "$prog")
+  out=$(timeout 1200 "${runner[@]}" "$prog" 2>&1)
+  rc=$?
+  p=$(printf '%s\n' "$out" | sed -n 's/^\[  PASSED  \] \([0-9]\+\) test.*/\1/p' | tail -1)
+  f=$(printf '%s\n' "$out" | sed -n 's/^\[  FAILED  \] \([0-9]\+\) test.*/\1/p' | tail -1)
+  p=${p:-0}
+  f=${f:-0}
+  if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then
+    f=1  # crashed or timed out before it could report
+  fi
+  if [ "$f" -ne 0 ]; then
+    printf '%s\n' "$out" | grep -E '^\[  FAILED  \]|Failure|ERROR|Sanitizer' | head -40
+  fi
+  echo "[$preset] $name: $p passed, $f failed"
+  passed=$((passed + p))
+  failed=$((failed + f))
+done
+# Scenario suites of the reference host.
+qentsim="$dir/qentsim$suffix"
+scenarios=(tests/scenarios/*.qscn)
+if [ ${#scenarios[@]} -gt 0 ] && [ -x "$qentsim" ] && "${runner[@]}" "$qentsim" run --help >/dev/null 2>&1; then
+  out=$(timeout 1800 "${runner[@]}" "$qentsim" run "${scenarios[@]}" 2>&1)
+  line=$(printf '%s\n' "$out" | tail -1)
+  p=$(printf '%s' "$line" | sed -n 's/^\([0-9]\+\) passed, \([0-9]\+\) failed.*/\1/p')
+  f=$(printf '%s' "$line" | sed -n 's/^\([0-9]\+\) passed, \([0-9]\+\) failed.*/\2/p')
+  printf '%s\n' "$out" | grep '^FAIL' | head -40
+  echo "[$preset] scenarios: ${p:-0} passed, ${f:-1} failed"
+  passed=$((passed + ${p:-0}))
+  failed=$((failed + ${f:-1}))
+fi
+echo "$passed passed, $failed failed"
