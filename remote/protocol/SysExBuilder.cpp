@@ -1,0 +1,163 @@
+#include "remote/protocol/SysExBuilder.h"
+
+#include "remote/protocol/FixedText.h"
+#include "remote/protocol/SysExBuffer.h"
+
+namespace Brennholt {
+
+namespace {
+
+constexpr int32 kDataPos = static_cast<int32>(SysExFormat::kDataPos);
+
+bool isKnob(int32 knob) { return knob >= 0 && knob < SysExFormat::kKnobCount; }
+bool isButton(int32 index) { return index >= 0 && index < SysExFormat::kButtonCount; }
+
+// A message with a single data byte; null for a byte outside 0..127, which SysEx cannot carry.
+uint8* withByte(SysExDirection direction, SysExAddress address, int32 value,
+                SysExForm form = SysExForm::Data) {
+  if (value < 0 || value > 0x7F) return nullptr;
+  uint8* msg = SysExBuilder::frame(direction, address, form);
+  if (msg != nullptr) msg[kDataPos] = static_cast<uint8>(value);
+  return msg;
+}
+
+enum class TextRule { FixedWidth, Verbatim };
+
+// A message whose data starts with one text field of `width` bytes; the rest of the data stays
+// zero. Null when the frame cannot be built or the field does not fit it.
+uint8* withText(SysExDirection direction, SysExAddress address, std::string_view text,
+                int32 width, TextRule rule, SysExForm form = SysExForm::Data) {
+  SysExPtr msg{SysExBuilder::frame(direction, address, form)};
+  if (!msg) return nullptr;
+  const std::size_t size = SysExFormat::fixedLength(address);
+  const int32 end = rule == TextRule::FixedWidth
+                        ? FixedText::write(text, msg.get(), size, kDataPos, width)
+                        : FixedText::writeVerbatim(text, msg.get(), size, kDataPos, width);
+  return end < 0 ? nullptr : msg.release();
+}
+
+}  // namespace
+
+uint8* SysExBuilder::frame(SysExDirection direction, SysExAddress address, SysExForm form) {
+  const std::size_t length = SysExFormat::fixedLength(address);
+  if (length == 0) return nullptr;
+  uint8* msg = SysExBuffer::allocate(length);
+  if (msg == nullptr) return nullptr;
+  SysExFormat::writeHeader(msg, direction, form);
+  msg[SysExFormat::kAddressHighPos] = address.high;
+  msg[SysExFormat::kAddressLowPos] = address.low;
+  msg[length - 1] = SysExFormat::kEnd;
+  return msg;
+}
+
+uint8* SysExBuilder::knobMove(int32 knob, int32 value) {
+  if (!isKnob(knob) || value < 0 || value > 127) return nullptr;
+  return withByte(SysExDirection::KeyboardToHost,
+                  {SysExFormat::knobHigh(knob), SysExFormat::kKnobMoveLow}, value);
+}
+
+uint8* SysExBuilder::functionKey(int32 key) {
+  if (!isButton(key)) return nullptr;
+  return withByte(SysExDirection::KeyboardToHost, SysExFormat::kFunctionKey, key);
+}
+
+uint8* SysExBuilder::bankButton(int32 bank) {
+  if (!isButton(bank)) return nullptr;
+  return withByte(SysExDirection::KeyboardToHost, SysExFormat::kMemory, bank);
+}
+
+uint8* SysExBuilder::helloToService() {
+  return frame(SysExDirection::KeyboardToHost, SysExFormat::kHello);
+}
+
+uint8* SysExBuilder::helloToKeyboard() {
+  return frame(SysExDirection::HostToKeyboard, SysExFormat::kHello);
+}
+
+uint8* SysExBuilder::memory(int32 memory) {
+  if (!isButton(memory)) return nullptr;
+  return withByte(SysExDirection::HostToKeyboard, SysExFormat::kMemory, memory);
+}
+
+uint8* SysExBuilder::jogStop(bool on) {
+  return withByte(SysExDirection::HostToKeyboard, SysExFormat::kJogStop, on ? 1 : 0);
+}
+
+uint8* SysExBuilder::knobName(int32 knob, std::string_view name) {
+  if (!isKnob(knob)) return nullptr;
+  return withText(SysExDirection::HostToKeyboard,
+                  {SysExFormat::knobHigh(knob), SysExFormat::kKnobNameLow}, name,
+                  SysExFormat::kKnobNameWidth, TextRule::FixedWidth);
+}
+
+uint8* SysExBuilder::knobValue(int32 knob, std::string_view text) {
+  if (!isKnob(knob)) return nullptr;
+  // The two bytes after the text stay 00, as the frame leaves them.
+  return withText(SysExDirection::HostToKeyboard,
+                  {SysExFormat::knobHigh(knob), SysExFormat::kKnobValueLow}, text,
+                  SysExFormat::kKnobValueWidth, TextRule::FixedWidth);
+}
+
+uint8* SysExBuilder::targetName(std::string_view name) {
+  if (name.empty() || name.front() == '\0') return nullptr;
+  return withText(SysExDirection::HostToKeyboard, SysExFormat::kName, name,
+                  SysExFormat::kNameWidth, TextRule::Verbatim);
+}
+
+uint8* SysExBuilder::textLine(std::string_view text) {
+  return withText(SysExDirection::HostToKeyboard, SysExFormat::kTextLine, text,
+                  SysExFormat::kTextLineWidth, TextRule::FixedWidth);
+}
+
+uint8* SysExBuilder::buttonName(int32 key, std::string_view label) {
+  const int32 low = SysExFormat::buttonNameLow(key);
+  if (low < 0) return nullptr;
+  return withText(SysExDirection::HostToKeyboard,
+                  {SysExFormat::kButtonNameHigh, static_cast<uint8>(low)}, label,
+                  SysExFormat::kButtonNameWidth, TextRule::FixedWidth);
+}
+
+uint8* SysExBuilder::memoryName(std::string_view name) {
+  if (name.empty() || name.front() == '\0') return nullptr;
+  return withText(SysExDirection::HostToKeyboard, SysExFormat::kMemoryName, name,
+                  SysExFormat::kMemoryNameWidth, TextRule::FixedWidth);
+}
+
+uint8* SysExBuilder::instrumentState(bool on) {
+  return withByte(SysExDirection::HostToKeyboard, SysExFormat::kInstrumentState, on ? 1 : 0);
+}
+
+uint8* SysExBuilder::keyboardName(std::string_view name, SysExForm form) {
+  return withText(SysExDirection::KeyboardToHost, SysExFormat::kName, name,
+                  SysExFormat::kNameWidth, TextRule::Verbatim, form);
+}
+
+uint8* SysExBuilder::assignmentEntry(int32 knob, const KnobAssignment& assignment,
+                                     SysExForm form) {
+  if (!isKnob(knob)) return nullptr;
+  const SysExAddress address{SysExFormat::knobHigh(knob), SysExFormat::kKnobAssignmentLow};
+  SysExPtr msg{frame(SysExDirection::KeyboardToHost, address, form)};
+  if (!msg) return nullptr;
+  const std::size_t size = SysExFormat::fixedLength(address);
+  if (KnobAssignment::format(assignment, knob, msg.get(), size, kDataPos) < 0) return nullptr;
+  return msg.release();
+}
+
+uint8* SysExBuilder::assignmentDump(const KnobAssignment::Table& table, SysExForm form) {
+  SysExPtr msg{frame(SysExDirection::KeyboardToHost, SysExFormat::kAssignmentDump, form)};
+  if (!msg) return nullptr;
+  const std::size_t size = SysExFormat::fixedLength(SysExFormat::kAssignmentDump);
+  int32 pos = kDataPos;
+  for (int32 knob = 0; knob < SysExFormat::kKnobCount; ++knob) {
+    pos = KnobAssignment::format(table[static_cast<std::size_t>(knob)], knob, msg.get(), size,
+                                 pos);
+    if (pos < 0) return nullptr;
+  }
+  return msg.release();
+}
+
+uint8* SysExBuilder::remoteMode(int32 state, SysExForm form) {
+  return withByte(SysExDirection::KeyboardToHost, SysExFormat::kRemoteMode, state, form);
+}
+
+}  // namespace Brennholt
