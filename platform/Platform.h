@@ -37,12 +37,17 @@ bool setThreadPriority(ThreadHandle thread, int32 priority);
 int32 getThreadPriority(ThreadHandle thread);
 // True when the process runs in the normal priority class (GetPriorityClass).
 bool isNormalPriorityClass();
+// Waits without a time limit where a wait takes milliseconds (INFINITE).
+constexpr uint32 kWaitForever = 0xFFFFFFFF;
 // Waits for the thread to end; true when it ended within the time (WaitForSingleObject).
 bool waitThread(ThreadHandle thread, uint32 milliseconds);
 // Exit code of an ended thread; false while it runs (GetExitCodeThread).
 bool threadExitCode(ThreadHandle thread, uint32* exitCode);
-// Ends a thread by force with the given exit code (TerminateThread). POSIX cancels the thread
-// at its next cancellation point, the safest the platform allows.
+// Ends a thread by force with the given exit code (TerminateThread). Returns at once; wait with
+// waitThread to see it gone. POSIX cancels the thread, and only where it waits in this layer
+// (waitEvent, waitThread, sleepMilliseconds): ending it in the middle of foreign code could
+// leave a library lock held. The cancellation unwinds the thread's stack, so no frame between
+// its routine and that wait may be noexcept or swallow the unwind with catch (...).
 void terminateThread(ThreadHandle thread, uint32 exitCode);
 // Releases the handle (CloseHandle). The thread itself is not affected.
 void closeThread(ThreadHandle thread);
@@ -121,8 +126,12 @@ int32 wideToMultiByte(uint32 codePage, const char16* source, int32 sourceLength,
 enum class FileKind { kMissing, kFile, kDirectory };
 // What lies at a path (GetFileAttributesA).
 FileKind fileKind(const char* path);
-// Writes a line to the debugger's output (OutputDebugStringA); never to the console.
+// Writes a line to the debugger's output (OutputDebugStringA); never to the console. POSIX
+// writes it to syslog at debug level.
 void debugOutput(const char* text);
+// Also hands every debugOutput line to sink (null removes it), so that tests can see them.
+using DebugOutputSink = void (*)(const char* text);
+void setDebugOutputSink(DebugOutputSink sink);
 
 }  // namespace Brennholt::Platform
 
