@@ -1,0 +1,73 @@
+// qentsim run as its own process, as a user runs it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/support/ArtifactPath.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace {
+
+struct RunResult {
+  int exitCode = -1;
+  std::string output;
+};
+
+// Runs qentsim with the arguments; captures standard output, drops standard error.
+RunResult runQentsim(const std::string& arguments) {
+  std::string program = QentTest::artifactPath(std::string("qentsim") + QentTest::exeSuffix());
+#ifdef _WIN32
+  // cmd.exe strips the outermost quotes of its command line: add a pair of its own.
+  std::string command = "\"\"" + program + "\" " + arguments + " 2>NUL\"";
+  FILE* pipe = _popen(command.c_str(), "r");
+#else
+  std::string command = "'" + program + "' " + arguments + " 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+#endif
+  RunResult result;
+  if (pipe == nullptr) return result;
+  char buffer[512];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0) result.output.append(buffer, n);
+#ifdef _WIN32
+  result.exitCode = _pclose(pipe);
+#else
+  int status = pclose(pipe);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+  return result;
+}
+
+}  // namespace
+
+TEST(QentsimCommand, ClassesPrintsTheFactoryAndEachClass) {
+  std::string module = QentTest::artifactPath("qentlink.hox3");
+  RunResult run = runQentsim("classes --module \"" + module + "\"");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const char* lines[] = {
+      "factory: vendor \"Talvane Corporation\", url \"\", email \"\", flags 0\n",
+      "classes: 3\n",
+      "  [0] category \"Service\", name \"Talvane QENT6/QENT8 Extension\", cid "
+      "F255F29D5E18724489733758D4409CE3, cardinality 1, version \"1.0.6\" (wide information)\n",
+      "  [1] category \"Remote Devices\", name \"Talvane QENT6/QENT8\", cid "
+      "75F1DCF830A7E54BA1DE1553899D2504, cardinality 2147483647, version \"\" (wide information)\n",
+      "  [2] category \"Device Detection\", name \"\", cid 8714DCA0BA74F14BA71252FF31B9F1BC, "
+      "cardinality 1, version \"\" (wide information)\n",
+  };
+  for (const char* line : lines) EXPECT_NE(run.output.find(line), std::string::npos) << line << run.output;
+}
+
+TEST(QentsimCommand, DefaultsToTheModuleBesideItAndRejectsUnknownCommands) {
+  RunResult demo = runQentsim("demo");
+  EXPECT_EQ(demo.exitCode, 0);
+  EXPECT_NE(demo.output.find("classes: 3\n"), std::string::npos) << demo.output;
+
+  EXPECT_EQ(runQentsim("frobnicate").exitCode, 2);
+  EXPECT_EQ(runQentsim("").exitCode, 2);
+  EXPECT_EQ(runQentsim("classes --module").exitCode, 2);
+  EXPECT_EQ(runQentsim("classes --module \"" + QentTest::artifactPath("missing.hox3") + "\"").exitCode, 1);
+}
