@@ -68,11 +68,20 @@ bool resetEvent(EventHandle handle) {
 bool waitEvent(EventHandle handle, int32 milliseconds) {
   if (!handle) return false;
   auto* event = static_cast<PosixEvent*>(handle);
-  MonitorLock lock(event->monitor);
-  CancelWindow window;
-  if (!event->monitor.waitLocked([event] { return event->signalled; }, milliseconds)) return false;
-  event->signalled = false;
-  return true;
+  InterruptibleWait wait(event->monitor);
+  bool taken = false;
+  {
+    MonitorLock lock(event->monitor);
+    event->monitor.waitLocked([&] { return event->signalled || wait.endRequested(); },
+                              milliseconds);
+    // A thread that is being ended leaves the signal for another waiter.
+    if (event->signalled && !wait.endRequested()) {
+      event->signalled = false;
+      taken = true;
+    }
+  }
+  wait.endIfRequested();
+  return taken;
 }
 
 void closeEvent(EventHandle handle) {

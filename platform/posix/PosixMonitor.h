@@ -1,5 +1,4 @@
-// A mutex with a condition on the monotonic clock, and the guards that keep waits on it safe
-// when the waiting thread is cancelled (the forced end of a thread, see terminateThread).
+// A mutex with a condition on the monotonic clock, and the guards of the waits on it.
 #pragma once
 
 #include <errno.h>
@@ -30,7 +29,7 @@ class Monitor {
   void wakeAll() { pthread_cond_broadcast(&condition); }
 
   // Waits, with the mutex held, until ready() holds; a negative time waits without limit.
-  // True when ready() held in time. A cancellation point when cancellation is enabled.
+  // True when ready() held in time.
   template <class Ready>
   bool waitLocked(Ready ready, int64 milliseconds) {
     if (milliseconds < 0) {
@@ -55,8 +54,7 @@ class Monitor {
   pthread_cond_t condition;
 };
 
-// Holds a monitor's mutex for a scope. Its destructor also runs when a cancellation unwinds
-// the thread out of a wait, which hands the mutex back re-acquired.
+// Holds a monitor's mutex for a scope.
 class MonitorLock {
  public:
   explicit MonitorLock(Monitor& monitor) : mutex_(&monitor.mutex) { pthread_mutex_lock(mutex_); }
@@ -68,20 +66,24 @@ class MonitorLock {
   pthread_mutex_t* mutex_;
 };
 
-// Lets a pending forced end take effect for the scope of one wait of this layer; our threads
-// otherwise run with cancellation disabled.
-class CancelWindow {
+// Lets terminateThread wake the calling thread while it waits on a monitor, and ends the thread
+// once the wait is over when that was asked for (a no-op for threads this layer did not create).
+// Construct it before taking the monitor's mutex; call endIfRequested after letting it go.
+class InterruptibleWait {
  public:
-  CancelWindow() {
-    pthread_setcancelstate(PTHREAD_CANCEL_ENABLE, &previous_);
-    pthread_testcancel();
-  }
-  ~CancelWindow() { pthread_setcancelstate(previous_, nullptr); }
-  CancelWindow(const CancelWindow&) = delete;
-  CancelWindow& operator=(const CancelWindow&) = delete;
+  explicit InterruptibleWait(Monitor& monitor);
+  ~InterruptibleWait();
+  InterruptibleWait(const InterruptibleWait&) = delete;
+  InterruptibleWait& operator=(const InterruptibleWait&) = delete;
+
+  // True when the thread has been asked to end; part of every wait's condition.
+  bool endRequested() const;
+  // Drops the registration and, when asked to, ends the thread (pthread_exit). No mutex held.
+  void endIfRequested();
 
  private:
-  int previous_ = PTHREAD_CANCEL_ENABLE;
+  void unregister();
+  void* thread_;
 };
 
 }  // namespace Brennholt::Platform

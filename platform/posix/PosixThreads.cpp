@@ -1,10 +1,16 @@
 // Threads on POSIX: pthreads with a Win32-like life: created suspended, resumed, waited for with
 // a time limit, ended by force. A handle is a PosixThread shared by the thread and the handle
 // owner; whichever lets go last frees it.
+//
+// The forced end is a request that this layer's waits watch for: terminateThread wakes the
+// wait the thread is in, and the wait ends the thread with pthread_exit. Nothing is ended in
+// the middle of foreign code, and no signal is involved.
+//
+// Lock order: a thread's waitLock before any monitor; a monitor's mutex is never held while
+// taking a waitLock.
 #include <limits.h>
 #include <pthread.h>
 #include <sys/resource.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -19,12 +25,14 @@ namespace Brennholt::Platform {
 namespace {
 
 struct PosixThread {
-  Monitor monitor;
+  PosixThread() { pthread_mutex_init(&waitLock, nullptr); }
+  ~PosixThread() { pthread_mutex_destroy(&waitLock); }
+
+  Monitor monitor;  // guards the fields below up to priority
   ThreadRoutine routine = nullptr;
   void* argument = nullptr;
-  pthread_t thread{};
   pid_t tid = 0;
-  bool started = false;   // the thread runs and knows its tid
+  bool started = false;  // the thread runs and knows its tid
   bool resumed = false;
   bool finished = false;
   bool exitedNormally = false;  // returned from the routine or called exitThread
@@ -32,6 +40,10 @@ struct PosixThread {
   uint32 exitCode = 0;
   uint32 forcedExitCode = 0;
   int32 priority = kPriorityNormal;
+
+  std::atomic<bool> endRequested{false};
+  pthread_mutex_t waitLock;         // guards waitingOn
+  Monitor* waitingOn = nullptr;     // the monitor of the wait the thread is in
   std::atomic<int> references{2};  // the thread and the handle
 };
 
@@ -41,7 +53,7 @@ void release(PosixThread* thread) {
   if (thread->references.fetch_sub(1) == 1) delete thread;
 }
 
-// Marks the thread finished when the trampoline is left, also by pthread_exit or cancellation.
+// Marks the thread finished when the trampoline is left, also through pthread_exit.
 class Finisher {
  public:
   explicit Finisher(PosixThread* thread) : thread_(thread) {}
@@ -64,17 +76,18 @@ class Finisher {
 
 void* trampoline(void* argument) {
   auto* thread = static_cast<PosixThread*>(argument);
-  // A forced end may only strike inside this layer's waits.
-  pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, nullptr);
   currentThread = thread;
   Finisher finisher(thread);
   {
-    MonitorLock lock(thread->monitor);
-    thread->tid = gettid();
-    thread->started = true;
-    thread->monitor.wakeAll();
-    CancelWindow window;  // a suspended thread can be ended too
-    thread->monitor.waitLocked([thread] { return thread->resumed; }, -1);
+    InterruptibleWait wait(thread->monitor);  // a suspended thread can be ended too
+    {
+      MonitorLock lock(thread->monitor);
+      thread->tid = gettid();
+      thread->started = true;
+      thread->monitor.wakeAll();
+      thread->monitor.waitLocked([&] { return thread->resumed || wait.endRequested(); }, -1);
+    }
+    wait.endIfRequested();
   }
   uint32 code = thread->routine(thread->argument);
   MonitorLock lock(thread->monitor);
@@ -105,6 +118,37 @@ int processNice() {
 
 }  // namespace
 
+InterruptibleWait::InterruptibleWait(Monitor& monitor) : thread_(currentThread) {
+  if (auto* thread = static_cast<PosixThread*>(thread_)) {
+    pthread_mutex_lock(&thread->waitLock);
+    thread->waitingOn = &monitor;
+    pthread_mutex_unlock(&thread->waitLock);
+  }
+}
+
+InterruptibleWait::~InterruptibleWait() { unregister(); }
+
+void InterruptibleWait::unregister() {
+  if (auto* thread = static_cast<PosixThread*>(thread_)) {
+    pthread_mutex_lock(&thread->waitLock);
+    thread->waitingOn = nullptr;
+    pthread_mutex_unlock(&thread->waitLock);
+  }
+}
+
+bool InterruptibleWait::endRequested() const {
+  auto* thread = static_cast<PosixThread*>(thread_);
+  return thread && thread->endRequested.load();
+}
+
+void InterruptibleWait::endIfRequested() {
+  unregister();
+  if (endRequested()) {
+    thread_ = nullptr;
+    pthread_exit(nullptr);
+  }
+}
+
 ThreadHandle createThreadSuspended(ThreadRoutine routine, void* argument, uint32* threadId) {
   if (!routine) return nullptr;
   auto* thread = new (std::nothrow) PosixThread;
@@ -114,7 +158,8 @@ ThreadHandle createThreadSuspended(ThreadRoutine routine, void* argument, uint32
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
   pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
-  int failed = pthread_create(&thread->thread, &attributes, trampoline, thread);
+  pthread_t id{};
+  int failed = pthread_create(&id, &attributes, trampoline, thread);
   pthread_attr_destroy(&attributes);
   if (failed) {
     delete thread;
@@ -164,10 +209,16 @@ bool isNormalPriorityClass() { return processNice() == 0; }
 bool waitThread(ThreadHandle handle, uint32 milliseconds) {
   if (!handle) return false;
   auto* thread = static_cast<PosixThread*>(handle);
-  MonitorLock lock(thread->monitor);
-  CancelWindow window;
   int64 limit = milliseconds == kWaitForever ? -1 : static_cast<int64>(milliseconds);
-  return thread->monitor.waitLocked([thread] { return thread->finished; }, limit);
+  InterruptibleWait wait(thread->monitor);
+  bool ended = false;
+  {
+    MonitorLock lock(thread->monitor);
+    thread->monitor.waitLocked([&] { return thread->finished || wait.endRequested(); }, limit);
+    ended = thread->finished;
+  }
+  wait.endIfRequested();
+  return ended;
 }
 
 bool threadExitCode(ThreadHandle handle, uint32* exitCode) {
@@ -182,13 +233,22 @@ bool threadExitCode(ThreadHandle handle, uint32* exitCode) {
 void terminateThread(ThreadHandle handle, uint32 exitCode) {
   if (!handle) return;
   auto* thread = static_cast<PosixThread*>(handle);
-  // Holding the monitor keeps the thread from finishing (and its pthread_t from going stale)
-  // between the check and the cancel.
-  MonitorLock lock(thread->monitor);
-  if (thread->finished || thread->forced) return;
-  thread->forced = true;
-  thread->forcedExitCode = exitCode;
-  pthread_cancel(thread->thread);
+  {
+    MonitorLock lock(thread->monitor);
+    if (thread->finished || thread->forced) return;
+    thread->forced = true;
+    thread->forcedExitCode = exitCode;
+    thread->endRequested = true;
+    thread->monitor.wakeAll();  // a suspended or sleeping thread waits here
+  }
+  pthread_mutex_lock(&thread->waitLock);
+  if (Monitor* monitor = thread->waitingOn) {
+    if (monitor != &thread->monitor) {
+      MonitorLock lock(*monitor);
+      monitor->wakeAll();
+    }
+  }
+  pthread_mutex_unlock(&thread->waitLock);
 }
 
 void closeThread(ThreadHandle handle) {
@@ -216,11 +276,20 @@ void* threadLocalValue(uint32 slot) {
 }
 
 void sleepMilliseconds(uint32 milliseconds) {
-  timespec rest{static_cast<time_t>(milliseconds / 1000),
-                static_cast<long>((milliseconds % 1000) * 1000000)};
-  CancelWindow window;
-  while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+  int64 limit = milliseconds == kWaitForever ? -1 : static_cast<int64>(milliseconds);
+  if (PosixThread* thread = currentThread) {
+    // Our own threads sleep on their monitor, where a forced end can wake them.
+    InterruptibleWait wait(thread->monitor);
+    {
+      MonitorLock lock(thread->monitor);
+      thread->monitor.waitLocked([&] { return wait.endRequested(); }, limit);
+    }
+    wait.endIfRequested();
+    return;
   }
+  Monitor monitor;
+  MonitorLock lock(monitor);
+  monitor.waitLocked([] { return false; }, limit);
 }
 
 }  // namespace Brennholt::Platform
