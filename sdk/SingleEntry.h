@@ -32,14 +32,14 @@ inline constexpr const char* kSingleEntryMainName = "HOXPluginMain";
 inline constexpr const char* kSingleEntryOldMainName = "main";
 
 struct SingleEntryDescriptor {
-  int32 magic;                         // the plug-in's own tag; not checked by the host
+  int32 magic;  // the plug-in's own tag; not checked by the host
   int32 reserved0;
   SingleEntryDispatchProc dispatcher;  // every request goes through here [main thread]
   void* reserved1[3];
   int32 programCount;
-  int32 parameterCount;                // may change while the plug-in is open
+  int32 parameterCount;  // may change while the plug-in is open
   int32 reserved2[6];
-  void* plugInData;                    // the plug-in's own object, never touched by the host
+  void* plugInData;  // the plug-in's own object, never touched by the host
 };
 static_assert(offsetof(SingleEntryDescriptor, dispatcher) == 8);
 static_assert(offsetof(SingleEntryDescriptor, parameterCount) == 44);

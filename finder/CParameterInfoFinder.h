@@ -1,0 +1,56 @@
+// Reads one instrument class of a component module: creates the plug-in through its provider,
+// reads units and automatable parameters from the edit controller into one record for the
+// driver, and ends the plug-in again.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "finder/CInstrumentInfoFinder.h"
+#include "finder/IPlugProvider.h"
+#include "finder/ITest.h"
+#include "sdk/ComponentInterfaces.h"
+
+namespace Brennholt::Hox {
+
+class CParameterInfoFinder final : public ITest {
+ public:
+  // Takes its own reference to the provider; the driver is borrowed.
+  CParameterInfoFinder(IPlugProvider* provider, CInstrumentInfoFinder* driver,
+                       const std::string& className);
+  // The owning list destroys finders directly; a plug-in still held is ended first.
+  ~CParameterInfoFinder();
+  CParameterInfoFinder(const CParameterInfoFinder&) = delete;
+  CParameterInfoFinder& operator=(const CParameterInfoFinder&) = delete;
+
+  tresult queryInterface(const TUID iid, void** object) noexcept override;
+  uint32 addRef() noexcept override;
+  uint32 release() noexcept override;
+
+  // True when the provider gave a component; a missing controller shows in collectParameters.
+  bool createPlugin() noexcept override;
+  // Appends one record named after the class to the driver; false (nothing appended) when a
+  // part is missing or the controller reports a negative count.
+  bool collectParameters(ITestResult* result) noexcept override;
+  void releasePlugin() noexcept override;
+  const char16* description() noexcept override { return nullptr; }
+
+  // 8-bit text from a 16-bit field: the low byte of each unit, at most `maxUnits` units, ending
+  // at the first zero byte so produced.
+  static std::string lowByteText(const char16* text, size_t maxUnits);
+  // Names of the units enclosing unit `unitId`, outermost first. The root unit (no parent)
+  // contributes nothing; every record carrying the id contributes; a record is visited at most
+  // once, so a unit that is its own ancestor cannot make the walk run forever.
+  static std::vector<std::string> unitNames(int32 unitId, const std::vector<UnitInfo>& units);
+
+ private:
+  std::atomic<uint32> refCount_{1};
+  IPtr<IPlugProvider> provider_;
+  IComponent* component_ = nullptr;        // one reference from the provider, given back there
+  IEditController* controller_ = nullptr;  // likewise
+  CInstrumentInfoFinder* driver_;
+  std::string className_;
+};
+
+}  // namespace Brennholt::Hox

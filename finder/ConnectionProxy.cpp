@@ -1,0 +1,53 @@
+#include "finder/ConnectionProxy.h"
+
+namespace Brennholt::Hox {
+
+ConnectionProxy::ConnectionProxy(IConnectionPoint* source)
+    : threadChecker_(ThreadChecker::create()), source_(IPtr<IConnectionPoint>::share(source)) {}
+
+tresult ConnectionProxy::queryInterface(const TUID iid, void** object) noexcept {
+  if (!object) return kInvalidArgument;
+  if (FUnknown::iid.matches(iid) || IConnectionPoint::iid.matches(iid)) {
+    addRef();
+    *object = static_cast<IConnectionPoint*>(this);
+    return kResultOk;
+  }
+  *object = nullptr;
+  return kNoInterface;
+}
+
+uint32 ConnectionProxy::addRef() noexcept { return ++refCount_; }
+
+uint32 ConnectionProxy::release() noexcept {
+  uint32 count = --refCount_;
+  if (count == 0) delete this;
+  return count;
+}
+
+tresult ConnectionProxy::connect(IConnectionPoint* other) noexcept {
+  if (!other) return kInvalidArgument;
+  if (destination_) return kResultFalse;
+  if (!source_) return kResultFalse;
+  destination_ = IPtr<IConnectionPoint>::share(other);
+  tresult result = source_->connect(this);
+  if (result != kResultOk) destination_.reset();
+  return result;
+}
+
+tresult ConnectionProxy::disconnect(IConnectionPoint* other) noexcept {
+  if (!other || other != destination_.get()) return kInvalidArgument;
+  // The source may drop its last reference to us inside disconnect.
+  addRef();
+  if (source_) source_->disconnect(this);
+  destination_.reset();
+  release();
+  return kResultOk;
+}
+
+tresult ConnectionProxy::notify(IMessage* message) noexcept {
+  if (destination_ && threadChecker_ && threadChecker_->test(nullptr, false))
+    return destination_->notify(message);
+  return kResultFalse;
+}
+
+}  // namespace Brennholt::Hox

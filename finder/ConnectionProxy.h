@@ -1,0 +1,44 @@
+// Stands between one half of a plug-in and the other: the plug-in's connection point (source)
+// is connected to this proxy, and the proxy forwards notifications to the peer (destination),
+// but only on the thread that created it.
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+#include "finder/ThreadChecker.h"
+#include "sdk/ComponentInterfaces.h"
+
+namespace Brennholt::Hox {
+
+class ConnectionProxy final : public IConnectionPoint {
+ public:
+  // Takes its own reference to `source`.
+  explicit ConnectionProxy(IConnectionPoint* source);
+
+  tresult queryInterface(const TUID iid, void** object) noexcept override;
+  uint32 addRef() noexcept override;
+  uint32 release() noexcept override;
+
+  // Makes `other` the destination and connects the source to this proxy; on refusal the
+  // proxy stays unconnected. kResultFalse when already connected.
+  tresult connect(IConnectionPoint* other) noexcept override;
+  // Disconnects the source from this proxy; `other` must be the current destination.
+  tresult disconnect(IConnectionPoint* other) noexcept override;
+  // Forwards to the destination on the creating thread; elsewhere refused with kResultFalse.
+  tresult notify(IMessage* message) noexcept override;
+
+  // The peer while connected, else null; no reference added.
+  IConnectionPoint* destination() const { return destination_.get(); }
+
+ private:
+  ~ConnectionProxy() = default;
+
+  std::atomic<uint32> refCount_{1};
+  // Released in reverse order: destination, source, then the checker.
+  std::unique_ptr<ThreadChecker> threadChecker_;
+  IPtr<IConnectionPoint> source_;
+  IPtr<IConnectionPoint> destination_;
+};
+
+}  // namespace Brennholt::Hox
