@@ -33,8 +33,7 @@ bool ServiceDispatch::readDataByte(const uint8* msg, std::size_t size, uint8& ou
   return true;
 }
 
-bool ServiceDispatch::readKnobTurn(const uint8* msg, std::size_t size, int32& knob,
-                                   int32& steps) {
+bool ServiceDispatch::readKnobTurn(const uint8* msg, std::size_t size, int32& knob, int32& steps) {
   SysExAddress address{};
   if (!SysExFormat::readAddress(msg, size, address)) return false;
   const int32 n = SysExFormat::knobFromHigh(address.high);

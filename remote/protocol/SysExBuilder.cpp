@@ -25,8 +25,8 @@ enum class TextRule { FixedWidth, Verbatim };
 
 // A message whose data starts with one text field of `width` bytes; the rest of the data stays
 // zero. Null when the frame cannot be built or the field does not fit it.
-uint8* withText(SysExDirection direction, SysExAddress address, std::string_view text,
-                int32 width, TextRule rule, SysExForm form = SysExForm::Data) {
+uint8* withText(SysExDirection direction, SysExAddress address, std::string_view text, int32 width,
+                TextRule rule, SysExForm form = SysExForm::Data) {
   SysExPtr msg{SysExBuilder::frame(direction, address, form)};
   if (!msg) return nullptr;
   const std::size_t size = SysExFormat::fixedLength(address);
@@ -100,8 +100,8 @@ uint8* SysExBuilder::knobValue(int32 knob, std::string_view text) {
 
 uint8* SysExBuilder::targetName(std::string_view name) {
   if (name.empty() || name.front() == '\0') return nullptr;
-  return withText(SysExDirection::HostToKeyboard, SysExFormat::kName, name,
-                  SysExFormat::kNameWidth, TextRule::Verbatim);
+  return withText(SysExDirection::HostToKeyboard, SysExFormat::kName, name, SysExFormat::kNameWidth,
+                  TextRule::Verbatim);
 }
 
 uint8* SysExBuilder::textLine(std::string_view text) {
@@ -128,12 +128,11 @@ uint8* SysExBuilder::instrumentState(bool on) {
 }
 
 uint8* SysExBuilder::keyboardName(std::string_view name, SysExForm form) {
-  return withText(SysExDirection::KeyboardToHost, SysExFormat::kName, name,
-                  SysExFormat::kNameWidth, TextRule::Verbatim, form);
+  return withText(SysExDirection::KeyboardToHost, SysExFormat::kName, name, SysExFormat::kNameWidth,
+                  TextRule::Verbatim, form);
 }
 
-uint8* SysExBuilder::assignmentEntry(int32 knob, const KnobAssignment& assignment,
-                                     SysExForm form) {
+uint8* SysExBuilder::assignmentEntry(int32 knob, const KnobAssignment& assignment, SysExForm form) {
   if (!isKnob(knob)) return nullptr;
   const SysExAddress address{SysExFormat::knobHigh(knob), SysExFormat::kKnobAssignmentLow};
   SysExPtr msg{frame(SysExDirection::KeyboardToHost, address, form)};
@@ -149,8 +148,7 @@ uint8* SysExBuilder::assignmentDump(const KnobAssignment::Table& table, SysExFor
   const std::size_t size = SysExFormat::fixedLength(SysExFormat::kAssignmentDump);
   int32 pos = kDataPos;
   for (int32 knob = 0; knob < SysExFormat::kKnobCount; ++knob) {
-    pos = KnobAssignment::format(table[static_cast<std::size_t>(knob)], knob, msg.get(), size,
-                                 pos);
+    pos = KnobAssignment::format(table[static_cast<std::size_t>(knob)], knob, msg.get(), size, pos);
     if (pos < 0) return nullptr;
   }
   return msg.release();

@@ -38,11 +38,16 @@ bool SysExFormat::readAddress(const uint8* msg, std::size_t size, SysExAddress& 
 std::size_t SysExFormat::fixedLength(SysExAddress address) {
   if (isKnobHigh(address.high)) {
     switch (address.low) {
-      case kKnobAssignmentLow: return kDataPos + kAssignmentBlockSize + 1;
-      case kKnobNameLow: return kDataPos + kKnobNameWidth + 1;
-      case kKnobValueLow: return kDataPos + kKnobValueWidth + 2 + 1;
-      case kKnobMoveLow: return kDataPos + 1 + 1;
-      default: return 0;
+      case kKnobAssignmentLow:
+        return kDataPos + kAssignmentBlockSize + 1;
+      case kKnobNameLow:
+        return kDataPos + kKnobNameWidth + 1;
+      case kKnobValueLow:
+        return kDataPos + kKnobValueWidth + 2 + 1;
+      case kKnobMoveLow:
+        return kDataPos + 1 + 1;
+      default:
+        return 0;
     }
   }
   if (address.high == kButtonNameHigh) {

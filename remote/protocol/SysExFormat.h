@@ -67,18 +67,18 @@ class SysExFormat {
   static constexpr uint8 kKnobValueLow = 0x21;       // service: 8-character value text, 00 00
   static constexpr uint8 kKnobMoveLow = 0x41;        // remote: relative knob value
 
-  static constexpr SysExAddress kFunctionKey{0x21, 0x00};     // remote: key 0..5 pressed
-  static constexpr SysExAddress kMemory{0x22, 0x00};          // both ways: SF bank / memory 0..5
-  static constexpr SysExAddress kJogStop{0x23, 0x00};         // service: "JogStop" option 0/1
-  static constexpr SysExAddress kName{0x50, 0x00};            // both ways: 12-character name
-  static constexpr SysExAddress kAssignmentDump{0x51, 0x00};  // keyboard: 24 assignment blocks
-  static constexpr SysExAddress kOutbound52{0x52, 0x00};      // passed to the keyboard, unused
-  static constexpr SysExAddress kOutbound53{0x53, 0x00};      // passed to the keyboard, unused
-  static constexpr SysExAddress kRemoteMode{0x56, 0x00};      // keyboard: 1 = remote mode
-  static constexpr SysExAddress kHello{0x56, 0x01};           // both ways, no data
-  static constexpr SysExAddress kTextLine{0x60, 0x00};        // service: 24-character line
-  static constexpr uint8 kButtonNameHigh = 0x61;              // service: 61 6k, 6 characters
-  static constexpr SysExAddress kMemoryName{0x62, 0x00};      // service: 16-character name
+  static constexpr SysExAddress kFunctionKey{0x21, 0x00};      // remote: key 0..5 pressed
+  static constexpr SysExAddress kMemory{0x22, 0x00};           // both ways: SF bank / memory 0..5
+  static constexpr SysExAddress kJogStop{0x23, 0x00};          // service: "JogStop" option 0/1
+  static constexpr SysExAddress kName{0x50, 0x00};             // both ways: 12-character name
+  static constexpr SysExAddress kAssignmentDump{0x51, 0x00};   // keyboard: 24 assignment blocks
+  static constexpr SysExAddress kOutbound52{0x52, 0x00};       // passed to the keyboard, unused
+  static constexpr SysExAddress kOutbound53{0x53, 0x00};       // passed to the keyboard, unused
+  static constexpr SysExAddress kRemoteMode{0x56, 0x00};       // keyboard: 1 = remote mode
+  static constexpr SysExAddress kHello{0x56, 0x01};            // both ways, no data
+  static constexpr SysExAddress kTextLine{0x60, 0x00};         // service: 24-character line
+  static constexpr uint8 kButtonNameHigh = 0x61;               // service: 61 6k, 6 characters
+  static constexpr SysExAddress kMemoryName{0x62, 0x00};       // service: 16-character name
   static constexpr SysExAddress kInstrumentState{0x63, 0x00};  // service: state flag 0/1
 
   // Data widths of the text messages.

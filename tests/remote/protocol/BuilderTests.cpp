@@ -84,7 +84,8 @@ TEST(SysExBuilder, ServiceMessagesRoundTripThroughTheRemoteRoute) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ASSERT_FALSE(c.msg.empty());
-    EXPECT_EQ(Bytes(c.msg.begin(), c.msg.begin() + 7), Bytes(kToKeyboard.begin(), kToKeyboard.end()));
+    EXPECT_EQ(Bytes(c.msg.begin(), c.msg.begin() + 7),
+              Bytes(kToKeyboard.begin(), kToKeyboard.end()));
     EXPECT_EQ(c.msg[7], c.high);
     EXPECT_EQ(c.msg[8], c.low);
     EXPECT_EQ(c.msg.size(), 9 + c.text.size() + 1);

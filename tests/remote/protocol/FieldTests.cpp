@@ -15,8 +15,9 @@ namespace {
 // Writes `text` into a 40-byte buffer at 9 and returns the field; "!" marks a failed write.
 std::string field(std::string_view text, int32 width, bool verbatim = false) {
   Bytes buffer(40, 0xEE);
-  const int32 end = verbatim ? FixedText::writeVerbatim(text, buffer.data(), buffer.size(), 9, width)
-                             : FixedText::write(text, buffer.data(), buffer.size(), 9, width);
+  const int32 end = verbatim
+                        ? FixedText::writeVerbatim(text, buffer.data(), buffer.size(), 9, width)
+                        : FixedText::write(text, buffer.data(), buffer.size(), 9, width);
   if (end != 9 + width) return "!";
   EXPECT_EQ(buffer[static_cast<std::size_t>(end)], 0xEE) << "wrote past its field";
   return textAt(buffer, 9, static_cast<std::size_t>(width));
@@ -51,9 +52,8 @@ TEST(FixedText, RefusesFieldsOutsideTheDataOrTheBuffer) {
 }
 
 TEST(RelativeEncoding, DecodesTheKnobValueRanges) {
-  const std::pair<int32, int32> cases[] = {{0, 0},    {1, 1},     {63, 63},  {64, 64},
-                                           {65, -1},  {66, -2},   {127, -63}, {128, 0},
-                                           {-1, 0}};
+  const std::pair<int32, int32> cases[] = {{0, 0},   {1, 1},     {63, 63}, {64, 64}, {65, -1},
+                                           {66, -2}, {127, -63}, {128, 0}, {-1, 0}};
   for (auto [value, steps] : cases) EXPECT_EQ(RelativeEncoding::decode(value), steps) << value;
   for (int32 steps = -63; steps <= 64; ++steps) {
     const auto value = RelativeEncoding::encode(steps);
@@ -83,9 +83,12 @@ TEST(KnobAssignment, ParsesModeDigitAndHexIdentifier) {
     KnobAssignment parsed;
   };
   const Case cases[] = {
-      {"100001A2F", 18, {1, 0x1A2F}},   {"0FFFFFFFF", 18, {0, 0xFFFFFFFF}},
-      {"2deadBEEF", 18, {2, 0xDEADBEEF}}, {"700000010", 18, {2, 0x10}},
-      {"A00000010", 18, {2, 0x10}},     {"10000G010", -1, {}},
+      {"100001A2F", 18, {1, 0x1A2F}},
+      {"0FFFFFFFF", 18, {0, 0xFFFFFFFF}},
+      {"2deadBEEF", 18, {2, 0xDEADBEEF}},
+      {"700000010", 18, {2, 0x10}},
+      {"A00000010", 18, {2, 0x10}},
+      {"10000G010", -1, {}},
       {"1 0000010", -1, {}},
   };
   for (const Case& c : cases) {

@@ -41,13 +41,13 @@ TEST(SysExFilters, InboundAcceptsKeyboardHeadersAndItsAddressesOnly) {
   for (const AddressCase& c : kAddresses) {
     SCOPED_TRACE(testing::Message() << std::hex << int(c.high) << ' ' << int(c.low));
     EXPECT_EQ(SysExFilters::inboundAddress({c.high, c.low}), c.inbound);
-    for (const auto* header : {&SysExFormat::kKeyboardToHostData,
-                               &SysExFormat::kKeyboardToHostSecond}) {
+    for (const auto* header :
+         {&SysExFormat::kKeyboardToHostData, &SysExFormat::kKeyboardToHostSecond}) {
       const Bytes msg = sized(*header, c.high, c.low);
       EXPECT_EQ(SysExFilters::acceptInbound(msg.data(), msg.size()), c.inbound);
     }
-    for (const auto* header : {&SysExFormat::kHostToKeyboardData,
-                               &SysExFormat::kHostToKeyboardSecond}) {
+    for (const auto* header :
+         {&SysExFormat::kHostToKeyboardData, &SysExFormat::kHostToKeyboardSecond}) {
       const Bytes msg = sized(*header, c.high, c.low);
       EXPECT_FALSE(SysExFilters::acceptInbound(msg.data(), msg.size()));
     }
@@ -65,9 +65,7 @@ TEST(SysExFilters, OutboundRouteOfEveryAddressClass) {
     SCOPED_TRACE(testing::Message() << std::hex << int(c.high) << ' ' << int(c.low));
     EXPECT_EQ(SysExFilters::outboundAddress({c.high, c.low}), c.outbound);
     const Bytes msg = sized(SysExFormat::kHostToKeyboardData, c.high, c.low);
-    const R expected = !c.outbound ? R::Free
-                       : c.high == 0x60 ? R::QueueAfterPrune
-                                        : R::Queue;
+    const R expected = !c.outbound ? R::Free : c.high == 0x60 ? R::QueueAfterPrune : R::Queue;
     EXPECT_EQ(SysExFilters::routeServiceMessage(msg.data(), msg.size()), expected);
     // The second form of the host-to-keyboard header passes as well; the keyboard's do not.
     const Bytes second = sized(SysExFormat::kHostToKeyboardSecond, c.high, c.low);
@@ -95,9 +93,12 @@ TEST(SysExFilters, OutboundNeverPassesAMessageWithoutItsF7) {
 
 TEST(SysExFilters, TextLineSupersedesOnlyKnobTexts) {
   const std::pair<Bytes, bool> queued[] = {
-      {take(SysExBuilder::knobValue(0, "1")), true},   {take(SysExBuilder::knobValue(5, "2")), true},
-      {take(SysExBuilder::knobName(23, "x")), true},   {take(SysExBuilder::memoryName("M")), false},
-      {take(SysExBuilder::buttonName(0, "F")), false}, {take(SysExBuilder::textLine("t")), false},
+      {take(SysExBuilder::knobValue(0, "1")), true},
+      {take(SysExBuilder::knobValue(5, "2")), true},
+      {take(SysExBuilder::knobName(23, "x")), true},
+      {take(SysExBuilder::memoryName("M")), false},
+      {take(SysExBuilder::buttonName(0, "F")), false},
+      {take(SysExBuilder::textLine("t")), false},
   };
   for (const auto& [msg, pruned] : queued) {
     EXPECT_EQ(SysExFilters::prunedByTextLine(msg.data(), msg.size()), pruned)
@@ -112,18 +113,20 @@ TEST(ServiceDispatch, SelectsOnlyDataFormKeyboardMessages) {
     K kind;
   };
   const Case cases[] = {
-      {0x50, 0x00, K::KeyboardName},    {0x51, 0x00, K::AssignmentDump}, {0x56, 0x00, K::RemoteMode},
-      {0x30, 0x00, K::AssignmentEntry}, {0x48, 0x00, K::AssignmentEntry}, {0x3A, 0x41, K::KnobTurn},
-      {0x3A, 0x09, K::Ignored},         {0x49, 0x41, K::Ignored},         {0x21, 0x00, K::FunctionKey},
-      {0x56, 0x01, K::Hello},           {0x22, 0x00, K::MemorySelect},   {0x23, 0x00, K::Ignored},
+      {0x50, 0x00, K::KeyboardName},    {0x51, 0x00, K::AssignmentDump},
+      {0x56, 0x00, K::RemoteMode},      {0x30, 0x00, K::AssignmentEntry},
+      {0x48, 0x00, K::AssignmentEntry}, {0x3A, 0x41, K::KnobTurn},
+      {0x3A, 0x09, K::Ignored},         {0x49, 0x41, K::Ignored},
+      {0x21, 0x00, K::FunctionKey},     {0x56, 0x01, K::Hello},
+      {0x22, 0x00, K::MemorySelect},    {0x23, 0x00, K::Ignored},
       {0x60, 0x00, K::Ignored},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << int(c.high) << ' ' << int(c.low));
     const Bytes data = sized(SysExFormat::kKeyboardToHostData, c.high, c.low);
     EXPECT_EQ(ServiceDispatch::classify(data.data(), data.size()), c.kind);
-    for (const auto* header : {&SysExFormat::kKeyboardToHostSecond,
-                               &SysExFormat::kHostToKeyboardData}) {
+    for (const auto* header :
+         {&SysExFormat::kKeyboardToHostSecond, &SysExFormat::kHostToKeyboardData}) {
       const Bytes other = sized(*header, c.high, c.low);
       EXPECT_EQ(ServiceDispatch::classify(other.data(), other.size()), K::Ignored);
     }

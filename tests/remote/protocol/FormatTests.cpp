@@ -19,12 +19,12 @@ TEST(SysExFormat, HeadersAreTheFourFixedByteStrings) {
             (SysExFormat::Header{0xF0, 0x43, 0x30, 0x7F, 0x1C, 0x00, 0x01}));
 
   const Bytes msg = message(SysExFormat::kKeyboardToHostSecond, 0x50, 0x00);
-  EXPECT_TRUE(SysExFormat::hasHeaderOfDirection(msg.data(), msg.size(),
-                                                SysExDirection::KeyboardToHost));
+  EXPECT_TRUE(
+      SysExFormat::hasHeaderOfDirection(msg.data(), msg.size(), SysExDirection::KeyboardToHost));
   EXPECT_FALSE(SysExFormat::hasHeader(msg.data(), msg.size(), SysExDirection::KeyboardToHost,
                                       SysExForm::Data));
-  EXPECT_FALSE(SysExFormat::hasHeaderOfDirection(msg.data(), msg.size(),
-                                                 SysExDirection::HostToKeyboard));
+  EXPECT_FALSE(
+      SysExFormat::hasHeaderOfDirection(msg.data(), msg.size(), SysExDirection::HostToKeyboard));
   // Shorter than a header: nothing is read.
   EXPECT_FALSE(SysExFormat::hasHeaderOfDirection(msg.data(), 6, SysExDirection::KeyboardToHost));
   EXPECT_FALSE(SysExFormat::hasHeaderOfDirection(nullptr, 7, SysExDirection::KeyboardToHost));
@@ -36,11 +36,11 @@ TEST(SysExFormat, EveryAddressHasItsFixedTotalLength) {
     std::size_t length;
   };
   const Case cases[] = {
-      {0x30, 0x00, 19}, {0x48, 0x00, 19}, {0x3B, 0x41, 11}, {0x47, 0x09, 34}, {0x30, 0x21, 20},
-      {0x30, 0x05, 0},  {0x49, 0x00, 0},  {0x2F, 0x00, 0},  {0x21, 0x00, 11}, {0x22, 0x00, 11},
-      {0x23, 0x00, 11}, {0x50, 0x00, 22}, {0x51, 0x00, 226}, {0x52, 0x00, 0}, {0x53, 0x00, 0},
-      {0x56, 0x00, 11}, {0x56, 0x01, 10}, {0x60, 0x00, 34}, {0x61, 0x00, 16}, {0x61, 0x1E, 16},
-      {0x61, 0x0C, 16}, {0x61, 0x07, 0},  {0x61, 0x24, 0},  {0x62, 0x00, 26}, {0x63, 0x00, 11},
+      {0x30, 0x00, 19}, {0x48, 0x00, 19}, {0x3B, 0x41, 11},  {0x47, 0x09, 34}, {0x30, 0x21, 20},
+      {0x30, 0x05, 0},  {0x49, 0x00, 0},  {0x2F, 0x00, 0},   {0x21, 0x00, 11}, {0x22, 0x00, 11},
+      {0x23, 0x00, 11}, {0x50, 0x00, 22}, {0x51, 0x00, 226}, {0x52, 0x00, 0},  {0x53, 0x00, 0},
+      {0x56, 0x00, 11}, {0x56, 0x01, 10}, {0x60, 0x00, 34},  {0x61, 0x00, 16}, {0x61, 0x1E, 16},
+      {0x61, 0x0C, 16}, {0x61, 0x07, 0},  {0x61, 0x24, 0},   {0x62, 0x00, 26}, {0x63, 0x00, 11},
       {0x60, 0x01, 0},
   };
   for (const Case& c : cases) {
