@@ -135,7 +135,8 @@ tresult CPluginFactory::setHostContext(FUnknown* /*context*/) noexcept { return 
 bool CPluginFactory::addEntry(const FactoryEntry& entry) noexcept {
   if (entryCount_ == entryCapacity_) {
     int32 capacity = entryCapacity_ + kGrowBy;
-    void* grown = reallocateEntries(entries_, static_cast<std::size_t>(capacity) * sizeof(FactoryEntry));
+    void* grown =
+        reallocateEntries(entries_, static_cast<std::size_t>(capacity) * sizeof(FactoryEntry));
     if (grown == nullptr) return false;  // the old block is still ours and unchanged
     entries_ = static_cast<FactoryEntry*>(grown);
     entryCapacity_ = capacity;

@@ -1,6 +1,7 @@
 #include "sim/ClassListing.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "platform/Platform.h"
 
@@ -37,7 +38,7 @@ void takeCommon(const Info& info, ClassDescription& out) {
   out.cid = FUID::fromTUID(info.cid);
   out.cardinality = info.cardinality;
   out.category = fieldText(info.category, sizeof(info.category));
-  out.name = fieldText(info.name, sizeof(info.name) / sizeof(info.name[0]));
+  out.name = fieldText(info.name, std::size(info.name));
 }
 
 bool readWide(IPluginFactory3* factory, int32 index, ClassDescription& out) {

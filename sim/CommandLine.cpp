@@ -15,7 +15,8 @@ constexpr const char* kModuleFileName = "qentlink.hox3";
 void printUsage(std::ostream& err) {
   err << "usage: qentsim classes [--module PATH]   list the module's factory and classes\n"
          "       qentsim demo [--module PATH]      run the demonstration\n"
-         "The default module is " << kModuleFileName << " beside qentsim.\n";
+         "The default module is "
+      << kModuleFileName << " beside qentsim.\n";
 }
 
 std::string executablePath() {

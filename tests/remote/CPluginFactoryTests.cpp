@@ -120,8 +120,10 @@ TEST_F(FactoryCore, FailedGrowthRefusesTheClassAndKeepsTheOthers) {
 TEST_F(FactoryCore, RefusesNullRecordsAndCreateFunctions) {
   PClassInfo info = basicInfo(0);
   PClassInfo2 extended{};
-  EXPECT_FALSE(factory_->registerClass(static_cast<const PClassInfo*>(nullptr), &createNothing, nullptr));
-  EXPECT_FALSE(factory_->registerClass(static_cast<const PClassInfo2*>(nullptr), &createNothing, nullptr));
+  EXPECT_FALSE(
+      factory_->registerClass(static_cast<const PClassInfo*>(nullptr), &createNothing, nullptr));
+  EXPECT_FALSE(
+      factory_->registerClass(static_cast<const PClassInfo2*>(nullptr), &createNothing, nullptr));
   EXPECT_FALSE(factory_->registerClass(&info, nullptr, nullptr));
   EXPECT_FALSE(factory_->registerClass(&extended, nullptr, nullptr));
   EXPECT_EQ(factory_->countClasses(), 0);
@@ -159,7 +161,8 @@ TEST_F(FactoryCore, CreatedObjectsCarryOnlyTheQueriedReference) {
   EXPECT_EQ(Counted::alive, 0);
 
   object = &object;
-  EXPECT_EQ(factory_->createInstance(cid.bytes(), IPluginFactory::iid.bytes(), &object), kNoInterface);
+  EXPECT_EQ(factory_->createInstance(cid.bytes(), IPluginFactory::iid.bytes(), &object),
+            kNoInterface);
   EXPECT_EQ(object, nullptr);
   EXPECT_EQ(Counted::alive, 0) << "an object that refused the query is destroyed again";
 }
@@ -171,7 +174,8 @@ TEST_F(FactoryCore, FirstRegisteredMatchCreatesWithItsContext) {
   ASSERT_TRUE(factory_->registerClass(&info, &createMarked, &firstCalled));
   ASSERT_TRUE(factory_->registerClass(&info, &createMarked, &secondCalled));
   void* object = &object;
-  EXPECT_EQ(factory_->createInstance(classId(3).bytes(), FUnknown::iid.bytes(), &object), kNoInterface);
+  EXPECT_EQ(factory_->createInstance(classId(3).bytes(), FUnknown::iid.bytes(), &object),
+            kNoInterface);
   EXPECT_EQ(object, nullptr) << "a create function that answers null";
   EXPECT_TRUE(firstCalled);
   EXPECT_FALSE(secondCalled);

@@ -58,7 +58,8 @@ TEST(QentsimCommand, ClassesPrintsTheFactoryAndEachClass) {
       "  [2] category \"Device Detection\", name \"\", cid 8714DCA0BA74F14BA71252FF31B9F1BC, "
       "cardinality 1, version \"\" (wide information)\n",
   };
-  for (const char* line : lines) EXPECT_NE(run.output.find(line), std::string::npos) << line << run.output;
+  for (const char* line : lines)
+    EXPECT_NE(run.output.find(line), std::string::npos) << line << run.output;
 }
 
 TEST(QentsimCommand, DefaultsToTheModuleBesideItAndRejectsUnknownCommands) {
@@ -69,5 +70,7 @@ TEST(QentsimCommand, DefaultsToTheModuleBesideItAndRejectsUnknownCommands) {
   EXPECT_EQ(runQentsim("frobnicate").exitCode, 2);
   EXPECT_EQ(runQentsim("").exitCode, 2);
   EXPECT_EQ(runQentsim("classes --module").exitCode, 2);
-  EXPECT_EQ(runQentsim("classes --module \"" + QentTest::artifactPath("missing.hox3") + "\"").exitCode, 1);
+  EXPECT_EQ(
+      runQentsim("classes --module \"" + QentTest::artifactPath("missing.hox3") + "\"").exitCode,
+      1);
 }
