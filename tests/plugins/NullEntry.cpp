@@ -15,7 +15,7 @@ const StandIn::SingleEntrySpec kSpec = {"NullEntry", Brennholt::kSingleEntryCate
 }  // namespace
 
 STANDIN_EXPORT Brennholt::SingleEntryDescriptor* HOXPluginMain(Brennholt::SingleEntryHostCallback) {
-  StandIn::trace("NullEntry entry");
+  StandIn::trace("NullEntry null entry");
   return nullptr;
 }
 
