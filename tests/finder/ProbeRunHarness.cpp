@@ -58,7 +58,10 @@ Outcome runProgram(const std::string& program, const std::vector<std::string>& a
   Outcome outcome;
 #ifdef _WIN32
   std::string commandLine = quoteArgument(program);
-  for (const std::string& arg : args) commandLine += " " + quoteArgument(arg);
+  for (const std::string& arg : args) {
+    commandLine.push_back(' ');
+    commandLine += quoteArgument(arg);
+  }
 
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE console =
@@ -157,7 +160,10 @@ char separator() {
 
 std::string crlfLines(const std::vector<std::string>& lines) {
   std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
   return text;
 }
 
@@ -218,7 +224,9 @@ std::vector<std::string> ProbeRunTest::trace() const {
 
 bool ProbeRunTest::loaded(const std::string& tag) const {
   std::vector<std::string> lines = trace();
-  return std::find(lines.begin(), lines.end(), "load " + tag) != lines.end();
+  std::string marker = "load ";
+  marker += tag;
+  return std::find(lines.begin(), lines.end(), marker) != lines.end();
 }
 
 std::vector<std::string> ProbeRunTest::producedFiles() const {
