@@ -1,0 +1,120 @@
+// Wall time of one plugprobe run on a component stand-in, against a process that only loads and
+// unloads the same module. Both pay the same process start, so the difference is the finder's
+// own work; the interleaved benchmark reports the ratio directly.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <spawn.h>
+#include <sys/wait.h>
+extern char** environ;
+#endif
+
+namespace {
+
+// Runs a program to its end; returns its exit code, or -1 when it could not be started.
+int runProgram(const std::vector<std::string>& args) {
+#ifdef _WIN32
+  std::string command;
+  for (const std::string& arg : args) command += "\"" + arg + "\" ";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &process))
+    return -1;
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(code);
+#else
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+#endif
+}
+
+void runMeasured(benchmark::State& state, const std::vector<std::string>& command) {
+  for (auto _ : state) {
+    if (runProgram(command) != 0) {
+      state.SkipWithError("the program did not complete with exit code 0");
+      break;
+    }
+  }
+}
+
+void BM_PlugprobeRun(benchmark::State& state, const char* module) {
+  runMeasured(state, {PLUGPROBE_PATH, module, OUTPUT_PATH});
+}
+void BM_LoadUnloadOnly(benchmark::State& state, const char* module) {
+  runMeasured(state, {BASELINE_PATH, module, OUTPUT_PATH});
+}
+
+// Alternates the two so that both see the same machine load; reports mean times and the ratio.
+// With freshOutput the output file is removed before each probe: on Linux file systems that
+// flush a file rewritten in place when it is closed, that flush alone can outweigh the probe.
+void BM_ProbeOverBaseline(benchmark::State& state, const char* module, bool freshOutput) {
+  using Clock = std::chrono::steady_clock;
+  const std::vector<std::string> probeCommand = {PLUGPROBE_PATH, module, OUTPUT_PATH};
+  const std::vector<std::string> baselineCommand = {BASELINE_PATH, module, OUTPUT_PATH};
+  double probeSeconds = 0.0;
+  double baselineSeconds = 0.0;
+  for (auto _ : state) {
+    if (freshOutput) std::remove(OUTPUT_PATH);
+    auto t0 = Clock::now();
+    int probe = runProgram(probeCommand);
+    auto t1 = Clock::now();
+    int baseline = runProgram(baselineCommand);
+    auto t2 = Clock::now();
+    if (probe != 0 || baseline != 0) {
+      state.SkipWithError("a program did not complete with exit code 0");
+      break;
+    }
+    probeSeconds += std::chrono::duration<double>(t1 - t0).count();
+    baselineSeconds += std::chrono::duration<double>(t2 - t1).count();
+  }
+  double n = static_cast<double>(state.iterations());
+  if (n > 0 && baselineSeconds > 0) {
+    state.counters["probe_ms"] = 1000.0 * probeSeconds / n;
+    state.counters["baseline_ms"] = 1000.0 * baselineSeconds / n;
+    state.counters["ratio"] = probeSeconds / baselineSeconds;
+  }
+}
+
+}  // namespace
+
+// One instrument with one parameter, and the full stand-in: five instruments, nested units, a
+// message round trip between the halves including one from a second thread.
+BENCHMARK_CAPTURE(BM_PlugprobeRun, single, SINGLE_MODULE_PATH)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_LoadUnloadOnly, single, SINGLE_MODULE_PATH)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_ProbeOverBaseline, single, SINGLE_MODULE_PATH, false)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(3.0);
+BENCHMARK_CAPTURE(BM_ProbeOverBaseline, single_fresh_output, SINGLE_MODULE_PATH, true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(3.0);
+BENCHMARK_CAPTURE(BM_ProbeOverBaseline, ensemble_fresh_output, ENSEMBLE_MODULE_PATH, true)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(3.0);
+
+BENCHMARK_MAIN();
