@@ -37,6 +37,7 @@ TEST_F(ProbeRunComponent, EnsembleIsListedByteForByte) {
   // Instruments in factory order; effects, non-instruments, classes without extended information
   // and instruments that fail on the way are absent. Units outermost first; titles cut at 128
   // units, at a zero low byte, and cleaned of control and non-ASCII bytes.
+  // clang-format off
   EXPECT_EQ(readFile(work("out.txt")), crlfLines({
       "5",
       "Keys", "14",
@@ -64,6 +65,7 @@ TEST_F(ProbeRunComponent, EnsembleIsListedByteForByte) {
       "Bass", "1",
       "4204", "Drive", "0",
   }));
+  // clang-format on
 }
 
 TEST_F(ProbeRunComponent, SeparateHalvesAreConnectedThroughProxiesAndDisconnected) {
@@ -84,10 +86,10 @@ TEST_F(ProbeRunComponent, SeparateHalvesAreConnectedThroughProxiesAndDisconnecte
 
 TEST_F(ProbeRunComponent, EveryCreatedHalfIsInitializedAndTerminatedOnce) {
   ASSERT_EQ(probe({plugin("Ensemble.hox3"), work("out.txt")}), 0);
-  for (const char* half : {"Keys component", "Keys controller", "Broken component",
-                           "Broken controller", "Loop component", "Loop controller",
-                           "Mute component", "Faulty component", "Faulty controller",
-                           "Soft\tPads component", "Bass component", "Bass controller"}) {
+  for (const char* half :
+       {"Keys component", "Keys controller", "Broken component", "Broken controller",
+        "Loop component", "Loop controller", "Mute component", "Faulty component",
+        "Faulty controller", "Soft\tPads component", "Bass component", "Bass controller"}) {
     EXPECT_EQ(tracedCount(std::string(half) + " initialize"), 1u) << half;
     EXPECT_EQ(tracedCount(std::string(half) + " terminate"), 1u) << half;
   }

@@ -41,6 +41,7 @@ TEST_F(ProbeRunSingleEntry, InstrumentIsListedByteForByte) {
   ASSERT_EQ(probe({plugin("Strings.dll"), work("out.txt")}), 0);
   // Bypass first; the non-automatable index 1 left out; an empty name kept; the overlong name
   // cut; what the host callback answered (version 2400, 0 for anything else) in the last name.
+  // clang-format off
   EXPECT_EQ(readFile(work("out.txt")), crlfLines({
       "1",
       "Strings", "7",
@@ -52,6 +53,7 @@ TEST_F(ProbeRunSingleEntry, InstrumentIsListedByteForByte) {
       "4206", "Tab Name  ", "0",
       "4207", "Host 2400/0", "0",
   }));
+  // clang-format on
 }
 
 TEST_F(ProbeRunSingleEntry, PlugInIsOpenedAskedAndClosed) {

@@ -7,8 +7,8 @@ namespace {
 
 const StandIn::SingleEntryParam kParams[] = {{"Breath", true}, {"Vowel", true}};
 
-const StandIn::SingleEntrySpec kSpec = {"Choir", Brennholt::kSingleEntryCategoryInstrument,
-                                        kParams, 2};
+const StandIn::SingleEntrySpec kSpec = {"Choir", Brennholt::kSingleEntryCategoryInstrument, kParams,
+                                        2};
 
 [[maybe_unused]] const bool traced = (StandIn::traceModuleLife("Choir"), true);
 

@@ -4,8 +4,8 @@
 
 namespace {
 
-const StandIn::SingleEntrySpec kSpec = {"Empty", Brennholt::kSingleEntryCategoryInstrument,
-                                        nullptr, 0};
+const StandIn::SingleEntrySpec kSpec = {"Empty", Brennholt::kSingleEntryCategoryInstrument, nullptr,
+                                        0};
 
 [[maybe_unused]] const bool traced = (StandIn::traceModuleLife("Empty"), true);
 

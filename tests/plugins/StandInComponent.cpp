@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <set>
 #include <string>
 #include <thread>
@@ -288,8 +289,9 @@ class StandInPlugin final : public IComponent,
   }
 
   std::string who() const {
-    const char* role = isComponent_ && isController_ ? "single" : isComponent_ ? "component"
-                                                                               : "controller";
+    const char* role = isComponent_ && isController_ ? "single"
+                       : isComponent_                ? "component"
+                                                     : "controller";
     return std::string(spec_.name) + " " + role;
   }
 
@@ -346,8 +348,8 @@ class StandInPlugin final : public IComponent,
     }
     const void* blob = nullptr;
     uint32 size = 99;
-    if (attributes->getBinaryValue("blob", &blob, &size) != kResultOk ||
-        size != sizeof kPingBlob || std::memcmp(blob, kPingBlob, size) != 0) {
+    if (attributes->getBinaryValue("blob", &blob, &size) != kResultOk || size != sizeof kPingBlob ||
+        std::memcmp(blob, kPingBlob, size) != 0) {
       return "ping binary";
     }
     int64 wrongType = 0;
@@ -363,14 +365,14 @@ class StandInPlugin final : public IComponent,
         return param.title;
       case Title::kLinkStatus:
         status = "Link " + (!linkFailure_.empty() ? linkFailure_
-                            : pings_ == 1        ? std::string("ok")
-                                                 : std::string("unchecked"));
+                            : pings_ == 1         ? std::string("ok")
+                                                  : std::string("unchecked"));
         break;
       case Title::kHostStatus:
         status = "Host " + (hostFailure_.empty() ? std::string("ok") : hostFailure_);
         break;
       case Title::kSingleStatus:
-        status = connectCount_ != 0        ? "Single connected"
+        status = connectCount_ != 0      ? "Single connected"
                  : initializeCount_ != 1 ? "Single initialized " + std::to_string(initializeCount_)
                                          : "Single ok";
         break;
@@ -449,7 +451,8 @@ class StandInFactory final : public IPluginFactory2 {
       } else {
         continue;
       }
-      auto* plugin = new StandInPlugin(spec, role);
+      auto* plugin = new (std::nothrow) StandInPlugin(spec, role);
+      if (plugin == nullptr) return kOutOfMemory;
       tresult result = plugin->queryInterface(iid, object);
       plugin->release();
       return result;
@@ -499,6 +502,6 @@ STANDIN_EXPORT bool ExitDll() {
 STANDIN_EXPORT Brennholt::IPluginFactory* GetPluginFactory() {
   StandIn::trace(std::string("GetPluginFactory ") + StandIn::standInModule.tag);
   if (StandIn::standInModule.nullFactory) return nullptr;
-  return new StandIn::StandInFactory;
+  return new (std::nothrow) StandIn::StandInFactory;
 }
 #endif

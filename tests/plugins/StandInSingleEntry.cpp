@@ -2,6 +2,7 @@
 #include "tests/plugins/StandInSingleEntry.h"
 
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "tests/plugins/StandInSupport.h"
@@ -27,8 +28,8 @@ std::string overlongName() {
   return name;
 }
 
-std::intptr_t dispatch(SingleEntryDescriptor* descriptor, int32 opcode, int32 index,
-                       std::intptr_t, void* data, float) {
+std::intptr_t dispatch(SingleEntryDescriptor* descriptor, int32 opcode, int32 index, std::intptr_t,
+                       void* data, float) {
   if (descriptor == nullptr) return 0;
   auto* plugin = static_cast<Plugin*>(descriptor->plugInData);
   const SingleEntrySpec& spec = *plugin->spec;
@@ -53,8 +54,8 @@ std::intptr_t dispatch(SingleEntryDescriptor* descriptor, int32 opcode, int32 in
       std::string name = param.name;
       if (param.kind == NameKind::kOverlong) name = overlongName();
       if (param.kind == NameKind::kHostInfo)
-        name = "Host " + std::to_string(plugin->hostVersion) + "/" +
-               std::to_string(plugin->hostOther);
+        name =
+            "Host " + std::to_string(plugin->hostVersion) + "/" + std::to_string(plugin->hostOther);
       // Written whole, whatever the buffer: that is what such plug-ins do.
       std::memcpy(data, name.c_str(), name.size() + 1);
       return 0;
@@ -77,7 +78,8 @@ ModuleLife moduleLife;
 SingleEntryDescriptor* createSingleEntryPlugin(const SingleEntrySpec& spec,
                                                SingleEntryHostCallback host) {
   trace(std::string(spec.tag) + " entry");
-  auto* plugin = new Plugin;
+  auto* plugin = new (std::nothrow) Plugin;
+  if (plugin == nullptr) return nullptr;
   ++liveObjects();
   plugin->spec = &spec;
   plugin->descriptor.magic = 0x51534550;
