@@ -79,6 +79,20 @@ TEST_F(ProbeRunSingleEntry, InstrumentWithoutParametersListsOnlyBypass) {
   EXPECT_EQ(readFile(work("out.txt")), crlfLines({"1", "Empty", "1", "10004202", "Bypass", "0"}));
 }
 
+TEST_F(ProbeRunSingleEntry, ParameterCountIsReadAgainAtEveryStep) {
+  ASSERT_EQ(probe({plugin("Growing.dll"), work("out.txt")}), 0);
+  // clang-format off
+  EXPECT_EQ(readFile(work("out.txt")), crlfLines({
+      "1",
+      "Growing", "4",
+      "10004202", "Bypass", "0",
+      "4201", "First", "0",
+      "4202", "Second", "0",
+      "4203", "Third", "0",
+  }));
+  // clang-format on
+}
+
 TEST_F(ProbeRunSingleEntry, ModuleExportingOnlyMainIsUsedThroughIt) {
   ASSERT_EQ(probe({plugin("Choir.dll"), work("out.txt"), work("dump.xml")}), 0);
   EXPECT_EQ(readFile(work("out.txt")), crlfLines({"1", "Choir", "3", "10004202", "Bypass", "0",

@@ -50,6 +50,7 @@ std::intptr_t dispatch(SingleEntryDescriptor* descriptor, int32 opcode, int32 in
       return validIndex && spec.params[index].automatable ? 1 : 0;
     case kSingleEntryGetParameterName: {
       if (!validIndex || data == nullptr) return 0;
+      descriptor->parameterCount = spec.paramCount;
       const SingleEntryParam& param = spec.params[index];
       std::string name = param.name;
       if (param.kind == NameKind::kOverlong) name = overlongName();
@@ -84,7 +85,7 @@ SingleEntryDescriptor* createSingleEntryPlugin(const SingleEntrySpec& spec,
   plugin->spec = &spec;
   plugin->descriptor.magic = 0x51534550;
   plugin->descriptor.dispatcher = dispatch;
-  plugin->descriptor.parameterCount = spec.paramCount;
+  plugin->descriptor.parameterCount = spec.countAtOpen >= 0 ? spec.countAtOpen : spec.paramCount;
   plugin->descriptor.plugInData = plugin;
   if (host != nullptr) {
     plugin->hostVersion = host(&plugin->descriptor, kSingleEntryHostVersion, 0, 0, nullptr, 0.0f);

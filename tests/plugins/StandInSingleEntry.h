@@ -31,6 +31,9 @@ struct SingleEntrySpec {
   int32 category;
   const SingleEntryParam* params;
   int32 paramCount;
+  // Count shown until the first name is asked for, when it becomes paramCount; negative means
+  // paramCount from the start.
+  int32 countAtOpen = -1;
 };
 
 // Creates the plug-in; its descriptor lives until the host sends close.
