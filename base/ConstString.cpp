@@ -83,13 +83,9 @@ ConstString::ConstString(const char16* text, int32 length) {
 
 int32 ConstString::length() const { return static_cast<int32>(word_ & kLengthMask); }
 
-const char8* ConstString::text8() const {
-  return !isWide() && buffer_ ? buffer8() : kEmpty8;
-}
+const char8* ConstString::text8() const { return !isWide() && buffer_ ? buffer8() : kEmpty8; }
 
-const char16* ConstString::text16() const {
-  return isWide() && buffer_ ? buffer16() : kEmpty16;
-}
+const char16* ConstString::text16() const { return isWide() && buffer_ ? buffer16() : kEmpty16; }
 
 const char16* ConstString::text() const { return text16(); }
 

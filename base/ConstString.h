@@ -58,7 +58,8 @@ class ConstString {
   const char16* buffer16() const { return static_cast<const char16*>(buffer_); }
   // Sets length and width, keeping bit 31.
   void setShape(int32 length, bool wide) const {
-    word_ = (word_ & kKeptBit) | (wide ? kWideBit : 0) | (static_cast<uint32>(length) & kLengthMask);
+    word_ =
+        (word_ & kKeptBit) | (wide ? kWideBit : 0) | (static_cast<uint32>(length) & kLengthMask);
   }
 
   // String widens or narrows itself when it is read, so even a const String changes shape.

@@ -9,10 +9,10 @@ namespace {
 using namespace Platform;
 
 // Platform priority of each level, by the process's priority class.
-constexpr int32 kNormalClassPriority[6] = {kPriorityIdle,        kPriorityBelowNormal,
-                                           kPriorityNormal,      kPriorityAboveNormal,
-                                           kPriorityHighest,     kPriorityTimeCritical};
-constexpr int32 kOtherClassPriority[6] = {kPriorityIdle,       kPriorityLowest,
+constexpr int32 kNormalClassPriority[6] = {kPriorityIdle,    kPriorityBelowNormal,
+                                           kPriorityNormal,  kPriorityAboveNormal,
+                                           kPriorityHighest, kPriorityTimeCritical};
+constexpr int32 kOtherClassPriority[6] = {kPriorityIdle,        kPriorityLowest,
                                           kPriorityBelowNormal, kPriorityNormal,
                                           kPriorityAboveNormal, kPriorityTimeCritical};
 

@@ -33,7 +33,9 @@ Unit* copyText(const Unit* text, int32 length) {
 
 }  // namespace
 
-String::String(const char8* text, int32 length, bool terminated) { assign(text, length, terminated); }
+String::String(const char8* text, int32 length, bool terminated) {
+  assign(text, length, terminated);
+}
 
 String::String(const char16* text, int32 length, bool terminated) {
   assign(text, length, terminated);
@@ -47,7 +49,8 @@ String::String(const ConstString& other) {
   }
 }
 
-String::String(const String& other) : ConstString() {
+String::String(const String& other) : ConstString(other) {
+  buffer_ = nullptr;  // the copy gets a buffer of its own below
   word_ = other.word_ & kKeptBit;
   if (!other.buffer_) {
     setShape(0, other.isWide());
@@ -194,7 +197,8 @@ bool String::toWideString(uint32 codePage) {
   }
   int32 needed = Platform::multiByteToWide(codePage, buffer8(), n, nullptr, 0);
   if (needed <= 0 || needed > kMaxLength) return false;
-  auto* wide = static_cast<char16*>(std::malloc((static_cast<size_t>(needed) + 1) * sizeof(char16)));
+  auto* wide =
+      static_cast<char16*>(std::malloc((static_cast<size_t>(needed) + 1) * sizeof(char16)));
   if (!wide) return false;
   if (Platform::multiByteToWide(codePage, buffer8(), n, wide, needed) != needed) {
     std::free(wide);

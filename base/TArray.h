@@ -102,9 +102,7 @@ class TArray : public TArrayBase<T> {
   explicit TArray(int32 growthStep = 10) : TArrayBase<T>(growthStep) {}
 
   TContainer<T>* newInstance() const override { return new (std::nothrow) TArray<T>(10); }
-  TIterator<T>* newIterator() const override {
-    return new (std::nothrow) TArrayIterator<T>(this);
-  }
+  TIterator<T>* newIterator() const override { return new (std::nothrow) TArrayIterator<T>(this); }
 };
 
 }  // namespace Brennholt

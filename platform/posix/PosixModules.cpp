@@ -1,8 +1,8 @@
 // Modules on POSIX: dlopen and friends, plus the exported resource table that stands in for
 // Windows resources.
 #include <dlfcn.h>
-#include <link.h>
 #include <limits.h>
+#include <link.h>
 #include <stdlib.h>
 #include <unistd.h>
 

@@ -42,8 +42,8 @@ struct PosixThread {
   int32 priority = kPriorityNormal;
 
   std::atomic<bool> endRequested{false};
-  pthread_mutex_t waitLock;         // guards waitingOn
-  Monitor* waitingOn = nullptr;     // the monitor of the wait the thread is in
+  pthread_mutex_t waitLock;        // guards waitingOn
+  Monitor* waitingOn = nullptr;    // the monitor of the wait the thread is in
   std::atomic<int> references{2};  // the thread and the handle
 };
 
@@ -99,14 +99,29 @@ void* trampoline(void* argument) {
 // Offsets from the process's nice value for each platform priority.
 bool niceOffset(int32 priority, int* offset) {
   switch (priority) {
-    case kPriorityIdle: *offset = 19; return true;
-    case kPriorityLowest: *offset = 10; return true;
-    case kPriorityBelowNormal: *offset = 5; return true;
-    case kPriorityNormal: *offset = 0; return true;
-    case kPriorityAboveNormal: *offset = -5; return true;
-    case kPriorityHighest: *offset = -10; return true;
-    case kPriorityTimeCritical: *offset = -20; return true;
-    default: return false;
+    case kPriorityIdle:
+      *offset = 19;
+      return true;
+    case kPriorityLowest:
+      *offset = 10;
+      return true;
+    case kPriorityBelowNormal:
+      *offset = 5;
+      return true;
+    case kPriorityNormal:
+      *offset = 0;
+      return true;
+    case kPriorityAboveNormal:
+      *offset = -5;
+      return true;
+    case kPriorityHighest:
+      *offset = -10;
+      return true;
+    case kPriorityTimeCritical:
+      *offset = -20;
+      return true;
+    default:
+      return false;
   }
 }
 

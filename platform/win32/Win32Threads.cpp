@@ -1,6 +1,7 @@
 // Threads on Windows: CreateThread (suspended), ResumeThread, SetThreadPriority,
 // GetPriorityClass, WaitForSingleObject, TerminateThread, CloseHandle; CoInitialize per thread.
 #include <windows.h>
+// After windows.h, which it builds on.
 #include <objbase.h>
 
 #include <new>

@@ -12,7 +12,9 @@ using namespace Brennholt;
 
 namespace {
 
-std::u16string wide(const ConstString& text) { return std::u16string(text.text16(), text.length()); }
+std::u16string wide(const ConstString& text) {
+  return std::u16string(text.text16(), text.length());
+}
 std::string narrow(const ConstString& text) { return std::string(text.text8(), text.length()); }
 
 TEST(ConstString, AViewAnswersOnlyInItsOwnWidth) {

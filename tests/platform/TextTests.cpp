@@ -16,14 +16,16 @@ constexpr uint32 kUtf8 = 65001;
 std::u16string toWide(uint32 codePage, const std::string& text) {
   int32 n = multiByteToWide(codePage, text.data(), static_cast<int32>(text.size()), nullptr, 0);
   std::u16string result(static_cast<size_t>(n), u'\0');
-  if (n > 0) multiByteToWide(codePage, text.data(), static_cast<int32>(text.size()), result.data(), n);
+  if (n > 0)
+    multiByteToWide(codePage, text.data(), static_cast<int32>(text.size()), result.data(), n);
   return result;
 }
 
 std::string toNarrow(uint32 codePage, const std::u16string& text) {
   int32 n = wideToMultiByte(codePage, text.data(), static_cast<int32>(text.size()), nullptr, 0);
   std::string result(static_cast<size_t>(n), '\0');
-  if (n > 0) wideToMultiByte(codePage, text.data(), static_cast<int32>(text.size()), result.data(), n);
+  if (n > 0)
+    wideToMultiByte(codePage, text.data(), static_cast<int32>(text.size()), result.data(), n);
   return result;
 }
 
@@ -40,7 +42,8 @@ TEST(Text, Utf8CoversEveryPlane) {
 }
 
 TEST(Text, InvalidUtf8FailsTheConversion) {
-  for (const char* bad : {"\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "a\xE2\x82"}) {
+  for (const char* bad :
+       {"\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "a\xE2\x82"}) {
     EXPECT_EQ(multiByteToWide(kUtf8, bad, -1, nullptr, 0), 0) << "input " << bad;
   }
   const char16 lone[] = {u'a', 0xD800, u'b'};

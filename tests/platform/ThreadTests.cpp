@@ -44,9 +44,7 @@ TEST(Threads, SuspendedThreadRunsOnlyAfterResume) {
   closeThread(thread);
 }
 
-uint32 exitEarly(void*) {
-  exitThread(11);
-}
+uint32 exitEarly(void*) { exitThread(11); }
 
 TEST(Threads, ExitThreadEndsWithItsCode) {
   ThreadHandle thread = createThreadSuspended(exitEarly, nullptr, nullptr);
