@@ -37,6 +37,7 @@ int runProgram(const std::vector<std::string>& args) {
   return static_cast<int>(code);
 #else
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
@@ -48,7 +49,7 @@ int runProgram(const std::vector<std::string>& args) {
 }
 
 void runMeasured(benchmark::State& state, const std::vector<std::string>& command) {
-  for (auto _ : state) {
+  for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
     if (runProgram(command) != 0) {
       state.SkipWithError("the program did not complete with exit code 0");
       break;
@@ -72,7 +73,7 @@ void BM_ProbeOverBaseline(benchmark::State& state, const char* module, bool fres
   const std::vector<std::string> baselineCommand = {BASELINE_PATH, module, OUTPUT_PATH};
   double probeSeconds = 0.0;
   double baselineSeconds = 0.0;
-  for (auto _ : state) {
+  for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
     if (freshOutput) std::remove(OUTPUT_PATH);
     auto t0 = Clock::now();
     int probe = runProgram(probeCommand);
