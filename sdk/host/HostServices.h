@@ -1,0 +1,128 @@
+// Kernel services the module uses for its life cycle: idle calls and the clock, projects, the
+// host's ready state, the transport position and the command catalogue.
+//
+// All are asked from IHostKernel::getService by the identifiers below and called on the host
+// thread. Registered callbacks are not reference-counted by the host: the caller unregisters
+// before it goes away.
+#pragma once
+
+#include "sdk/FUnknown.h"
+
+namespace Brennholt::Hox {
+
+// Called periodically on the host thread once registered with IIdleService.
+class IIdleHandler : public FUnknown {
+ public:
+  // One slice of idle time. [host thread]
+  virtual void onIdle() noexcept = 0;
+
+  static constexpr FUID iid = FUID::fromMemoryHex("3C5E41A0D3F84E5C9D9A0B1E6A7C2F41");
+
+ protected:
+  ~IIdleHandler() = default;
+};
+
+class IIdleService : public FUnknown {
+ public:
+  // Starts periodic onIdle calls for the handler. [host thread]
+  virtual tresult addIdleHandler(IIdleHandler* handler) noexcept = 0;
+  // Stops them; the handler may be destroyed afterwards. [host thread]
+  virtual tresult removeIdleHandler(IIdleHandler* handler) noexcept = 0;
+  // The host's 32-bit millisecond counter; it wraps. [host thread]
+  virtual uint32 currentTime() noexcept = 0;
+
+  static constexpr FUID iid = FUID::fromMemoryHex("9B1F6E2C47D14A1B8E3C5D7A2B9F0C11");
+
+ protected:
+  ~IIdleService() = default;
+};
+
+// Told when projects come and go; operations in the host's order.
+class IProjectNotification : public FUnknown {
+ public:
+  // A project became available. [host thread]
+  virtual void projectOpened(FUnknown* project) noexcept = 0;
+  // A project is about to close. [host thread]
+  virtual void projectClosing(FUnknown* project) noexcept = 0;
+  // The active project changed to `project`. [host thread]
+  virtual void projectActivated(FUnknown* project) noexcept = 0;
+  // A project is going away without an earlier closing notice. [host thread]
+  virtual void projectRemoved(FUnknown* project) noexcept = 0;
+  // The host asks whether the project may close; 0 lets it. [host thread]
+  virtual tresult canCloseProject(FUnknown* project) noexcept = 0;
+
+  static constexpr FUID iid = FUID::fromMemoryHex("5A7D2E9C1B3F4C6D8E0A2B4C6D8E0F12");
+
+ protected:
+  ~IProjectNotification() = default;
+};
+
+class IProjectService : public FUnknown {
+ public:
+  // [host thread]
+  virtual tresult addProjectNotification(IProjectNotification* notification) noexcept = 0;
+  // [host thread]
+  virtual tresult removeProjectNotification(IProjectNotification* notification) noexcept = 0;
+  // The active project, not referenced for the caller (compare by pointer); null when none.
+  // [host thread]
+  virtual FUnknown* activeProject() noexcept = 0;
+
+  static constexpr FUID iid = FUID::fromMemoryHex("C1E2A3B4D5F60718293A4B5C6D7E8F13");
+
+ protected:
+  ~IProjectService() = default;
+};
+
+class IHostStateService : public FUnknown {
+ public:
+  // False while the host cannot let the service shut down yet. [host thread]
+  virtual bool isShutdownAllowed() noexcept = 0;
+
+  static constexpr FUID iid = FUID::fromMemoryHex("7E4B1C2D3A5F46E8B9C0D1E2F3A4B514");
+
+ protected:
+  ~IHostStateService() = default;
+};
+
+// The transport's current position, in the host's units (only compared for change).
+class ITransportPosition : public FUnknown {
+ public:
+  // [host thread]
+  virtual double currentPosition() noexcept = 0;
+
+  static constexpr FUID iid = FUID::fromMemoryHex("2F8A6C4E1D3B4A5C9E7F0A1B2C3D4E15");
+
+ protected:
+  ~ITransportPosition() = default;
+};
+
+// Receives the host commands the module registered.
+class IActionHandler : public FUnknown {
+ public:
+  // The host runs a registered command. 0 when handled. [host thread]
+  virtual tresult onAction(const char* category, const char* name) noexcept = 0;
+
+  static constexpr FUID iid = FUID::fromMemoryHex("8D2C4B6A0E1F4D3C9B8A7E6D5C4B3A16");
+
+ protected:
+  ~IActionHandler() = default;
+};
+
+class ICommandCatalogue : public FUnknown {
+ public:
+  // Adds a command of the module to the host's catalogue. [host thread]
+  virtual tresult registerAction(const char* category, const char* name) noexcept = 0;
+  // [host thread]
+  virtual tresult unregisterAction(const char* category, const char* name) noexcept = 0;
+  // The handler that gets the module's commands; null unregisters. [host thread]
+  virtual tresult setActionHandler(IActionHandler* handler) noexcept = 0;
+  // Runs any host command by category and name; 0 when it ran. [host thread]
+  virtual tresult executeCommand(const char* category, const char* name) noexcept = 0;
+
+  static constexpr FUID iid = FUID::fromMemoryHex("4E6F8A0B2C4D4E6F8A0B2C4D6E8F0A17");
+
+ protected:
+  ~ICommandCatalogue() = default;
+};
+
+}  // namespace Brennholt::Hox
