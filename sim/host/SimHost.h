@@ -1,0 +1,194 @@
+// The simulated sequencer: loads the module by path, drives it in a sequencer's order and
+// implements the host services it calls, with a virtual clock that only the caller moves.
+//
+// Everything here runs on the caller's thread, which is the simulated host thread. The only
+// calls that may arrive from another thread are the module's lamp writes from a remote's worker
+// (setElementValue); those are queued under a lock and delivered by the next idle round.
+//
+// Keyboards: keyboard k (1-based) owns four host ports, inputs and outputs named
+// "Talvane QENT6/QENT8-1" and "Talvane QENT6/QENT8-2", with "k- " in front for k >= 2. The "-2"
+// pair is the remote port: what a keyboard sends arrives at its "-2" input, and what a remote
+// device sends to its output port reaches the keyboard that owns that port.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sim/MidiWire.h"
+
+namespace QentSim {
+
+// Kernel services (and host features) that set-up can withdraw, to check that the module
+// treats a missing one as a silent no-op.
+enum class HostService {
+  kIdle,               // IIdleService: idle handlers and the clock
+  kProject,            // IProjectService
+  kHostState,          // IHostStateService
+  kTransportPosition,  // ITransportPosition
+  kCommandCatalogue,   // ICommandCatalogue
+  kMidiPortList,       // IMidiPortList
+  kDeviceRegistry,     // IRemoteDeviceRegistry
+  kMixerTarget,        // the host link's binding target "Mixer"
+  kHostFunctions,      // the host functions "Jog"/"Wheel" and "HoverKnob"/"Encoder"
+};
+
+// One value that reached a host-function parameter ("wheel", "1:dial", "1:switch").
+struct ParameterValue {
+  std::string function;   // "Jog" or "HoverKnob"
+  std::string parameter;  // as assigned by the module
+  int value = 0;          // as the remote passed it to defaultElementValue
+};
+
+// One element a remote registered, in registration order (index = element index).
+struct ElementInfo {
+  std::string name;
+  std::uint8_t status = 0;
+  std::uint16_t number = 0;
+  int maxValue = 0;
+  int flags = 0;
+};
+
+// One binding a remote declared on the "Mixer" target, or a host-function parameter assignment.
+struct BindingInfo {
+  enum Kind { kValue, kCommand, kFunction } kind = kValue;
+  std::string page;
+  std::string element;
+  std::string object;     // kValue: "Transport", "Mixer"; kFunction: the function's name
+  int selector = 0;       // kValue
+  std::string value;      // kValue: "start", "mute"...; kFunction: the parameter name
+  std::string category;   // kCommand
+  std::string command;    // kCommand
+  int flags = 0;
+};
+
+// A remote device the registry created.
+struct DeviceInfo {
+  int keyboard = 0;  // keyboard behind its input port, 0 when none (an extra port) or unplugged
+  int pairIndex = 0;
+  std::string inputPort;   // empty until the detector assigned one
+  std::string outputPort;
+  bool attached = false;   // attach answered true and detach has not run
+  bool active = false;     // the remote reported onActivate more recently than onDeactivate
+};
+
+struct DetectOutcome {
+  bool ran = false;        // false: no detector, or its initialize answered false
+  std::int32_t result = 1; // what detect() answered
+};
+
+class SimHost {
+ public:
+  SimHost();
+  ~SimHost();  // stops in order when still running
+  SimHost(const SimHost&) = delete;
+  SimHost& operator=(const SimHost&) = delete;
+
+  // ---- set-up; kept across stop/restart ----
+  // Product, version and build texts the host information answers.
+  // Default "Tessaly Studio", "7.5.0", "Build 100".
+  void setHostIdentity(const std::string& product, const std::string& version,
+                       const std::string& build);
+  void setLanguage(const std::string& code);  // default "en"
+  const std::string& language() const;
+  // Number of keyboards plugged in (0..9). While running, a larger count plugs in the new
+  // keyboards' ports (detection is not rerun); a smaller one does not unplug, use unplug().
+  void setKeyboardCount(int count);
+  int keyboardCount() const;
+  // One more port in the port list, after the keyboards' ports. keyboard 0: nothing behind it;
+  // k: it carries keyboard k's traffic like its own "-2" port would.
+  void addExtraPort(bool input, const std::string& name, int keyboard = 0);
+  void setModulePath(const std::string& path);
+  const std::string& modulePath() const;
+  // Offers or withdraws a service; takes effect for every later request.
+  void setServiceEnabled(HostService service, bool enabled);
+
+  // ---- life cycle ----
+  // Loads the module and drives it: InitDll, factory, service created and initialized with the
+  // host context, a project opened, then detection. False only when the module cannot be loaded
+  // (reason in *error); a missing class or a refused initialize is noted in the life-cycle log
+  // and the run goes on without it. A running host is stopped first.
+  bool start(std::string* error);
+  // Orderly shutdown: each remote deactivated, detached, terminated, released; the project
+  // closed; the service terminated and released; factory released; ExitDll; unload.
+  void stop();
+  bool restart(std::string* error);  // stop + start with the same set-up
+  bool isRunning() const;
+  // Runs device detection again: detector created, initialized, and detect() called unless
+  // initialize answered false; released afterwards.
+  DetectOutcome detect();
+  // Keyboard k leaves: its remote device deactivated, detached, released, its ports removed
+  // from the port list. False when there is no such keyboard.
+  bool unplug(int keyboard);
+  // The service's initialize answered 0.
+  bool serviceAccepted() const;
+  // Steps the host took, in order ("InitDll", "service initialize 0", "remote 1 detach"...).
+  const std::vector<std::string>& lifecycleLog() const;
+  void clearLifecycleLog();
+
+  // ---- time ----
+  std::uint32_t clock() const;  // starts at 1000
+  void setClock(std::uint32_t milliseconds);
+  // One idle round: the registered idle handlers, each attached remote's onIdle, keyboard
+  // MIDI into the host, the host's pending notifications (page changes, transport lamps), then
+  // host MIDI out to the keyboards.
+  void idleRound();
+  // Moves the clock by `milliseconds`, one idle round per full 10 ms.
+  void advance(std::uint32_t milliseconds);
+
+  // ---- keyboard side ----
+  // The receiver gets everything the host sends to keyboard k's output port; null disconnects.
+  // Not owned; it must outlive the connection.
+  void connectKeyboard(int keyboard, IMidiReceiver* receiver);
+  // Queues one complete message from keyboard k into the host's "-2" input port; delivered by
+  // the next idle round. Dropped there when no device listens on that port.
+  void sendFromKeyboard(int keyboard, const std::uint8_t* bytes, std::size_t length);
+
+  // ---- host side ----
+  // Makes page `name` the active mode page of every attached device and reports it to each
+  // remote. "Default" clears the mode page ("Default" itself always applies).
+  void page(const std::string& name);
+  // Runs a command through the command catalogue as the user would. False when the catalogue
+  // is withdrawn.
+  bool command(const std::string& category, const std::string& name);
+
+  // ---- observations ----
+  // Increases whenever the host sees or sends anything; settling waits for it to stand still.
+  std::uint64_t activity() const;
+  const std::vector<std::pair<std::string, std::string>>& executedCommands() const;
+  bool wasExecuted(const std::string& category, const std::string& name) const;
+  const std::vector<ParameterValue>& parameterValues() const;
+  // Last value of a parameter; false when none reached it.
+  bool lastParameterValue(const std::string& parameter, int* value) const;
+  bool playing() const;
+  bool recording() const;
+  double position() const;
+  void setPosition(double position);
+  // Mixer values of the selected channel the "Mixer" bindings toggle ("mute", "solo"); 0 unset.
+  int mixerValue(const std::string& key) const;
+  const std::string& lastShownText() const;  // from any device's showText
+  // Observations of one device: by keyboard (1-based). Empty when none.
+  std::vector<DeviceInfo> devices() const;
+  std::vector<ElementInfo> elements(int keyboard) const;
+  std::vector<BindingInfo> bindings(int keyboard) const;
+  std::vector<std::string> pages(int keyboard) const;
+  std::string currentPage(int keyboard) const;  // the active mode page; empty when none
+  // Value of an attach option by four-character code; false when never set.
+  bool option(int keyboard, const std::string& fourCharacterCode, int* value) const;
+  std::vector<std::string> portNames(bool inputs) const;  // the port list as the module sees it
+  // Registered actions of the module, "category/name".
+  std::vector<std::string> registeredActions() const;
+
+  // Forgets the recorded commands and parameter values (not the transport or pages).
+  void clearRecords();
+
+  struct State;  // the running host; defined with the host objects
+
+ private:
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace QentSim
