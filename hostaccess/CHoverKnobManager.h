@@ -10,7 +10,8 @@
 // per idle call. Everything runs on the host thread except setNoInertia.
 //
 // Time comes from the kernel's idle service (HostTimer). The kernel is not owned and may be null:
-// then no timer ever runs out, so nothing repeats and held presses stay held, but nothing fails.
+// without a clock the dial passes straight through and never builds up a repeat, so nothing is
+// repeated or held back.
 #pragma once
 
 #include <atomic>
