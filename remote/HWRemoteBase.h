@@ -1,0 +1,67 @@
+// The host's remote-device object without anything keyboard-specific: reference counting, the
+// interface query, and every remote operation answered by the host link's default handling.
+// QENT_HWRemote builds the keyboard on top of it.
+#pragma once
+
+#include <atomic>
+
+#include "sdk/host/RemoteDevice.h"
+
+namespace Brennholt {
+
+class HWRemoteBase : public Hox::IHWRemote2 {
+ public:
+  HWRemoteBase() = default;
+  virtual ~HWRemoteBase() = default;
+  HWRemoteBase(const HWRemoteBase&) = delete;
+  HWRemoteBase& operator=(const HWRemoteBase&) = delete;
+
+  // FUnknown: FUnknown, IPluginBase, IHWRemote and IHWRemote2 answer this object.
+  tresult queryInterface(const TUID iid, void** object) noexcept override;
+  uint32 addRef() noexcept override;
+  // At zero the object deletes itself. [host thread]
+  uint32 release() noexcept override;
+
+  // IPluginBase: nothing is kept of the context.
+  tresult initialize(FUnknown* context) noexcept override;
+  tresult terminate() noexcept override;
+
+  // IHWRemote. The base only stores the link and passes everything to its default handling;
+  // without a link the operations answer kResultFalse.
+  bool attach(Hox::IRemoteHostLink* hostLink) noexcept override;
+  bool detach() noexcept override;
+  tresult activate() noexcept override;
+  tresult deactivate() noexcept override;
+  tresult forwardedQuery() noexcept override;
+  tresult onElementValue(int32 element, int32 value) noexcept override;
+  tresult onSysEx(Hox::SysExHandle message) noexcept override;
+  tresult onElementFeedback(const Hox::ElementRecord* record, int32 element,
+                            int32 value) noexcept override;
+  tresult onRawData(const uint8* bytes, int32 a, int32 b) noexcept override;
+  tresult onObject(void* object) noexcept override;
+  tresult onBytes(const uint8* bytes) noexcept override;
+  tresult onPageChanged(const char* pageName) noexcept override;
+  tresult onIdle() noexcept override;
+  // IHWRemote2
+  bool onExtension(int32 a, int32 b) noexcept override;
+
+ protected:
+  Hox::IRemoteHostLink* link() const { return hostLink_; }
+  void setLink(Hox::IRemoteHostLink* hostLink) { hostLink_ = hostLink; }
+
+  // Plain forwards to the host link for subclasses; kResultFalse (null) without a link.
+  // [host thread]
+  tresult linkSetOption(uint32 code, int32 value);
+  Hox::IBindingTarget* linkBindingTarget(const char* name);
+  const uint8* linkSysExBytes(Hox::SysExHandle message, int32* length);
+  tresult linkSetElementValue(const Hox::ElementRecord* record, int32 element, int32 value);
+  tresult linkSendSysEx(const uint8* message, int32 length);
+  tresult linkShowText(const char* text);
+  tresult linkAddElement(const Hox::ElementRecord* record);
+
+ private:
+  std::atomic<int32> refCount_{1};
+  Hox::IRemoteHostLink* hostLink_ = nullptr;  // the host's, valid from attach to detach
+};
+
+}  // namespace Brennholt
