@@ -3,6 +3,9 @@
 #include <cstring>
 #include <new>
 
+#include "remote/QENT_Detect.h"
+#include "remote/QENT_HWRemote.h"
+
 namespace Brennholt {
 namespace {
 
@@ -10,8 +13,14 @@ namespace {
 // classes arrive one by one; until a class exists its create function answers null, which
 // createInstance reports as kNoInterface.
 FUnknown* createKeyboardService(void* /*context*/) { return nullptr; }
-FUnknown* createHardwareRemote(void* /*context*/) { return nullptr; }
-FUnknown* createDeviceDetector(void* /*context*/) { return nullptr; }
+FUnknown* createHardwareRemote(void* /*context*/) {
+  auto* remote = new (std::nothrow) QENT_HWRemote;
+  return remote ? static_cast<Hox::IHWRemote2*>(remote) : nullptr;
+}
+FUnknown* createDeviceDetector(void* /*context*/) {
+  auto* detector = new (std::nothrow) QENT_Detect;
+  return detector ? static_cast<IPluginBase*>(detector) : nullptr;
+}
 
 // The records below are built once per process and reused by every factory built later.
 

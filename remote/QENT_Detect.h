@@ -1,0 +1,48 @@
+// The module's plug-and-play detector: finds the keyboard's remote port pair among the host's
+// MIDI ports and has the host set up a remote device ("Remote Devices" class) for it.
+#pragma once
+
+#include <atomic>
+
+#include "sdk/IPluginBase.h"
+#include "sdk/host/DeviceDetection.h"
+
+namespace Brennholt {
+
+class QENT_Detect : public IPluginBase, public Hox::IDetector {
+ public:
+  // The searched port text: "%s-%d" of these two.
+  static constexpr const char8* kPortBaseName = "Talvane QENT6/QENT8";
+  static constexpr int32 kPortNumber = 2;
+  // The name under which the host lists the keyboard's remote device.
+  static constexpr const char8* kDeviceName = "Talvane QENT6/QENT8";
+
+  QENT_Detect() = default;
+  virtual ~QENT_Detect() = default;
+  QENT_Detect(const QENT_Detect&) = delete;
+  QENT_Detect& operator=(const QENT_Detect&) = delete;
+
+  // FUnknown and IPluginBase answer the primary object, IDetector its sub-object.
+  tresult queryInterface(const TUID iid, void** object) noexcept override;
+  uint32 addRef() noexcept override;
+  // At zero the object deletes itself.
+  uint32 release() noexcept override;
+
+  // kResultFalse while the service has not set the host kernel, and once a keyboard has been
+  // set up in this process; kResultOk otherwise. The context is not kept. [host thread]
+  tresult initialize(FUnknown* context) noexcept override;
+  tresult terminate() noexcept override;
+
+  // 0 when a remote device for the keyboard exists afterwards (created now or before); 1 when
+  // no port pair was found or no device could be set up; kNoInterface without the registry.
+  // Success sets the module's keyboard-set-up flag. [host thread]
+  tresult detect() noexcept override;
+  // Fills the category ("Remote Devices") and method ("Plug and Play") texts; the name is left
+  // as the host gave it. [host thread]
+  tresult getDetectorInfo(Hox::DetectorInfo* info) noexcept override;
+
+ private:
+  std::atomic<int32> refCount_{1};
+};
+
+}  // namespace Brennholt
