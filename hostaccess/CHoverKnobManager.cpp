@@ -34,8 +34,7 @@ CHoverKnobManager::CHoverKnobManager(Hox::IHostKernel* kernel, bool hoverFirst)
 
 CHoverKnobManager::~CHoverKnobManager() = default;
 
-void CHoverKnobManager::declareBindings(Hox::IBindingTarget* target,
-                                        const Descriptor& descriptor) {
+void CHoverKnobManager::declareBindings(Hox::IBindingTarget* target, const Descriptor& descriptor) {
   dial_ = descriptor.dial;
   jog_ = descriptor.jog;
   lock_ = descriptor.lock;
@@ -119,14 +118,10 @@ bool CHoverKnobManager::jogTick(int32 value) {
   const int32 tick = value >= 64 ? value - 128 : value;
 
   if (holdTimer_.running()) {
-    // The hold also ends by itself when no idle call came in between.
-    if (holdTimer_.expired(kernel_, kHoldMs)) {
-      holdTimer_.stop();
-    } else if (std::abs(tick) == 1) {
-      return false;
-    } else {
-      holdTimer_.stop();
-    }
+    // A larger tick is a real turn and ends the hold; so does its time running out without an
+    // idle call in between.
+    if (std::abs(tick) == 1 && !holdTimer_.expired(kernel_, kHoldMs)) return false;
+    holdTimer_.stop();
   }
 
   uint32 now = 0;

@@ -24,8 +24,15 @@ using Brennholt::Hox::IHostFunction;
 using Brennholt::Test::FakeHostKernel;
 
 constexpr int32 kDial = 24, kJog = 47, kLock = 48, kPlay = 29, kRecord = 30, kStop = 28;
-const CHoverKnobManager::Descriptor kDescriptor{"DataDial", "Jog", "Lock", kDial,
-                                                kJog,       kLock, kPlay, kRecord, kStop};
+const CHoverKnobManager::Descriptor kDescriptor{.dialName = "DataDial",
+                                                .jogName = "Jog",
+                                                .lockName = "Lock",
+                                                .dial = kDial,
+                                                .jog = kJog,
+                                                .lock = kLock,
+                                                .play = kPlay,
+                                                .record = kRecord,
+                                                .stop = kStop};
 
 // Records every declaration as one line; the functions it hands out record into the same log.
 class RecordingTarget : public IBindingTarget {
