@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "sdk/host/RemoteDevice.h"
@@ -442,31 +440,6 @@ TEST(HoverKnobWithoutClock, PassesTheDialAndNeverRepeats) {
     EXPECT_FALSE(m.hasOutputs());
     EXPECT_EQ(m.takeOutput().element, -2);
   }
-}
-
-TEST(HoverKnobThreads, NoInertiaWrittenByAWorkerWhileTheHostJogs) {
-  FakeHostKernel kernel;
-  CHoverKnobManager m(&kernel, false);
-  m.declareBindings(nullptr, kDescriptor);
-  std::atomic<bool> done{false};
-  std::thread worker([&] {
-    for (int i = 0; !done.load(); ++i) m.setNoInertia(i % 2 == 0);
-  });
-  int repeats = 0;
-  for (int round = 0; round < 200; ++round) {
-    int32 v = 9;
-    m.handleInput(kDial, v, true);
-    for (int i = 0; i < 10; ++i) {
-      kernel.advance(50);
-      m.idleStep();
-    }
-    while (m.hasOutputs()) repeats += m.takeOutput().element == kDial ? 1 : 0;
-  }
-  done = true;
-  worker.join();
-  // Each turn gives between one repeat (no inertia) and a full decay of nine.
-  EXPECT_GE(repeats, 200);
-  EXPECT_LE(repeats, 200 * 9);
 }
 
 }  // namespace
