@@ -1,0 +1,321 @@
+// The hardware remote through an in-test host link: what it registers, what it sends to the
+// keyboard and when, and what it posts to the service.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "RemoteFakes.h"
+#include "remote/ChannelRegistry.h"
+#include "remote/ElementTable.h"
+#include "remote/ModuleState.h"
+#include "remote/QENT_HWRemote.h"
+#include "remote/protocol/SysExBuilder.h"
+
+namespace Brennholt {
+namespace {
+
+using namespace Testing;
+using Lamp = FakeHostLink::Lamp;
+
+const Bytes kHello{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x56, 0x01, 0xF7};
+
+Bytes toService(uint8 high, uint8 low, uint8 data) {
+  return {0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, high, low, data, 0xF7};
+}
+
+Bytes bytesOf(uint8* message) {
+  Bytes out = messageBytes(message);
+  SysExBuffer::release(message);
+  return out;
+}
+
+class HWRemoteTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    takeAll(ChannelRegistry::inbound());
+    link.target = &target;
+    hostKernel = &kernel;
+    remote = new QENT_HWRemote;
+  }
+  void TearDown() override {
+    if (remote) {
+      remote->detach();
+      remote->release();
+    }
+    hostKernel = nullptr;
+    takeAll(ChannelRegistry::inbound());
+  }
+
+  SysExChannel* channel() { return ChannelRegistry::outbound(remote->channelIndex()); }
+
+  // Posts service messages to this remote's channel and waits until its worker handed all of
+  // them over (the worker delivers while holding the channel lock).
+  void fromService(std::initializer_list<uint8*> messages) {
+    for (uint8* message : messages) ASSERT_TRUE(channel()->post(message));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (;;) {
+      channel()->lock();
+      const int32 left = channel()->count();
+      channel()->unlock();
+      if (left == 0 || std::chrono::steady_clock::now() > end) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+
+  void attachActive() {
+    ASSERT_TRUE(remote->attach(&link));
+    remote->activate();
+  }
+
+  FakeKernel kernel;
+  FakeBindingTarget target;
+  FakeHostLink link;
+  QENT_HWRemote* remote = nullptr;
+};
+
+TEST_F(HWRemoteTest, AttachBeforeTheServiceHasTheKernelDoesNothing) {
+  hostKernel = nullptr;
+  const int32 channels = ChannelRegistry::outboundCount();
+  EXPECT_FALSE(remote->attach(&link));
+  EXPECT_EQ(ChannelRegistry::outboundCount(), channels);
+  EXPECT_EQ(remote->channelIndex(), -1);
+  EXPECT_TRUE(link.options.empty());
+  EXPECT_TRUE(link.elements.empty());
+}
+
+TEST_F(HWRemoteTest, AttachConfiguresRegistersBindsAndOpensTheNextChannel) {
+  const int32 channels = ChannelRegistry::outboundCount();
+  ASSERT_TRUE(remote->attach(&link));
+
+  const std::vector<std::pair<uint32, int32>> options{
+      {0x6D696469, 1}, {0x66746368, 1}, {0x77726E67, 24}, {0x6D696578, 1}, {0x3F686273, 0}};
+  EXPECT_EQ(link.options, options);
+
+  ASSERT_EQ(link.elements.size(), 55u);
+  for (int32 i = 0; i < 55; ++i) EXPECT_EQ(link.elements[i], ElementTable::record(i));
+  const Hox::ElementRecord& eq12 = *link.elements[23];
+  EXPECT_STREQ(eq12.name, "EQKnob12");
+  EXPECT_EQ(eq12.number, 39);
+  EXPECT_EQ(eq12.flags, 5);
+  const Hox::ElementRecord& play = *link.elements[29];
+  EXPECT_STREQ(play.name, "Play");
+  EXPECT_EQ(play.status, 0x90);
+  EXPECT_EQ(play.number, 94);
+  EXPECT_EQ(play.flags, 0x23);
+  EXPECT_STREQ(link.elements[46]->name, "F6");
+  EXPECT_EQ(link.elements[46]->number, 65);
+  EXPECT_STREQ(link.elements[54]->name, "SFBank6");
+  EXPECT_EQ(link.elements[54]->number, 71);
+  EXPECT_EQ(ElementTable::record(55), nullptr);
+
+  // Page "Default" with its 16 bindings first, then the knob manager's pages.
+  ASSERT_GE(target.calls.size(), 17u);
+  EXPECT_EQ(target.calls[0], "page Default");
+  EXPECT_EQ(target.calls[1], "command Default|Top|Transport|Return to Zero|1");
+  EXPECT_EQ(target.calls[2], "value Default|Play|Transport|-1|start|513");
+  EXPECT_EQ(target.calls[6], "value Default|Record|Transport|-1|record|769");
+  EXPECT_EQ(target.calls[7], "value Default|Mute|Mixer|-2|mute|769");
+  EXPECT_EQ(target.calls[12],
+            "command Default|SF4|Automation|Toggle Read Enable Selected Tracks|769");
+  EXPECT_EQ(target.calls[16], "command Default|Dec|Preset|Previous|769");
+  EXPECT_EQ(target.calls[17], "page Hover Knob Mode");
+  EXPECT_EQ(target.refs, 1u) << "the binding target's reference must be released";
+
+  EXPECT_EQ(remote->channelIndex(), channels);
+  ASSERT_NE(channel(), nullptr);
+  EXPECT_EQ(std::string(channel()->name().text8()),
+            "SysExSending_QENT_" + std::to_string(channels + 1));
+  EXPECT_TRUE(isRemoteReady());
+  EXPECT_FALSE(remote->attach(&link)) << "a second attach must not open a second channel";
+
+  remote->detach();
+  EXPECT_EQ(ChannelRegistry::outbound(channels), nullptr);
+}
+
+TEST_F(HWRemoteTest, WithoutAMixerTargetThereAreNoBindingsAndButtonsGoToTheHost) {
+  link.target = nullptr;
+  ASSERT_TRUE(remote->attach(&link));
+  EXPECT_TRUE(target.calls.empty());
+  remote->onElementValue(ElementTable::kPlay, 127);
+  EXPECT_EQ(link.defaults, (std::vector<std::pair<int32, int32>>{{29, 127}}));
+}
+
+TEST_F(HWRemoteTest, HelloOnceOnTheFirstIdleCallAndOnlyWhenActive) {
+  ASSERT_TRUE(remote->attach(&link));
+  remote->onIdle();
+  remote->activate();
+  remote->onIdle();
+  EXPECT_TRUE(link.sent.empty());
+  EXPECT_TRUE(takeAll(ChannelRegistry::inbound()).empty());
+
+  QENT_HWRemote* second = new QENT_HWRemote;
+  FakeHostLink secondLink;
+  ASSERT_TRUE(second->attach(&secondLink));
+  second->activate();
+  second->onIdle();
+  second->onIdle();
+  EXPECT_EQ(secondLink.sent, std::vector<Bytes>{kHello});
+  EXPECT_EQ(takeAll(ChannelRegistry::inbound()),
+            std::vector<Bytes>{Bytes({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x01, 0xF7})});
+  // The knob manager's start mode is shown once, one output per idle call.
+  EXPECT_EQ(secondLink.texts, std::vector<std::string>{"Hover Knob Mode"});
+  second->detach();
+  second->release();
+}
+
+TEST_F(HWRemoteTest, FourQueuedMessagesPerIdleTheRestOnDeactivateNothingAfter) {
+  attachActive();
+  remote->onIdle();  // the hello
+  link.sent.clear();
+  for (int32 knob = 0; knob < 10; ++knob) {
+    fromService({SysExBuilder::knobValue(knob, std::to_string(knob))});
+  }
+  std::vector<Bytes> expected;
+  for (int32 knob = 0; knob < 10; ++knob) {
+    expected.push_back(bytesOf(SysExBuilder::knobValue(knob, std::to_string(knob))));
+  }
+
+  remote->onIdle();
+  EXPECT_EQ(link.sent, std::vector<Bytes>(expected.begin(), expected.begin() + 4));
+  remote->onIdle();
+  EXPECT_EQ(link.sent, std::vector<Bytes>(expected.begin(), expected.begin() + 8));
+  remote->deactivate();
+  EXPECT_EQ(link.sent, expected);
+
+  fromService({SysExBuilder::textLine("late"), SysExBuilder::memory(2)});
+  remote->onIdle();
+  remote->onIdle();
+  EXPECT_EQ(link.sent, expected);
+  EXPECT_TRUE(link.lamps.empty());
+}
+
+TEST_F(HWRemoteTest, ServiceMessagesAreFilteredAndATextLineDropsQueuedKnobTexts) {
+  attachActive();
+  remote->onIdle();
+  link.sent.clear();
+  fromService({SysExBuilder::knobValue(0, "a"), SysExBuilder::knobName(1, "b"),
+               SysExBuilder::knobValue(2, "c"), SysExBuilder::memoryName("Memory 1"),
+               SysExBuilder::textLine("line"),
+               // Not for the keyboard: a keyboard-to-host header and an unknown address.
+               SysExBuilder::functionKey(1), SysExBuilder::frame(SysExDirection::HostToKeyboard,
+                                                                 SysExFormat::kAssignmentDump)});
+  remote->onIdle();
+  remote->onIdle();
+  EXPECT_EQ(link.sent, (std::vector<Bytes>{bytesOf(SysExBuilder::memoryName("Memory 1")),
+                                           bytesOf(SysExBuilder::textLine("line"))}));
+}
+
+TEST_F(HWRemoteTest, BankFromTheServiceLightsItsLampOnTheHostThreadNeverPastTheTable) {
+  attachActive();
+  fromService({SysExBuilder::memory(3)});
+  EXPECT_TRUE(link.lamps.empty()) << "the worker must not call the host";
+  remote->onIdle();
+  EXPECT_EQ(link.lamps, std::vector<Lamp>{Lamp("SFBank4", 52, 127)});
+
+  link.lamps.clear();
+  uint8* beyond = SysExBuilder::memory(0);
+  beyond[SysExFormat::kDataPos] = 9;
+  fromService({beyond});
+  remote->onIdle();
+  EXPECT_TRUE(link.lamps.empty());
+}
+
+TEST_F(HWRemoteTest, KeyboardSysExKeepsOneFrameWithinTheFirst512BytesAndPassesTheFilter) {
+  ASSERT_TRUE(remote->attach(&link));
+  const Bytes name = bytesOf(SysExBuilder::keyboardName("Piano"));
+
+  // Noise before F0 is skipped; the frame reaches the service.
+  Bytes noisy{0x00, 0x12};
+  noisy.insert(noisy.end(), name.begin(), name.end());
+  remote->onSysEx(&noisy);
+  EXPECT_EQ(takeAll(ChannelRegistry::inbound()), std::vector<Bytes>{name});
+
+  // F7 as byte 512 is still examined; as byte 513 it is not.
+  Bytes longest(512, 0x20);
+  longest[0] = 0xF0;
+  std::copy(name.begin() + 1, name.begin() + 9, longest.begin() + 1);
+  longest[511] = 0xF7;
+  remote->onSysEx(&longest);
+  EXPECT_EQ(takeAll(ChannelRegistry::inbound()).size(), 1u);
+  Bytes tooLong = longest;
+  tooLong[511] = 0x20;
+  tooLong.push_back(0xF7);
+  remote->onSysEx(&tooLong);
+  EXPECT_TRUE(takeAll(ChannelRegistry::inbound()).empty());
+
+  // A keyboard knob move, a foreign header and a host-to-keyboard message are dropped.
+  Bytes move = toService(0x30, 0x41, 0x01);
+  Bytes foreign = name;
+  foreign[1] = 0x41;
+  Bytes wrongWay = bytesOf(SysExBuilder::targetName("Piano"));
+  for (Bytes* bytes : {&move, &foreign, &wrongWay}) remote->onSysEx(bytes);
+  EXPECT_TRUE(takeAll(ChannelRegistry::inbound()).empty());
+  EXPECT_EQ(link.defaultSysExCalls, 0);
+}
+
+TEST_F(HWRemoteTest, ElementsGoToTheServiceOrToTheHostByTheDispatchRules) {
+  ASSERT_TRUE(remote->attach(&link));
+  remote->onElementValue(43, 127);  // "F3" pressed
+  remote->onElementValue(43, 0);    // and released
+  remote->onElementValue(50, 127);  // "SFBank2" pressed
+  remote->onElementValue(50, 0);    // and released
+  remote->onElementValue(23, 65);   // "EQKnob12" one step down
+  EXPECT_EQ(takeAll(ChannelRegistry::inbound()),
+            (std::vector<Bytes>{toService(0x21, 0x00, 0x02), toService(0x22, 0x00, 0x01),
+                                toService(0x22, 0x00, 0x01), toService(0x47, 0x41, 0x41)}));
+
+  remote->onElementValue(0, 200);  // not a MIDI value: the host's
+  remote->onElementValue(ElementTable::kPlay, 127);
+  remote->onElementValue(ElementTable::kFirstSF, 127);
+  EXPECT_TRUE(takeAll(ChannelRegistry::inbound()).empty());
+  EXPECT_EQ(link.defaults,
+            (std::vector<std::pair<int32, int32>>{{0, 200}, {29, 127}, {35, 127}}));
+}
+
+TEST_F(HWRemoteTest, FeedbackIsRememberedForTheFullLampRefreshOnRemoteMode) {
+  ASSERT_TRUE(remote->attach(&link));
+  remote->onElementFeedback(ElementTable::record(29), 29, 64);
+  remote->onElementFeedback(nullptr, 30, 127);  // no record: nothing at all
+  EXPECT_EQ(link.lamps, std::vector<Lamp>{Lamp("Play", 29, 64)});
+
+  link.lamps.clear();
+  Bytes remoteMode = bytesOf(SysExBuilder::remoteMode(1));
+  remote->onSysEx(&remoteMode);
+  EXPECT_EQ(link.lamps, (std::vector<Lamp>{Lamp("Play", 29, 127), Lamp("Record", 30, 0),
+                                           Lamp("SFBank1", 49, 127), Lamp("Jog", 47, 0)}));
+  EXPECT_EQ(takeAll(ChannelRegistry::inbound()), std::vector<Bytes>{remoteMode});
+
+  // A mode page refreshes only the dial's lamps; other pages change nothing.
+  link.lamps.clear();
+  remote->onPageChanged("Restless Mode");
+  remote->onPageChanged("Default");
+  remote->onPageChanged(nullptr);
+  EXPECT_EQ(link.lamps, (std::vector<Lamp>{Lamp("Jog", 47, 127), Lamp("Lock", 48, 127)}));
+}
+
+TEST_F(HWRemoteTest, ReleaseWithoutDetachStopsTheWorkerBeforeTheRemoteGoes) {
+  attachActive();
+  const int32 index = remote->channelIndex();
+  fromService({SysExBuilder::textLine("one")});
+  for (int i = 0; i < 20; ++i) ASSERT_TRUE(channel()->post(SysExBuilder::textLine("two")));
+  remote->release();
+  remote = nullptr;
+  EXPECT_EQ(ChannelRegistry::outbound(index), nullptr);
+}
+
+TEST_F(HWRemoteTest, InterfaceQueryAnswersTheRemoteInterfacesOnly) {
+  void* object = nullptr;
+  for (const FUID* iid : {&FUnknown::iid, &IPluginBase::iid, &Hox::IHWRemote::iid,
+                          &Hox::IHWRemote2::iid}) {
+    ASSERT_EQ(remote->queryInterface(iid->bytes(), &object), kResultOk);
+    EXPECT_EQ(object, static_cast<Hox::IHWRemote2*>(remote));
+    remote->release();
+  }
+  EXPECT_EQ(remote->queryInterface(Hox::IDetector::iid.bytes(), &object), kNoInterface);
+  EXPECT_EQ(object, nullptr);
+}
+
+}  // namespace
+}  // namespace Brennholt
