@@ -1,0 +1,108 @@
+// The host's side of one remote device: the elements the remote registered, its options, the
+// pages and bindings it declared on the "Mixer" target, the active mode page, and the queue of
+// messages on their way to the device's output port.
+//
+// All operations run on the host thread except setElementValue, which the remote also calls from
+// its worker (a bank lamp); it only appends to the outbound queue, under `outLock_`.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "sdk/host/RemoteDevice.h"
+#include "sim/host/HostState.h"
+
+namespace QentSim {
+
+class BindingTarget;
+class HostFunction;
+
+class HostLink final : public Brennholt::Hox::IRemoteHostLink {
+ public:
+  using Connection = std::shared_ptr<SimHost::State::Connection>;
+  HostLink(Connection connection, RemoteDevice* device);
+  ~HostLink();
+  HostLink(const HostLink&) = delete;
+  HostLink& operator=(const HostLink&) = delete;
+
+  // ---- IRemoteHostLink ----
+  Brennholt::tresult setOption(Brennholt::uint32 code, Brennholt::int32 value) noexcept override;
+  Brennholt::tresult onActivate() noexcept override;
+  Brennholt::tresult onDeactivate() noexcept override;
+  Brennholt::tresult forwardedQuery() noexcept override;
+  Brennholt::Hox::IBindingTarget* getBindingTarget(const char* name) noexcept override;
+  Brennholt::tresult defaultSysEx(Brennholt::Hox::SysExHandle message) noexcept override;
+  const Brennholt::uint8* sysExBytes(Brennholt::Hox::SysExHandle message,
+                                     Brennholt::int32* length) noexcept override;
+  Brennholt::tresult defaultElementValue(Brennholt::int32 element,
+                                         Brennholt::int32 value) noexcept override;
+  // [host thread or the remote's worker thread]
+  Brennholt::tresult setElementValue(const Brennholt::Hox::ElementRecord* record,
+                                     Brennholt::int32 element,
+                                     Brennholt::int32 value) noexcept override;
+  Brennholt::tresult sendSysEx(const Brennholt::uint8* message,
+                               Brennholt::int32 length) noexcept override;
+  Brennholt::tresult showText(const char* text) noexcept override;
+  Brennholt::tresult addElement(const Brennholt::Hox::ElementRecord* record) noexcept override;
+
+  // ---- the host's own use ----
+  // Hands one keyboard message arriving at the device's input port to the remote: a SysEx to
+  // onSysEx, a channel message matched to a registered element to onElementValue; anything
+  // else is dropped. False when nothing reached the remote.
+  bool receive(Brennholt::Hox::IHWRemote* remote, const Brennholt::uint8* bytes,
+               std::size_t length);
+  // Takes every message queued for the device's output port, oldest first.
+  std::vector<std::vector<Brennholt::uint8>> takeOutbound();
+  // Sets the active mode page ("Default" or empty: none) and owes the remote a page report.
+  void switchPage(const std::string& name);
+  bool takePageReport(std::string* name);
+  // Feeds the transport state to the elements bound to "start" and "record".
+  void feedTransport(Brennholt::Hox::IHWRemote* remote, bool playing, bool recording);
+  // Declarations from the binding target and host functions.
+  void declarePage(const std::string& name);
+  void declareBinding(BindingInfo binding);
+  void declareAttribute(const std::string& function, const std::string& attribute);
+
+  // ---- observations ----
+  const std::vector<ElementInfo>& elements() const { return elements_; }
+  const std::vector<BindingInfo>& bindings() const { return bindings_; }
+  const std::vector<std::string>& pages() const { return pages_; }
+  const std::string& modePage() const { return modePage_; }
+  bool option(Brennholt::uint32 code, int* value) const;
+  bool active() const { return active_; }
+  const std::string& lastShownText() const { return lastShownText_; }
+
+ private:
+  SimHost::State* host() const { return connection_ ? connection_->state : nullptr; }
+  const BindingInfo* findBinding(const std::string& page, const std::string& element) const;
+  int elementIndex(const std::string& name) const;
+  // False when the message could not be stored. [host thread or the remote's worker thread]
+  bool queueOut(std::vector<Brennholt::uint8> message) noexcept;
+
+  Connection connection_;
+  RemoteDevice* device_;
+  std::vector<const Brennholt::Hox::ElementRecord*> records_;
+  std::vector<ElementInfo> elements_;
+  std::map<Brennholt::uint32, int> options_;
+  std::vector<std::string> pages_;
+  std::vector<BindingInfo> bindings_;
+  std::vector<std::pair<std::string, std::string>> attributes_;
+  std::string modePage_;
+  std::deque<std::string> pageReports_;
+  bool active_ = false;
+  std::string lastShownText_;
+  Brennholt::IPtr<BindingTarget> mixerTarget_;
+  std::vector<Brennholt::IPtr<HostFunction>> functions_;
+  // The SysEx being handed to the remote; its handle is valid only during onSysEx.
+  const std::vector<Brennholt::uint8>* incomingSysEx_ = nullptr;
+
+  std::mutex outLock_;  // guards outbound_ only; taken alone
+  std::vector<std::vector<Brennholt::uint8>> outbound_;
+};
+
+}  // namespace QentSim

@@ -1,0 +1,123 @@
+// The running simulated host: set-up, the loaded module and the objects the host handed to it,
+// the clock, the transport and what the host recorded. Shared by the host's objects through a
+// Connection that the host cuts at shutdown.
+//
+// Host thread only, except `activity` (atomic) and each link's outbound queue (its own lock).
+#pragma once
+
+#include <atomic>
+#include <deque>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sdk/IPluginBase.h"
+#include "sdk/host/DeviceDetection.h"
+#include "sdk/host/HostServices.h"
+#include "sdk/host/RemoteDevice.h"
+#include "sim/HostModule.h"
+#include "sim/host/SimHost.h"
+
+namespace QentSim {
+
+class HostContext;
+class MidiPort;
+class RemoteDevice;
+class HostLink;
+
+// The port name keyboard k (1-based) carries for port number 1 or 2.
+std::string keyboardPortName(int keyboard, int portNumber);
+
+struct SimHost::State {
+  // What the host's objects reach the host through; `state` is null once the run has ended,
+  // so an object the module still holds answers as a missing feature.
+  struct Connection {
+    State* state = nullptr;
+  };
+
+  // ---- set-up ----
+  std::string product = "Tessaly Studio";
+  std::string version = "7.5.0";
+  std::string build = "Build 100";
+  std::string language = "en";
+  std::string modulePath;
+  int keyboardCount = 1;
+  struct ExtraPort {
+    bool input = true;
+    std::string name;
+    int keyboard = 0;
+  };
+  std::vector<ExtraPort> extraPorts;
+  std::set<HostService> withdrawn;
+
+  // ---- the run ----
+  HostModule module;
+  bool running = false;
+  std::shared_ptr<Connection> connection;
+  Brennholt::IPtr<HostContext> context;
+  Brennholt::IPtr<Brennholt::IPluginBase> service;
+  bool serviceAccepted = false;
+  Brennholt::IPtr<Brennholt::FUnknown> project;  // the active project; empty when none
+  // Registered callbacks; not referenced (the module unregisters before they go away).
+  std::vector<Brennholt::Hox::IIdleHandler*> idleHandlers;
+  std::vector<Brennholt::Hox::IProjectNotification*> projectListeners;
+  Brennholt::Hox::IActionHandler* actionHandler = nullptr;
+  std::vector<std::pair<std::string, std::string>> registeredActions;
+  std::vector<Brennholt::IPtr<MidiPort>> ports;  // the port list in the order the module sees it
+  std::set<int> unplugged;
+  std::vector<Brennholt::IPtr<RemoteDevice>> devices;
+  std::vector<std::string> log;
+
+  // ---- time, transport and records ----
+  Brennholt::uint32 clock = 1000;
+  std::atomic<std::uint64_t> activity{0};
+  std::vector<std::pair<std::string, std::string>> executed;
+  std::vector<ParameterValue> parameterValues;
+  bool playing = false;
+  bool recording = false;
+  bool transportChanged = false;  // lamps to feed back to the remotes
+  double position = 0;
+  std::map<std::string, int> mixerValues;
+  std::string lastShownText;
+
+  // ---- keyboard wire ----
+  struct KeyboardMessage {
+    int keyboard = 0;
+    std::vector<Brennholt::uint8> bytes;
+  };
+  std::deque<KeyboardMessage> fromKeyboards;
+  std::map<int, IMidiReceiver*> receivers;
+
+  void touch() { ++activity; }
+  void note(const std::string& line) { log.push_back(line); }
+  bool offers(HostService service) const { return withdrawn.count(service) == 0; }
+
+  // Runs a host command; `source` is the link whose binding asked for it, null for the user.
+  Brennholt::tresult executeCommand(const std::string& category, const std::string& name,
+                                    HostLink* source);
+  // Transport values "start", "stop", "record" as a press sets them.
+  void pressTransport(const std::string& value);
+  // A value reached a host-function parameter; the jog wheel also moves the position.
+  void parameterValue(const std::string& function, const std::string& parameter, int value);
+  // Makes `name` the mode page of `link`, or of every device when link is null.
+  void switchPage(const std::string& name, HostLink* link);
+
+  // Creates a remote device through the factory for the registry. Empty on failure.
+  Brennholt::IPtr<RemoteDevice> createDevice(const Brennholt::TUID classId,
+                                             Brennholt::int32 pairIndex, bool activate);
+  // Deactivates, detaches, terminates and releases the device's remote.
+  void shutDownDevice(RemoteDevice& device, const std::string& label);
+  // Brings the port list in line with the set-up, keeping the objects of ports that stay.
+  void rebuildPorts();
+  MidiPort* findPort(const Brennholt::Hox::IMidiPort* port) const;
+  // Page reports and transport lamps owed to the remotes, sent from the top of the host's stack.
+  void flushNotifications();
+  void deliverFromKeyboards();
+  void deliverToKeyboards();
+  int deviceNumber(const RemoteDevice& device) const;
+};
+
+}  // namespace QentSim

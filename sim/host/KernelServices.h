@@ -1,0 +1,38 @@
+// The host context and the kernel services it hands out by identifier. Every object holds the
+// run's Connection; once the host has shut down, each answers as a missing service would.
+// [host thread]
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "sdk/host/HostKernel.h"
+#include "sim/host/HostObject.h"
+#include "sim/host/HostState.h"
+
+namespace QentSim {
+
+using Connection = std::shared_ptr<SimHost::State::Connection>;
+
+// The context handed to the service's initialize: the kernel and the host's product texts.
+class HostContext final
+    : public HostObject<Brennholt::Hox::IHostKernel, Brennholt::Hox::IHostInformation> {
+ public:
+  explicit HostContext(Connection connection);
+
+  Brennholt::tresult getService(const Brennholt::TUID iid, void** service) noexcept override;
+  const Brennholt::char16* productName() noexcept override { return product_.c_str(); }
+  const Brennholt::char16* versionString() noexcept override { return version_.c_str(); }
+  const Brennholt::char16* buildString() noexcept override { return build_.c_str(); }
+
+ private:
+  Connection connection_;
+  std::u16string product_;
+  std::u16string version_;
+  std::u16string build_;
+};
+
+// The open project: only its identity matters to the module.
+class ProjectObject final : public HostObject<Brennholt::FUnknown> {};
+
+}  // namespace QentSim

@@ -1,0 +1,641 @@
+#include "sim/host/SimHost.h"
+
+#include <algorithm>
+#include <new>
+
+#include "sim/host/DeviceRegistry.h"
+#include "sim/host/HostState.h"
+#include "sim/host/KernelServices.h"
+
+namespace QentSim {
+
+using namespace Brennholt;
+using namespace Brennholt::Hox;
+
+namespace {
+
+constexpr FUID kServiceClass = FUID::fromMemoryHex("F255F29D5E18724489733758D4409CE3");
+constexpr FUID kDetectorClass = FUID::fromMemoryHex("8714DCA0BA74F14BA71252FF31B9F1BC");
+const char kKeyboardPortBase[] = "Talvane QENT6/QENT8";
+const char* const kModePages[] = {"Hover Knob Mode", "Jog Mode", "Restless Mode"};
+constexpr int kMaxKeyboards = 9;
+// Page reports and lamps may cause more of each; a module that keeps answering in circles
+// must not hang the host.
+constexpr int kMaxNotificationPasses = 16;
+
+std::string resultText(tresult result) { return std::to_string(result); }
+
+FUnknown* asUnknown(HostContext* context) {
+  return static_cast<FUnknown*>(static_cast<IHostKernel*>(context));
+}
+
+}  // namespace
+
+std::string keyboardPortName(int keyboard, int portNumber) {
+  std::string name = std::string(kKeyboardPortBase) + "-" + std::to_string(portNumber);
+  return keyboard >= 2 ? std::to_string(keyboard) + "- " + name : name;
+}
+
+// ---- the host's own operations ----
+
+tresult SimHost::State::executeCommand(const std::string& category, const std::string& name,
+                                       HostLink* source) {
+  touch();
+  executed.emplace_back(category, name);
+  if (category == "Remote" &&
+      std::find(std::begin(kModePages), std::end(kModePages), name) != std::end(kModePages)) {
+    switchPage(name, source);
+  } else if (category == "Transport") {
+    if (name == "Start") pressTransport("start");
+    if (name == "Stop") pressTransport("stop");
+    if (name == "Record") pressTransport("record");
+    if (name == "Return to Zero") position = 0;
+  }
+  if (actionHandler != nullptr &&
+      std::find(registeredActions.begin(), registeredActions.end(),
+                std::make_pair(category, name)) != registeredActions.end()) {
+    actionHandler->onAction(category.c_str(), name.c_str());
+  }
+  return kResultOk;
+}
+
+void SimHost::State::pressTransport(const std::string& value) {
+  bool wasPlaying = playing;
+  bool wasRecording = recording;
+  if (value == "start") {
+    playing = true;
+  } else if (value == "stop") {
+    playing = false;
+    recording = false;
+  } else if (value == "record") {
+    recording = !recording;
+  }
+  if (playing != wasPlaying || recording != wasRecording) {
+    transportChanged = true;
+    touch();
+  }
+}
+
+void SimHost::State::parameterValue(const std::string& function, const std::string& parameter,
+                                    int value) {
+  touch();
+  parameterValues.push_back({function, parameter, value});
+  if (parameter == "wheel") {
+    // Jog ticks: 1..63 forward, 64..127 backward as value - 128. The song cannot start
+    // before its beginning, so backward jogging at zero leaves the position standing.
+    int tick = value >= 64 ? value - 128 : value;
+    position = std::max(0.0, position + tick);
+  }
+}
+
+void SimHost::State::switchPage(const std::string& name, HostLink* link) {
+  if (link != nullptr) {
+    link->switchPage(name);
+    return;
+  }
+  for (const IPtr<RemoteDevice>& device : devices) {
+    if (!device->gone && device->attached) device->link().switchPage(name);
+  }
+}
+
+IPtr<RemoteDevice> SimHost::State::createDevice(const TUID classId, int32 pairIndex,
+                                                bool activate) {
+  IPluginFactory* factory = module.factory();
+  if (factory == nullptr || !context) return {};
+  IPtr<IHWRemote> remote;
+  if (factory->createInstance(classId, IHWRemote::iid.bytes(), remote.putVoid()) != kResultOk ||
+      !remote) {
+    note("remote not created for pair " + std::to_string(pairIndex));
+    remote.reset();
+    return {};
+  }
+  auto* made = new (std::nothrow) RemoteDevice(connection, pairIndex);
+  if (made == nullptr) return {};
+  IPtr<RemoteDevice> device = IPtr<RemoteDevice>::adopt(made);
+  devices.push_back(device);
+  const std::string label = "remote " + std::to_string(devices.size());
+  note(label + " created for pair " + std::to_string(pairIndex));
+  note(label + " initialize " + resultText(remote->initialize(asUnknown(context.get()))));
+  device->setRemote(remote);
+  bool attached = remote->attach(&device->link());
+  note(label + " attach " + (attached ? "true" : "false"));
+  touch();
+  if (!attached) {
+    remote->terminate();
+    device->takeRemote().reset();
+    device->gone = true;
+    devices.pop_back();
+    note(label + " released");
+    return {};
+  }
+  device->attached = true;
+  if (activate) note(label + " activate " + resultText(remote->activate()));
+  return device;
+}
+
+void SimHost::State::shutDownDevice(RemoteDevice& device, const std::string& label) {
+  if (device.gone) return;
+  IPtr<IHWRemote> remote = device.takeRemote();
+  if (remote) {
+    if (device.attached) {
+      note(label + " deactivate " + resultText(remote->deactivate()));
+      note(label + " detach " + (remote->detach() ? "true" : "false"));
+      device.attached = false;
+    }
+    note(label + " terminate " + resultText(remote->terminate()));
+    remote.reset();
+    note(label + " released");
+  }
+  device.gone = true;
+  touch();
+  // What the remote flushed on deactivate still reaches the keyboard.
+  int wire = device.outputPort() ? device.outputPort()->wire() : 0;
+  auto receiver = receivers.find(wire);
+  for (const std::vector<uint8>& message : device.link().takeOutbound()) {
+    if (wire != 0 && receiver != receivers.end() && receiver->second != nullptr) {
+      receiver->second->receiveMidi(message.data(), message.size());
+    }
+  }
+}
+
+void SimHost::State::rebuildPorts() {
+  struct Wanted {
+    bool input;
+    std::string name;
+    int owner;
+    int wire;
+  };
+  std::vector<Wanted> wanted;
+  for (int k = 1; k <= keyboardCount; ++k) {
+    if (unplugged.count(k) != 0) continue;
+    for (bool input : {true, false}) {
+      wanted.push_back({input, keyboardPortName(k, 1), k, 0});
+      wanted.push_back({input, keyboardPortName(k, 2), k, k});
+    }
+  }
+  for (const ExtraPort& extra : extraPorts) {
+    if (extra.keyboard != 0 && unplugged.count(extra.keyboard) != 0) continue;
+    wanted.push_back({extra.input, extra.name, extra.keyboard, extra.keyboard});
+  }
+  std::vector<IPtr<MidiPort>> old = std::move(ports);
+  ports.clear();
+  for (const Wanted& w : wanted) {
+    auto same = std::find_if(old.begin(), old.end(), [&w](const IPtr<MidiPort>& port) {
+      return port && port->input() == w.input && port->name() == w.name &&
+             port->owner() == w.owner && port->wire() == w.wire;
+    });
+    if (same != old.end()) {
+      ports.push_back(std::move(*same));
+    } else if (auto* made = new (std::nothrow) MidiPort(w.input, w.name, w.owner, w.wire)) {
+      ports.push_back(IPtr<MidiPort>::adopt(made));
+    }
+  }
+  touch();
+}
+
+MidiPort* SimHost::State::findPort(const IMidiPort* port) const {
+  for (const IPtr<MidiPort>& own : ports) {
+    if (static_cast<const IMidiPort*>(own.get()) == port) return own.get();
+  }
+  return nullptr;
+}
+
+void SimHost::State::flushNotifications() {
+  for (int pass = 0; pass < kMaxNotificationPasses; ++pass) {
+    bool any = false;
+    std::vector<IPtr<RemoteDevice>> live = devices;
+    for (const IPtr<RemoteDevice>& device : live) {
+      std::string name;
+      while (!device->gone && device->link().takePageReport(&name)) {
+        any = true;
+        if (IHWRemote* remote = device->remote()) remote->onPageChanged(name.c_str());
+      }
+    }
+    if (transportChanged) {
+      transportChanged = false;
+      any = true;
+      for (const IPtr<RemoteDevice>& device : live) {
+        if (!device->gone && device->attached) {
+          device->link().feedTransport(device->remote(), playing, recording);
+        }
+      }
+    }
+    if (!any) return;
+  }
+}
+
+void SimHost::State::deliverFromKeyboards() {
+  while (!fromKeyboards.empty()) {
+    KeyboardMessage message = std::move(fromKeyboards.front());
+    fromKeyboards.pop_front();
+    touch();
+    std::vector<IPtr<RemoteDevice>> live = devices;
+    for (const IPtr<RemoteDevice>& device : live) {
+      MidiPort* input = device->inputPort();
+      if (device->gone || !device->attached || input == nullptr ||
+          input->wire() != message.keyboard) {
+        continue;
+      }
+      device->link().receive(device->remote(), message.bytes.data(), message.bytes.size());
+    }
+  }
+}
+
+void SimHost::State::deliverToKeyboards() {
+  std::vector<IPtr<RemoteDevice>> live = devices;
+  for (const IPtr<RemoteDevice>& device : live) {
+    std::vector<std::vector<uint8>> out = device->link().takeOutbound();
+    int wire = device->outputPort() ? device->outputPort()->wire() : 0;
+    for (const std::vector<uint8>& message : out) {
+      // A keyboard may disconnect itself while receiving: look it up per message.
+      auto receiver = receivers.find(wire);
+      if (wire != 0 && receiver != receivers.end() && receiver->second != nullptr) {
+        receiver->second->receiveMidi(message.data(), message.size());
+      }
+    }
+  }
+}
+
+int SimHost::State::deviceNumber(const RemoteDevice& device) const {
+  for (std::size_t i = 0; i < devices.size(); ++i) {
+    if (devices[i].get() == &device) return static_cast<int>(i) + 1;
+  }
+  return 0;
+}
+
+// ---- facade ----
+
+SimHost::SimHost() : state_(std::make_unique<State>()) {}
+
+SimHost::~SimHost() { stop(); }
+
+void SimHost::setHostIdentity(const std::string& product, const std::string& version,
+                              const std::string& build) {
+  state_->product = product;
+  state_->version = version;
+  state_->build = build;
+}
+
+void SimHost::setLanguage(const std::string& code) { state_->language = code; }
+const std::string& SimHost::language() const { return state_->language; }
+
+void SimHost::setKeyboardCount(int count) {
+  count = std::clamp(count, 0, kMaxKeyboards);
+  State& s = *state_;
+  if (s.running) {
+    if (count <= s.keyboardCount && s.unplugged.empty()) return;
+    s.keyboardCount = std::max(count, s.keyboardCount);
+    s.unplugged.clear();
+    s.rebuildPorts();
+    return;
+  }
+  s.keyboardCount = count;
+}
+
+int SimHost::keyboardCount() const { return state_->keyboardCount; }
+
+void SimHost::addExtraPort(bool input, const std::string& name, int keyboard) {
+  state_->extraPorts.push_back({input, name, std::clamp(keyboard, 0, kMaxKeyboards)});
+  if (state_->running) state_->rebuildPorts();
+}
+
+void SimHost::setModulePath(const std::string& path) { state_->modulePath = path; }
+const std::string& SimHost::modulePath() const { return state_->modulePath; }
+
+void SimHost::setServiceEnabled(HostService service, bool enabled) {
+  if (enabled) {
+    state_->withdrawn.erase(service);
+  } else {
+    state_->withdrawn.insert(service);
+  }
+}
+
+bool SimHost::start(std::string* error) {
+  State& s = *state_;
+  if (s.running) stop();
+  std::string why;
+  if (!s.module.load(s.modulePath, &why)) {
+    if (error) *error = why;
+    s.note("load failed");
+    return false;
+  }
+  s.note("InitDll");
+  s.connection = std::make_shared<State::Connection>();
+  s.connection->state = &s;
+  auto* context = new (std::nothrow) HostContext(s.connection);
+  if (context == nullptr) {
+    s.module.unload();
+    if (error) *error = "out of memory";
+    return false;
+  }
+  s.context = IPtr<HostContext>::adopt(context);
+  s.running = true;
+  s.playing = s.recording = s.transportChanged = false;
+  s.position = 0;
+  IPluginFactory* factory = s.module.factory();
+  if (IPtr<IPluginFactory3> factory3 = queryInterface<IPluginFactory3>(factory)) {
+    factory3->setHostContext(asUnknown(context));
+  }
+
+  IPtr<IPluginBase> service;
+  if (factory->createInstance(kServiceClass.bytes(), IPluginBase::iid.bytes(),
+                              service.putVoid()) != kResultOk ||
+      !service) {
+    service.reset();
+    s.note("service not created");
+  } else {
+    tresult result = service->initialize(asUnknown(context));
+    s.note("service initialize " + resultText(result));
+    if (result == kResultOk) {
+      s.service = std::move(service);
+      s.serviceAccepted = true;
+    } else {
+      // A refused service is released without terminate; the run goes on without it.
+      service.reset();
+      s.note("service released");
+    }
+  }
+
+  auto* project = new (std::nothrow) ProjectObject();
+  if (project != nullptr) {
+    s.project = IPtr<FUnknown>::adopt(project);
+    s.note("project opened");
+    std::vector<IProjectNotification*> listeners = s.projectListeners;
+    for (IProjectNotification* listener : listeners) listener->projectOpened(project);
+    listeners = s.projectListeners;
+    for (IProjectNotification* listener : listeners) listener->projectActivated(project);
+  }
+
+  s.rebuildPorts();
+  detect();
+  s.touch();
+  return true;
+}
+
+void SimHost::stop() {
+  State& s = *state_;
+  if (!s.running) return;
+  s.note("stop");
+  std::vector<IPtr<RemoteDevice>> devices = s.devices;
+  for (std::size_t i = 0; i < devices.size(); ++i) {
+    s.shutDownDevice(*devices[i].get(), "remote " + std::to_string(i + 1));
+  }
+  s.devices.clear();
+  if (s.project) {
+    std::vector<IProjectNotification*> listeners = s.projectListeners;
+    for (IProjectNotification* listener : listeners) listener->projectClosing(s.project.get());
+    s.project.reset();
+    s.note("project closed");
+  }
+  if (s.service) {
+    s.note("service terminate " + resultText(s.service->terminate()));
+    s.service.reset();
+    s.note("service released");
+  }
+  s.idleHandlers.clear();
+  s.projectListeners.clear();
+  s.actionHandler = nullptr;
+  s.registeredActions.clear();
+  // Whatever the module still holds answers as missing from here on.
+  s.connection->state = nullptr;
+  s.connection.reset();
+  s.context.reset();
+  s.ports.clear();
+  s.unplugged.clear();
+  s.fromKeyboards.clear();
+  s.module.unload();
+  s.note("factory released, ExitDll, unloaded");
+  s.running = false;
+  s.serviceAccepted = false;
+  s.touch();
+}
+
+bool SimHost::restart(std::string* error) {
+  stop();
+  return start(error);
+}
+
+bool SimHost::isRunning() const { return state_->running; }
+
+DetectOutcome SimHost::detect() {
+  State& s = *state_;
+  DetectOutcome outcome;
+  IPluginFactory* factory = s.module.factory();
+  if (!s.running || factory == nullptr) return outcome;
+  IPtr<IPluginBase> detector;
+  if (factory->createInstance(kDetectorClass.bytes(), IPluginBase::iid.bytes(),
+                              detector.putVoid()) != kResultOk ||
+      !detector) {
+    detector.reset();
+    s.note("detector not created");
+    return outcome;
+  }
+  tresult init = detector->initialize(asUnknown(s.context.get()));
+  s.note("detector initialize " + resultText(init));
+  if (init == kResultOk) {
+    if (IPtr<IDetector> detecting = queryInterface<IDetector>(detector.get())) {
+      outcome.ran = true;
+      outcome.result = detecting->detect();
+      s.note("detect " + resultText(outcome.result));
+    }
+    detector->terminate();
+  }
+  detector.reset();
+  s.note("detector released");
+  s.touch();
+  return outcome;
+}
+
+bool SimHost::unplug(int keyboard) {
+  State& s = *state_;
+  if (!s.running || keyboard < 1 || keyboard > s.keyboardCount ||
+      s.unplugged.count(keyboard) != 0) {
+    return false;
+  }
+  s.note("unplug " + std::to_string(keyboard));
+  std::vector<IPtr<RemoteDevice>> devices = s.devices;
+  for (const IPtr<RemoteDevice>& device : devices) {
+    if (device->keyboard() != keyboard) continue;
+    s.shutDownDevice(*device.get(), "remote " + std::to_string(s.deviceNumber(*device.get())));
+  }
+  s.devices.erase(std::remove_if(s.devices.begin(), s.devices.end(),
+                                 [](const IPtr<RemoteDevice>& d) { return d->gone; }),
+                  s.devices.end());
+  s.unplugged.insert(keyboard);
+  s.rebuildPorts();
+  return true;
+}
+
+bool SimHost::serviceAccepted() const { return state_->serviceAccepted; }
+const std::vector<std::string>& SimHost::lifecycleLog() const { return state_->log; }
+void SimHost::clearLifecycleLog() { state_->log.clear(); }
+
+std::uint32_t SimHost::clock() const { return state_->clock; }
+void SimHost::setClock(std::uint32_t milliseconds) { state_->clock = milliseconds; }
+
+void SimHost::idleRound() {
+  State& s = *state_;
+  // Copies: a handler or remote may unregister itself, or unplugging may happen, mid-round.
+  std::vector<IIdleHandler*> handlers = s.idleHandlers;
+  for (IIdleHandler* handler : handlers) {
+    if (std::find(s.idleHandlers.begin(), s.idleHandlers.end(), handler) != s.idleHandlers.end()) {
+      handler->onIdle();
+    }
+  }
+  std::vector<IPtr<RemoteDevice>> devices = s.devices;
+  for (const IPtr<RemoteDevice>& device : devices) {
+    if (!device->gone && device->attached && device->remote()) device->remote()->onIdle();
+  }
+  s.flushNotifications();
+  s.deliverFromKeyboards();
+  s.flushNotifications();
+  s.deliverToKeyboards();
+}
+
+void SimHost::advance(std::uint32_t milliseconds) {
+  for (std::uint32_t step = 0; step < milliseconds / 10; ++step) {
+    state_->clock += 10;  // wraps as the host's counter does
+    idleRound();
+  }
+  state_->clock += milliseconds % 10;
+}
+
+void SimHost::connectKeyboard(int keyboard, IMidiReceiver* receiver) {
+  if (receiver == nullptr) {
+    state_->receivers.erase(keyboard);
+  } else {
+    state_->receivers[keyboard] = receiver;
+  }
+}
+
+void SimHost::sendFromKeyboard(int keyboard, const std::uint8_t* bytes, std::size_t length) {
+  if (bytes == nullptr || length == 0) return;
+  state_->fromKeyboards.push_back({keyboard, std::vector<uint8>(bytes, bytes + length)});
+  state_->touch();
+}
+
+void SimHost::page(const std::string& name) {
+  if (!state_->running) return;
+  state_->switchPage(name, nullptr);
+  state_->flushNotifications();
+}
+
+bool SimHost::command(const std::string& category, const std::string& name) {
+  State& s = *state_;
+  if (!s.running || !s.offers(HostService::kCommandCatalogue)) return false;
+  s.executeCommand(category, name, nullptr);
+  s.flushNotifications();
+  return true;
+}
+
+std::uint64_t SimHost::activity() const { return state_->activity.load(); }
+
+const std::vector<std::pair<std::string, std::string>>& SimHost::executedCommands() const {
+  return state_->executed;
+}
+
+bool SimHost::wasExecuted(const std::string& category, const std::string& name) const {
+  const auto& list = state_->executed;
+  return std::find(list.begin(), list.end(), std::make_pair(category, name)) != list.end();
+}
+
+const std::vector<ParameterValue>& SimHost::parameterValues() const {
+  return state_->parameterValues;
+}
+
+bool SimHost::lastParameterValue(const std::string& parameter, int* value) const {
+  const auto& list = state_->parameterValues;
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    if (it->parameter == parameter) {
+      if (value) *value = it->value;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool SimHost::playing() const { return state_->playing; }
+bool SimHost::recording() const { return state_->recording; }
+double SimHost::position() const { return state_->position; }
+void SimHost::setPosition(double position) { state_->position = std::max(0.0, position); }
+
+int SimHost::mixerValue(const std::string& key) const {
+  auto found = state_->mixerValues.find(key);
+  return found == state_->mixerValues.end() ? 0 : found->second;
+}
+
+const std::string& SimHost::lastShownText() const { return state_->lastShownText; }
+
+std::vector<DeviceInfo> SimHost::devices() const {
+  std::vector<DeviceInfo> out;
+  for (const IPtr<RemoteDevice>& device : state_->devices) {
+    if (device->gone) continue;
+    DeviceInfo info;
+    info.keyboard = device->keyboard();
+    info.pairIndex = device->pairIndex();
+    if (device->inputPort()) info.inputPort = device->inputPort()->name();
+    if (device->outputPort()) info.outputPort = device->outputPort()->name();
+    info.attached = device->attached;
+    info.active = device->link().active();
+    out.push_back(std::move(info));
+  }
+  return out;
+}
+
+namespace {
+const HostLink* linkOf(const SimHost::State& s, int keyboard) {
+  for (const IPtr<RemoteDevice>& device : s.devices) {
+    if (!device->gone && device->keyboard() == keyboard) return &device->link();
+  }
+  return nullptr;
+}
+}  // namespace
+
+std::vector<ElementInfo> SimHost::elements(int keyboard) const {
+  const HostLink* link = linkOf(*state_, keyboard);
+  return link ? link->elements() : std::vector<ElementInfo>();
+}
+
+std::vector<BindingInfo> SimHost::bindings(int keyboard) const {
+  const HostLink* link = linkOf(*state_, keyboard);
+  return link ? link->bindings() : std::vector<BindingInfo>();
+}
+
+std::vector<std::string> SimHost::pages(int keyboard) const {
+  const HostLink* link = linkOf(*state_, keyboard);
+  return link ? link->pages() : std::vector<std::string>();
+}
+
+std::string SimHost::currentPage(int keyboard) const {
+  const HostLink* link = linkOf(*state_, keyboard);
+  return link ? link->modePage() : std::string();
+}
+
+bool SimHost::option(int keyboard, const std::string& code, int* value) const {
+  const HostLink* link = linkOf(*state_, keyboard);
+  if (link == nullptr || code.size() != 4) return false;
+  uint32 packed = 0;
+  for (char c : code) packed = (packed << 8) | static_cast<uint8>(c);
+  return link->option(packed, value);
+}
+
+std::vector<std::string> SimHost::portNames(bool inputs) const {
+  std::vector<std::string> names;
+  for (const IPtr<MidiPort>& port : state_->ports) {
+    if (port->input() == inputs) names.push_back(port->name());
+  }
+  return names;
+}
+
+std::vector<std::string> SimHost::registeredActions() const {
+  std::vector<std::string> out;
+  for (const auto& [category, name] : state_->registeredActions) out.push_back(category + "/" + name);
+  return out;
+}
+
+void SimHost::clearRecords() {
+  state_->executed.clear();
+  state_->parameterValues.clear();
+}
+
+}  // namespace QentSim
