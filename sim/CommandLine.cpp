@@ -2,7 +2,10 @@
 
 #include "platform/Platform.h"
 #include "sim/ClassListing.h"
+#include "sim/Demo.h"
 #include "sim/HostModule.h"
+#include "sim/scenario/ScenarioParser.h"
+#include "sim/scenario/ScenarioRunner.h"
 
 namespace QentSim {
 
@@ -13,10 +16,22 @@ namespace {
 constexpr const char* kModuleFileName = "qentlink.hox3";
 
 void printUsage(std::ostream& err) {
-  err << "usage: qentsim classes [--module PATH]   list the module's factory and classes\n"
-         "       qentsim demo [--module PATH]      run the demonstration\n"
+  err << "usage: qentsim classes [--module PATH]          list the module's factory and classes\n"
+         "       qentsim run [--module PATH] FILE...      run scenario files\n"
+         "       qentsim demo [--module PATH]             play the demonstration\n"
          "The default module is "
-      << kModuleFileName << " beside qentsim.\n";
+      << kModuleFileName << " beside qentsim. \"qentsim run --help\" describes scenarios.\n";
+}
+
+void printRunHelp(std::ostream& out) {
+  out << "usage: qentsim run [--module PATH] FILE...\n"
+         "Runs each scenario file on a fresh simulated host and prints \"PASS FILE\" or\n"
+         "\"FAIL FILE:LINE: what was expected and what was seen\", then \"N passed, N failed\".\n"
+         "Exit code 0 only when every file passed.\n\n"
+         "One command per line; # starts a comment; \"quoted\" tokens may hold blanks; hex bytes\n"
+         "are two digits, ?? matches any byte in checks, XX*N repeats a byte, \"text\" in a byte\n"
+         "list stands for its bytes. @K after a verb addresses keyboard K (default 1).\n\n"
+      << ScenarioParser::synopsis();
 }
 
 std::string executablePath() {
@@ -57,6 +72,28 @@ std::string defaultModulePath(const std::string& programPath) {
   return (cut == std::string::npos ? std::string() : path.substr(0, cut + 1)) + kModuleFileName;
 }
 
+int runScenarios(const std::vector<std::string>& files, const std::string& modulePath,
+                 std::ostream& out) {
+  int passed = 0;
+  int failed = 0;
+  for (const std::string& file : files) {
+    ScenarioRunner runner(modulePath, out);
+    const ScenarioResult result = runner.runFile(file);
+    if (result.passed) {
+      ++passed;
+      out << "PASS " << file << '\n';
+    } else {
+      ++failed;
+      out << "FAIL " << file;
+      if (result.line > 0) out << ':' << result.line;
+      out << ": " << result.message << '\n';
+    }
+    out.flush();
+  }
+  out << passed << " passed, " << failed << " failed\n";
+  return failed == 0 ? kExitOk : kExitFailed;
+}
+
 int runCommandLine(const std::vector<std::string>& arguments, const std::string& programPath,
                    std::ostream& out, std::ostream& err) {
   if (arguments.empty()) {
@@ -64,23 +101,36 @@ int runCommandLine(const std::vector<std::string>& arguments, const std::string&
     return kExitUsage;
   }
   const std::string& command = arguments[0];
-  if (command != "classes" && command != "demo") {
+  if (command != "classes" && command != "demo" && command != "run") {
     err << "qentsim: unknown command \"" << command << "\"\n";
     printUsage(err);
     return kExitUsage;
   }
   std::string modulePath;
+  std::vector<std::string> files;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
+    if (command == "run" && (arguments[i] == "--help" || arguments[i] == "-h")) {
+      printRunHelp(out);
+      return kExitOk;
+    }
     if (arguments[i] == "--module" && i + 1 < arguments.size()) {
       modulePath = arguments[++i];
+    } else if (command == "run" && arguments[i] != "--module") {
+      files.push_back(arguments[i]);
     } else {
       err << "qentsim: unexpected argument \"" << arguments[i] << "\"\n";
       printUsage(err);
       return kExitUsage;
     }
   }
+  if (command == "run" && files.empty()) {
+    err << "qentsim: run needs at least one scenario file\n";
+    printUsage(err);
+    return kExitUsage;
+  }
   if (modulePath.empty()) modulePath = defaultModulePath(programPath);
-  if (command == "demo") out << "qentsim demo: the module as a host sees it\n";
+  if (command == "run") return runScenarios(files, modulePath, out);
+  if (command == "demo") return runDemo(modulePath, out, err);
   return listClasses(modulePath, out, err);
 }
 

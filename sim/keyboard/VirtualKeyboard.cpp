@@ -1,0 +1,247 @@
+#include "sim/keyboard/VirtualKeyboard.h"
+
+#include <algorithm>
+#include <iomanip>
+#include <utility>
+
+#include "remote/protocol/RelativeEncoding.h"
+#include "remote/protocol/SysExBuffer.h"
+#include "remote/protocol/SysExBuilder.h"
+#include "remote/protocol/SysExFormat.h"
+#include "sim/keyboard/KeyboardElements.h"
+
+namespace QentSim {
+
+using Brennholt::KnobAssignment;
+using Brennholt::SysExAddress;
+using Brennholt::SysExBuilder;
+using Brennholt::SysExDirection;
+using Brennholt::SysExFormat;
+using Brennholt::SysExPtr;
+
+namespace {
+
+constexpr std::uint8_t kNoteOn = 0x90;
+constexpr std::uint8_t kControlChange = 0xB0;
+constexpr std::uint8_t kPressed = 127;
+
+// A builder's message as bytes; empty when the builder gave nothing.
+VirtualKeyboard::Bytes bytesOf(SysExPtr message) {
+  if (!message) return {};
+  const std::size_t length =
+      SysExFormat::fixedLength({message[SysExFormat::kAddressHighPos],
+                                message[SysExFormat::kAddressLowPos]});
+  return VirtualKeyboard::Bytes(message.get(), message.get() + length);
+}
+
+std::string field(const std::uint8_t* bytes, std::size_t width) {
+  return std::string(reinterpret_cast<const char*>(bytes), width);
+}
+
+}  // namespace
+
+VirtualKeyboard::VirtualKeyboard(int number)
+    : number_(number), lamps_(KeyboardElements::kCount, false) {}
+
+void VirtualKeyboard::connect(Sender toHost) { toHost_ = std::move(toHost); }
+
+void VirtualKeyboard::emit(const Bytes& bytes) {
+  ++activity_;
+  if (toHost_ && !bytes.empty()) toHost_(bytes.data(), bytes.size());
+}
+
+void VirtualKeyboard::send(const Bytes& bytes) { emit(bytes); }
+
+bool VirtualKeyboard::turn(int element, int ticks, std::string* error) {
+  if (!KeyboardElements::isEncoder(element)) {
+    if (error != nullptr) *error = "only the knobs and the dial turn";
+    return false;
+  }
+  const std::uint8_t controller = KeyboardElements::at(element)->number;
+  if (ticks == 0) {
+    emit({kControlChange, controller, 0});
+    return true;
+  }
+  // One message carries at most 64 steps up or 63 down; a faster turn sends several.
+  int left = ticks;
+  while (left != 0) {
+    const int step = left > 0 ? std::min(left, Brennholt::RelativeEncoding::kMaxUp)
+                              : std::max(left, -Brennholt::RelativeEncoding::kMaxDown);
+    emit({kControlChange, controller, *Brennholt::RelativeEncoding::encode(step)});
+    left -= step;
+  }
+  return true;
+}
+
+bool VirtualKeyboard::press(int element, std::string* error) {
+  if (!KeyboardElements::isButton(element)) {
+    if (error != nullptr) *error = "only buttons are pressed; knobs and the dial turn";
+    return false;
+  }
+  emit({kNoteOn, KeyboardElements::at(element)->number, kPressed});
+  return true;
+}
+
+bool VirtualKeyboard::release(int element, std::string* error) {
+  if (!KeyboardElements::isButton(element)) {
+    if (error != nullptr) *error = "only buttons are released; knobs and the dial turn";
+    return false;
+  }
+  emit({kNoteOn, KeyboardElements::at(element)->number, 0});
+  return true;
+}
+
+void VirtualKeyboard::receiveMidi(const std::uint8_t* bytes, std::size_t length) {
+  if (bytes == nullptr || length == 0) return;
+  ++activity_;
+  received_.push_back({Bytes(bytes, bytes + length), round_});
+  if (bytes[0] == SysExFormat::kStart) {
+    readSysEx(bytes, length);
+  } else if ((bytes[0] & 0xF0) == kNoteOn && length == 3) {
+    // Lamps answer to their button's note-on on any channel the host picks.
+    const int element = KeyboardElements::findByMessage(kNoteOn, bytes[1]);
+    if (element >= 0) lamps_[static_cast<std::size_t>(element)] = bytes[2] != 0;
+  }
+}
+
+void VirtualKeyboard::readSysEx(const std::uint8_t* bytes, std::size_t length) {
+  // The display takes either host-to-keyboard form; a message of the wrong length for its
+  // address is ignored, as the hardware would ignore a damaged one.
+  if (!SysExFormat::hasHeaderOfDirection(bytes, length, SysExDirection::HostToKeyboard)) return;
+  SysExAddress address{};
+  if (!SysExFormat::readAddress(bytes, length, address)) return;
+  if (SysExFormat::fixedLength(address) != length || bytes[length - 1] != SysExFormat::kEnd)
+    return;
+  const std::uint8_t* data = bytes + SysExFormat::kDataPos;
+  const int knob = SysExFormat::knobFromHigh(address.high);
+  if (knob >= 0 && knob < kKnobCount) {
+    if (address.low == SysExFormat::kKnobNameLow)
+      knobNames_[knob] = field(data, SysExFormat::kKnobNameWidth);
+    else if (address.low == SysExFormat::kKnobValueLow)
+      knobValues_[knob] = field(data, SysExFormat::kKnobValueWidth);
+  } else if (address.high == SysExFormat::kButtonNameHigh) {
+    const int key = SysExFormat::buttonFromLow(address.low);
+    if (key >= 0) keyLabels_[key] = field(data, SysExFormat::kButtonNameWidth);
+  } else if (address == SysExFormat::kTextLine) {
+    line_ = field(data, SysExFormat::kTextLineWidth);
+  } else if (address == SysExFormat::kMemoryName) {
+    memoryName_ = field(data, SysExFormat::kMemoryNameWidth);
+  } else if (address == SysExFormat::kInstrumentState) {
+    flag_ = data[0];
+  } else if (address == SysExFormat::kName) {
+    nameField_ = field(data, SysExFormat::kNameWidth);
+    if (answerName_) answerName();
+  } else if (address == SysExFormat::kHello) {
+    if (answerHello_) answerHello();
+  }
+}
+
+void VirtualKeyboard::answerHello() {
+  pending_.push_back(bytesOf(SysExPtr(SysExBuilder::remoteMode(1))));
+  // The name field as it stands; a blank field still travels as 12 spaces.
+  Bytes name = bytesOf(SysExPtr(SysExBuilder::frame(SysExDirection::KeyboardToHost,
+                                                    SysExFormat::kName)));
+  if (!name.empty()) {
+    std::fill(name.begin() + SysExFormat::kDataPos, name.end() - 1, ' ');
+    std::copy(nameField_.begin(), nameField_.end(), name.begin() + SysExFormat::kDataPos);
+  }
+  pending_.push_back(std::move(name));
+}
+
+void VirtualKeyboard::answerName() {
+  // The field holds exactly the 12 bytes the host sent, so the echo is byte for byte.
+  Bytes name = bytesOf(SysExPtr(SysExBuilder::keyboardName(nameField_)));
+  pending_.push_back(std::move(name));
+  KnobAssignment::Table table{};
+  auto stored = assignments_.find(nameKey(nameField_));
+  if (stored != assignments_.end()) table = stored->second;
+  pending_.push_back(bytesOf(SysExPtr(SysExBuilder::assignmentDump(table))));
+}
+
+bool VirtualKeyboard::sendPendingAnswers() {
+  if (pending_.empty()) return false;
+  std::vector<Bytes> due;
+  due.swap(pending_);
+  for (const Bytes& message : due) emit(message);
+  return true;
+}
+
+std::string VirtualKeyboard::nameKey(std::string_view name) {
+  return trimmed(std::string(name.substr(0, kNameWidth)));
+}
+
+void VirtualKeyboard::storeAssignment(std::string_view name, int knob,
+                                      const KnobAssignment& value) {
+  if (knob < 0 || knob >= kKnobCount) return;
+  auto inserted = assignments_.try_emplace(nameKey(name));
+  inserted.first->second[static_cast<std::size_t>(knob)] = value;
+}
+
+std::string VirtualKeyboard::trimmed(const std::string& text) {
+  std::size_t end = text.find_last_not_of(' ');
+  return end == std::string::npos ? std::string() : text.substr(0, end + 1);
+}
+
+std::string VirtualKeyboard::knobName(int knob) const {
+  return knob >= 0 && knob < kKnobCount ? trimmed(knobNames_[knob]) : std::string();
+}
+
+std::string VirtualKeyboard::knobValue(int knob) const {
+  return knob >= 0 && knob < kKnobCount ? trimmed(knobValues_[knob]) : std::string();
+}
+
+std::string VirtualKeyboard::keyLabel(int key) const {
+  return key >= 0 && key < kKeyCount ? trimmed(keyLabels_[key]) : std::string();
+}
+
+bool VirtualKeyboard::lamp(int element) const {
+  return element >= 0 && element < KeyboardElements::kCount &&
+         lamps_[static_cast<std::size_t>(element)];
+}
+
+void VirtualKeyboard::setModeText(std::string text) {
+  if (text != modeText_) ++activity_;
+  modeText_ = std::move(text);
+}
+
+namespace {
+
+// A field as the display shows it: exactly `width` characters, unprintable ones as '?'.
+std::string shown(const std::string& text, std::size_t width) {
+  std::string out = text.substr(0, width);
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) c = '?';
+  }
+  out.resize(width, ' ');
+  return out;
+}
+
+}  // namespace
+
+void VirtualKeyboard::draw(std::ostream& out) const {
+  auto lampMark = [this](int element) { return lamp(element) ? "(*)" : "( )"; };
+  out << "+-- keyboard " << number_ << " " << std::string(64, '-') << "+\n";
+  out << "| target [" << shown(nameField_, kNameWidth) << "]  memory ["
+      << shown(memoryName_, SysExFormat::kMemoryNameWidth) << "]  flag "
+      << (flag_ < 0 ? std::string("-") : std::to_string(flag_)) << std::string(16, ' ')
+      << "|\n";
+  out << "| line   [" << shown(line_, SysExFormat::kTextLineWidth) << "]  mode "
+      << shown(modeText_, 32) << "|\n";
+  out << "| keys  ";
+  for (int k = 0; k < kKeyCount; ++k)
+    out << " F" << k + 1 << "[" << shown(keyLabels_[k], SysExFormat::kButtonNameWidth) << "]";
+  out << "   |\n";
+  for (int row = 0; row < 12; ++row) {
+    out << "| " << std::setw(2) << row + 1 << " " << shown(knobNames_[row], 24) << " ["
+        << shown(knobValues_[row], 8) << "]  " << std::setw(2) << row + 13 << " "
+        << shown(knobNames_[row + 12], 24) << " [" << shown(knobValues_[row + 12], 8)
+        << "] |\n";
+  }
+  out << "| Play" << lampMark(29) << " Record" << lampMark(30) << " Jog" << lampMark(47)
+      << " Lock" << lampMark(48) << "  Banks";
+  for (int b = 0; b < 6; ++b) out << " " << b + 1 << lampMark(49 + b);
+  out << "    |\n";
+  out << "+" << std::string(78, '-') << "+\n";
+}
+
+}  // namespace QentSim
