@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "hostaccess/QENT_HKA.h"
 #include "remote/QENT_Detect.h"
 #include "remote/QENT_HWRemote.h"
 
@@ -12,7 +13,10 @@ namespace {
 // Each creates a new object and hands over its creation reference, or answers null. The
 // classes arrive one by one; until a class exists its create function answers null, which
 // createInstance reports as kNoInterface.
-FUnknown* createKeyboardService(void* /*context*/) { return nullptr; }
+FUnknown* createKeyboardService(void* /*context*/) {
+  auto* service = new (std::nothrow) QENT_HKA;
+  return service ? static_cast<IPluginBase*>(service) : nullptr;
+}
 FUnknown* createHardwareRemote(void* /*context*/) {
   auto* remote = new (std::nothrow) QENT_HWRemote;
   return remote ? static_cast<Hox::IHWRemote2*>(remote) : nullptr;
