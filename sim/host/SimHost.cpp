@@ -466,6 +466,23 @@ bool SimHost::unplug(int keyboard) {
   return true;
 }
 
+bool SimHost::setActive(int keyboard, bool active) {
+  State& s = *state_;
+  bool found = false;
+  std::vector<IPtr<RemoteDevice>> devices = s.devices;
+  for (const IPtr<RemoteDevice>& device : devices) {
+    if (device->gone || !device->attached || device->keyboard() != keyboard) continue;
+    IHWRemote* remote = device->remote();
+    if (remote == nullptr) continue;
+    const std::string label = "remote " + std::to_string(s.deviceNumber(*device.get()));
+    s.note(label + (active ? " activate " : " deactivate ") +
+           resultText(active ? remote->activate() : remote->deactivate()));
+    found = true;
+  }
+  s.touch();
+  return found;
+}
+
 bool SimHost::serviceAccepted() const { return state_->serviceAccepted; }
 const std::vector<std::string>& SimHost::lifecycleLog() const { return state_->log; }
 void SimHost::clearLifecycleLog() { state_->log.clear(); }

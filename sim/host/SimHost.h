@@ -123,6 +123,9 @@ class SimHost {
   // Keyboard k leaves: its remote device deactivated, detached, released, its ports removed
   // from the port list. False when there is no such keyboard.
   bool unplug(int keyboard);
+  // Deactivates (false) or activates (true) keyboard k's remote device without detaching it,
+  // as a host does when the user switches the device off. False when there is no such device.
+  bool setActive(int keyboard, bool active);
   // The service's initialize answered 0.
   bool serviceAccepted() const;
   // Steps the host took, in order ("InitDll", "service initialize 0", "remote 1 detach"...).
