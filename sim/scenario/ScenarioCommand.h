@@ -14,7 +14,7 @@ enum class Verb {
   // set-up
   Host, Language, Project, Settings, Keyboards, Port, Service,
   // life cycle
-  Start, Stop, Restart, Detect, Unplug,
+  Start, Stop, Restart, Detect, Unplug, Activate, Deactivate,
   // time
   Idle, Advance, Clock, Settle, Wait, Position,
   // keyboard

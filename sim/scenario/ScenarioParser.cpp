@@ -39,6 +39,8 @@ constexpr VerbInfo kVerbs[] = {
     {"restart", Verb::Restart, "restart", false},
     {"detect", Verb::Detect, "detect", false},
     {"unplug", Verb::Unplug, "unplug K", false},
+    {"activate", Verb::Activate, "activate K", false},
+    {"deactivate", Verb::Deactivate, "deactivate K", false},
     {"idle", Verb::Idle, "idle [N]", false},
     {"advance", Verb::Advance, "advance MS", false},
     {"clock", Verb::Clock, "clock T", false},
@@ -459,6 +461,8 @@ bool parseArguments(const VerbInfo& info, Arguments& args, ScenarioCommand& cmd,
     case Verb::Show:
       return args.end();
     case Verb::Unplug:
+    case Verb::Activate:
+    case Verb::Deactivate:
       if (!args.integer(n, "K", 1, kMaxKeyboards)) return false;
       cmd.numbers.push_back(n);
       return args.end();
@@ -681,7 +685,7 @@ const char* ScenarioParser::synopsis() {
       "set-up:     host \"PRODUCT\" \"VERSION\" \"BUILD\" | language CODE | keyboards N\n"
       "            port in|out \"NAME\" [KEYBOARD] | service NAME on|off\n"
       "            project FILE | settings FILE            (not available yet)\n"
-      "life cycle: start | stop | restart | detect | unplug K\n"
+      "life cycle: start | stop | restart | detect | unplug K | activate K | deactivate K\n"
       "time:       idle [N] | advance MS | clock T | settle | wait MS | position NUMBER\n"
       "keyboard:   turn[@K] ELEMENT TICKS | press[@K] ELEMENT | release[@K] ELEMENT\n"
       "            tap[@K] ELEMENT | midi[@K] HEX... | sysex[@K] HEX...\n"

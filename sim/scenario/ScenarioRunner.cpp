@@ -287,6 +287,17 @@ bool ScenarioRunner::execute(const ScenarioCommand& command, std::string* why) {
       pumpKeyboards();
       return true;
     }
+    case Verb::Activate:
+    case Verb::Deactivate: {
+      hostRound(false);
+      const int k = static_cast<int>(command.numbers[0]);
+      if (!host_->setActive(k, command.verb == Verb::Activate)) {
+        *why = "keyboard " + std::to_string(k) + " has no remote device";
+        return false;
+      }
+      pumpKeyboards();
+      return true;
+    }
     case Verb::Idle:
       for (std::int64_t i = 0; i < command.numbers[0]; ++i) hostRound(true);
       return true;
