@@ -2,6 +2,7 @@
 // keyboard and when, and what it posts to the service.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -227,8 +228,8 @@ TEST_F(HWRemoteTest, KeyboardSysExKeepsOneFrameWithinTheFirst512BytesAndPassesTh
   const Bytes name = bytesOf(SysExBuilder::keyboardName("Piano"));
 
   // Noise before F0 is skipped; the frame reaches the service.
-  Bytes noisy{0x00, 0x12};
-  noisy.insert(noisy.end(), name.begin(), name.end());
+  Bytes noisy(name.size() + 2, 0x12);
+  std::copy(name.begin(), name.end(), noisy.begin() + 2);
   remote->onSysEx(&noisy);
   EXPECT_EQ(takeAll(ChannelRegistry::inbound()), std::vector<Bytes>{name});
 
