@@ -10,13 +10,12 @@ const char* demoScenario() {
 say "== qentsim demo: a QENT6/QENT8 keyboard plugged into the simulated host"
 host "Tessaly Studio" "7.5.0" "Build 100"
 keyboards 1
-say "== The host loads the module; detection finds the keyboard's ports and sets up a remote."
+say "== The host loads the module; detection finds the keyboard's \"-2\" ports and sets up a"
+say "   remote. Its first idle call says hello; the keyboard answers that it is in remote mode,"
+say "   and the remote lights the lamps: SF bank 1, the dial in Hover Knob Mode."
 start
 settle
-say "== Hello: the remote greets the keyboard, which answers that it is in remote mode."
-say "   The service answers with the text line, the state flag and blank knobs."
-show
-say "== Transport buttons run the host's default bindings."
+say "== Transport buttons run the host's default bindings; the host lights Play and Record."
 say "-- Play"
 tap Play
 settle
@@ -26,38 +25,44 @@ settle
 say "-- Stop"
 tap Stop
 settle
-say "-- Top (return to zero)"
+say "-- Top"
 tap Top
 settle
-say "== The dial in Jog Mode: a tick of 5 scrolls, and repeats while the dial is fast."
-page "Jog Mode"
+say "== Hover Knob Mode: the dial and Lock drive the host's hover knob."
+turn DataDial 2
+turn DataDial -1
+tap Lock
+settle
+say "== Jog switches the dial to Jog Mode. A tick of 5 scrolls and repeats once 50 ms later."
+tap Jog
 settle
 turn DataDial 5
 advance 100
 settle
-say "-- one slow tick passes once"
+say "-- a slow tick passes once and does not repeat"
 advance 600
 turn DataDial 1
 advance 100
 settle
-say "== Lock switches to Restless Mode: the jog keeps going until Stop."
+say "== Lock switches to Restless Mode: a tick of 3 repeats every 50 ms until Stop."
 tap Lock
-settle
-page "Restless Mode"
 settle
 turn DataDial 3
 advance 200
-tap Stop
+settle
+say "-- Play while jogging stops the jog; the press reaches the host 200 ms later."
+tap Play
 advance 100
 settle
-say "== Jog returns to Hover Knob Mode: the dial drives the hover knob."
+advance 150
+settle
+tap Stop
+settle
+say "== Jog returns to Hover Knob Mode."
 tap Jog
 settle
-page "Hover Knob Mode"
-settle
-turn DataDial 2
-settle
-say "== The host shuts down in order."
+say "== The host shuts down in order: the remote is deactivated and detached, the service"
+say "   terminated, the module unloaded."
 stop
 say "== done"
 )demo";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iomanip>
+#include <sstream>
 #include <utility>
 
 #include "remote/protocol/RelativeEncoding.h"
@@ -219,29 +220,34 @@ std::string shown(const std::string& text, std::size_t width) {
 }  // namespace
 
 void VirtualKeyboard::draw(std::ostream& out) const {
-  auto lampMark = [this](int element) { return lamp(element) ? "(*)" : "( )"; };
-  out << "+-- keyboard " << number_ << " " << std::string(64, '-') << "+\n";
-  out << "| target [" << shown(nameField_, kNameWidth) << "]  memory ["
-      << shown(memoryName_, SysExFormat::kMemoryNameWidth) << "]  flag "
-      << (flag_ < 0 ? std::string("-") : std::to_string(flag_)) << std::string(16, ' ')
-      << "|\n";
-  out << "| line   [" << shown(line_, SysExFormat::kTextLineWidth) << "]  mode "
-      << shown(modeText_, 32) << "|\n";
-  out << "| keys  ";
+  constexpr std::size_t kInside = 78;
+  auto row = [&out](const std::string& content) {
+    out << "| " << shown(content, kInside) << " |\n";
+  };
+  auto lampMark = [this](int element) { return std::string(lamp(element) ? "(*)" : "( )"); };
+  const std::string title = "-- keyboard " + std::to_string(number_) + " ";
+  out << "+" << title << std::string(kInside + 2 - title.size(), '-') << "+\n";
+  row("target [" + shown(nameField_, kNameWidth) + "]  memory [" +
+      shown(memoryName_, SysExFormat::kMemoryNameWidth) + "]  flag " +
+      (flag_ < 0 ? std::string("-") : std::to_string(flag_)));
+  row("line   [" + shown(line_, SysExFormat::kTextLineWidth) + "]  mode " + modeText_);
+  std::string keys = "keys  ";
   for (int k = 0; k < kKeyCount; ++k)
-    out << " F" << k + 1 << "[" << shown(keyLabels_[k], SysExFormat::kButtonNameWidth) << "]";
-  out << "   |\n";
-  for (int row = 0; row < 12; ++row) {
-    out << "| " << std::setw(2) << row + 1 << " " << shown(knobNames_[row], 24) << " ["
-        << shown(knobValues_[row], 8) << "]  " << std::setw(2) << row + 13 << " "
-        << shown(knobNames_[row + 12], 24) << " [" << shown(knobValues_[row + 12], 8)
-        << "] |\n";
+    keys += " F" + std::to_string(k + 1) + "[" +
+            shown(keyLabels_[k], SysExFormat::kButtonNameWidth) + "]";
+  row(keys);
+  for (int n = 0; n < 12; ++n) {
+    std::ostringstream knobs;
+    knobs << std::setw(2) << n + 1 << " " << shown(knobNames_[n], 24) << " ["
+          << shown(knobValues_[n], 8) << "]  " << std::setw(2) << n + 13 << " "
+          << shown(knobNames_[n + 12], 24) << " [" << shown(knobValues_[n + 12], 8) << "]";
+    row(knobs.str());
   }
-  out << "| Play" << lampMark(29) << " Record" << lampMark(30) << " Jog" << lampMark(47)
-      << " Lock" << lampMark(48) << "  Banks";
-  for (int b = 0; b < 6; ++b) out << " " << b + 1 << lampMark(49 + b);
-  out << "    |\n";
-  out << "+" << std::string(78, '-') << "+\n";
+  std::string lamps = "Play" + lampMark(29) + " Record" + lampMark(30) + " Jog" + lampMark(47) +
+                      " Lock" + lampMark(48) + "   SF banks";
+  for (int b = 0; b < 6; ++b) lamps += " " + std::to_string(b + 1) + lampMark(49 + b);
+  row(lamps);
+  out << "+" << std::string(kInside + 2, '-') << "+\n";
 }
 
 }  // namespace QentSim

@@ -605,7 +605,22 @@ void ScenarioRunner::drawChanged() {
   for (int k = 1; k <= std::max(1, host_->keyboardCount()); ++k) {
     std::ostringstream picture;
     keyboard(k).draw(picture);
-    if (picture.str() != lastDrawn_[static_cast<std::size_t>(k - 1)]) draw(k);
+    std::string& last = lastDrawn_[static_cast<std::size_t>(k - 1)];
+    if (picture.str() == last) continue;
+    if (last.empty()) {
+      draw(k);
+      continue;
+    }
+    // Only the rows that changed, so a long demo stays readable.
+    std::istringstream now(picture.str());
+    std::istringstream before(last);
+    std::string row;
+    std::string old;
+    while (std::getline(now, row)) {
+      std::getline(before, old);
+      if (row != old) out_ << row << "   <- keyboard " << k << '\n';
+    }
+    last = picture.str();
   }
 }
 
