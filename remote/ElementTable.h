@@ -27,8 +27,8 @@ class ElementTable {
   static constexpr int32 kSolo = 32;
   static constexpr int32 kInc = 33;
   static constexpr int32 kDec = 34;
-  static constexpr int32 kFirstSF = 35;      // "SF1".."SF6"
-  static constexpr int32 kFirstFKey = 41;    // "F1".."F6"
+  static constexpr int32 kFirstSF = 35;    // "SF1".."SF6"
+  static constexpr int32 kFirstFKey = 41;  // "F1".."F6"
   static constexpr int32 kJog = 47;
   static constexpr int32 kLock = 48;
   static constexpr int32 kFirstSFBank = 49;  // "SFBank1".."SFBank6"

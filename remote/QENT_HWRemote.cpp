@@ -55,12 +55,15 @@ bool QENT_HWRemote::attach(Hox::IRemoteHostLink* hostLink) noexcept {
   IPtr<Hox::IBindingTarget> target = IPtr<Hox::IBindingTarget>::adopt(linkBindingTarget("Mixer"));
   if (target) {
     ElementTable::declareDefaultBindings(target.get());
-    const CHoverKnobManager::Descriptor descriptor{
-        "DataDial",          "Jog",
-        "Lock",              ElementTable::kDataDial,
-        ElementTable::kJog,  ElementTable::kLock,
-        ElementTable::kPlay, ElementTable::kRecord,
-        ElementTable::kStop};
+    const CHoverKnobManager::Descriptor descriptor{"DataDial",
+                                                   "Jog",
+                                                   "Lock",
+                                                   ElementTable::kDataDial,
+                                                   ElementTable::kJog,
+                                                   ElementTable::kLock,
+                                                   ElementTable::kPlay,
+                                                   ElementTable::kRecord,
+                                                   ElementTable::kStop};
     knobManager_.declareBindings(target.get(), descriptor);
   }
   target.reset();
@@ -185,7 +188,8 @@ void QENT_HWRemote::deliver(uint8* message) noexcept {
         // A new text line supersedes the per-knob texts that have not gone out yet.
         for (int32 i = outQueue_.count() - 1; i >= 0; --i) {
           const Queued& queued = outQueue_[i];
-          if (SysExFilters::prunedByTextLine(queued.bytes, static_cast<std::size_t>(queued.length))) {
+          if (SysExFilters::prunedByTextLine(queued.bytes,
+                                             static_cast<std::size_t>(queued.length))) {
             SysExBuffer::release(queued.bytes);
             outQueue_.removeAt(i);
           }

@@ -195,9 +195,7 @@ class RecordingSender : public ISender {
   std::vector<uint32> ids;
 };
 
-std::string expectedName(int32 index) {
-  return "SysExSending_QENT_" + std::to_string(index + 1);
-}
+std::string expectedName(int32 index) { return "SysExSending_QENT_" + std::to_string(index + 1); }
 
 TEST(ChannelRegistry, SlotsAndNamesOnlyGrowAndSendingSkipsClosedChannels) {
   RecordingSender senders[4];
@@ -233,9 +231,8 @@ TEST(ChannelRegistry, SlotsAndNamesOnlyGrowAndSendingSkipsClosedChannels) {
   EXPECT_EQ(ChannelRegistry::sendToAllRemotes([&] { return numbered(next++); }), 3);
   // A build that fails stops the round: no later channel gets that message.
   int builds = 0;
-  EXPECT_EQ(ChannelRegistry::sendToAllRemotes([&]() -> uint8* {
-              return builds++ == 0 ? numbered(200) : nullptr;
-            }),
+  EXPECT_EQ(ChannelRegistry::sendToAllRemotes(
+                [&]() -> uint8* { return builds++ == 0 ? numbered(200) : nullptr; }),
             1);
   for (int i : {0, 2, 3}) waitDrained(*ChannelRegistry::outbound(index[i]));
 

@@ -29,7 +29,8 @@ class FakePort : public Counted<Hox::IMidiPort> {
   }
   bool isInput() noexcept override { return input; }
   bool getName(char16* buffer, int32 capacity) noexcept override {
-    const std::size_t n = std::min<std::size_t>(name.size(), static_cast<std::size_t>(capacity - 1));
+    const std::size_t n =
+        std::min<std::size_t>(name.size(), static_cast<std::size_t>(capacity - 1));
     name.copy(buffer, n);
     buffer[n] = 0;
     return true;

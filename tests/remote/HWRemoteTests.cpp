@@ -158,8 +158,9 @@ TEST_F(HWRemoteTest, HelloOnceOnTheFirstIdleCallAndOnlyWhenActive) {
   second->onIdle();
   second->onIdle();
   EXPECT_EQ(secondLink.sent, std::vector<Bytes>{kHello});
-  EXPECT_EQ(takeAll(ChannelRegistry::inbound()),
-            std::vector<Bytes>{Bytes({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x01, 0xF7})});
+  EXPECT_EQ(
+      takeAll(ChannelRegistry::inbound()),
+      std::vector<Bytes>{Bytes({0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x01, 0xF7})});
   // The knob manager's start mode is shown once, one output per idle call.
   EXPECT_EQ(secondLink.texts, std::vector<std::string>{"Hover Knob Mode"});
   second->detach();
@@ -200,8 +201,8 @@ TEST_F(HWRemoteTest, ServiceMessagesAreFilteredAndATextLineDropsQueuedKnobTexts)
                SysExBuilder::knobValue(2, "c"), SysExBuilder::memoryName("Memory 1"),
                SysExBuilder::textLine("line"),
                // Not for the keyboard: a keyboard-to-host header and an unknown address.
-               SysExBuilder::functionKey(1), SysExBuilder::frame(SysExDirection::HostToKeyboard,
-                                                                 SysExFormat::kAssignmentDump)});
+               SysExBuilder::functionKey(1),
+               SysExBuilder::frame(SysExDirection::HostToKeyboard, SysExFormat::kAssignmentDump)});
   remote->onIdle();
   remote->onIdle();
   EXPECT_EQ(link.sent, (std::vector<Bytes>{bytesOf(SysExBuilder::memoryName("Memory 1")),
@@ -271,8 +272,7 @@ TEST_F(HWRemoteTest, ElementsGoToTheServiceOrToTheHostByTheDispatchRules) {
   remote->onElementValue(ElementTable::kPlay, 127);
   remote->onElementValue(ElementTable::kFirstSF, 127);
   EXPECT_TRUE(takeAll(ChannelRegistry::inbound()).empty());
-  EXPECT_EQ(link.defaults,
-            (std::vector<std::pair<int32, int32>>{{0, 200}, {29, 127}, {35, 127}}));
+  EXPECT_EQ(link.defaults, (std::vector<std::pair<int32, int32>>{{0, 200}, {29, 127}, {35, 127}}));
 }
 
 TEST_F(HWRemoteTest, FeedbackIsRememberedForTheFullLampRefreshOnRemoteMode) {
@@ -308,8 +308,8 @@ TEST_F(HWRemoteTest, ReleaseWithoutDetachStopsTheWorkerBeforeTheRemoteGoes) {
 
 TEST_F(HWRemoteTest, InterfaceQueryAnswersTheRemoteInterfacesOnly) {
   void* object = nullptr;
-  for (const FUID* iid : {&FUnknown::iid, &IPluginBase::iid, &Hox::IHWRemote::iid,
-                          &Hox::IHWRemote2::iid}) {
+  for (const FUID* iid :
+       {&FUnknown::iid, &IPluginBase::iid, &Hox::IHWRemote::iid, &Hox::IHWRemote2::iid}) {
     ASSERT_EQ(remote->queryInterface(iid->bytes(), &object), kResultOk);
     EXPECT_EQ(object, static_cast<Hox::IHWRemote2*>(remote));
     remote->release();
