@@ -75,13 +75,15 @@ void waitDrained(SysExChannel& channel) {
 TEST(SysExChannel, ManyProducersLoseAndRepeatNothingWhileTheWorkerRunsAndWhileItIsStopped) {
   constexpr int kProducers = 4;
   constexpr int kPerProducer = 1500;
+  constexpr std::size_t kMessages = std::size_t{kProducers} * kPerProducer;
   SysExChannel channel("StressChannel");
-  CountingReceiver receiver(kProducers * kPerProducer);
+  CountingReceiver receiver(kMessages);
   ExtensionThread* worker = ExtensionThread::startWorker(&receiver, &channel);
   ASSERT_NE(worker, nullptr);
 
   std::atomic<bool> go{false};
   std::vector<std::thread> producers;
+  producers.reserve(kProducers);
   for (int p = 0; p < kProducers; ++p) {
     producers.emplace_back([&, p] {
       while (!go) std::this_thread::yield();
@@ -107,7 +109,7 @@ TEST(SysExChannel, ManyProducersLoseAndRepeatNothingWhileTheWorkerRunsAndWhileIt
   EXPECT_TRUE(ExtensionThread::stopWorker(worker, &channel));
 
   std::lock_guard<std::mutex> guard(receiver.lock);
-  EXPECT_EQ(receiver.total, kProducers * kPerProducer);
+  EXPECT_EQ(static_cast<std::size_t>(receiver.total), kMessages);
   for (std::size_t id = 0; id < receiver.counts.size(); ++id) {
     ASSERT_EQ(receiver.counts[id], 1) << "message " << id;
   }

@@ -175,6 +175,7 @@ TEST_F(HWRemoteTest, FourQueuedMessagesPerIdleTheRestOnDeactivateNothingAfter) {
     fromService({SysExBuilder::knobValue(knob, std::to_string(knob))});
   }
   std::vector<Bytes> expected;
+  expected.reserve(10);
   for (int32 knob = 0; knob < 10; ++knob) {
     expected.push_back(bytesOf(SysExBuilder::knobValue(knob, std::to_string(knob))));
   }
