@@ -198,7 +198,8 @@ void CommonBase_HKA::deliver(uint8* message) noexcept {
 
 bool CommonBase_HKA::startWorker() {
   if (worker_) return true;
-  worker_ = ExtensionThread::startWorker(static_cast<IReceiver*>(this), &ChannelRegistry::inbound());
+  worker_ =
+      ExtensionThread::startWorker(static_cast<IReceiver*>(this), &ChannelRegistry::inbound());
   return worker_ != nullptr;
 }
 
@@ -226,8 +227,8 @@ void CommonBase_HKA::onKnobAbsolute(const uint8* /*message*/, std::size_t /*size
 void CommonBase_HKA::onKnobRelative(const uint8* /*message*/, std::size_t /*size*/) {}
 void CommonBase_HKA::onAssignmentDump(const uint8* /*message*/, std::size_t /*size*/) {}
 void CommonBase_HKA::onAssignmentEntry(const uint8* /*message*/, std::size_t /*size*/) {}
-int32 CommonBase_HKA::parseAssignment(const uint8* /*message*/, std::size_t /*size*/,
-                                      int32 /*pos*/, int32 /*knob*/) {
+int32 CommonBase_HKA::parseAssignment(const uint8* /*message*/, std::size_t /*size*/, int32 /*pos*/,
+                                      int32 /*knob*/) {
   return -1;
 }
 void CommonBase_HKA::rebindAll() {}

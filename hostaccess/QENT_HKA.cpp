@@ -50,7 +50,6 @@ void QENT_HKA::handleMessage(const uint8* message, std::size_t size) {
     case ServiceMessageKind::MemorySelect:
       // Remote mode answers with the display; function keys and memories run through the
       // setup controller. Both come with the setup work.
-      break;
     case ServiceMessageKind::Ignored:
       break;
   }

@@ -116,7 +116,8 @@ class HostContext : public Fake<FUnknown> {
   HostContext() : kernel(log) {}
   tresult queryInterface(const TUID iid, void** object) noexcept override {
     if (withKernel && Hox::IHostKernel::iid.matches(iid)) return kernel.queryInterface(iid, object);
-    if (withInfo && Hox::IHostInformation::iid.matches(iid)) return info.queryInterface(iid, object);
+    if (withInfo && Hox::IHostInformation::iid.matches(iid))
+      return info.queryInterface(iid, object);
     return Fake<FUnknown>::queryInterface(iid, object);
   }
   void host(const char16* product, const char16* version) {
@@ -291,7 +292,8 @@ TEST(ServiceTerminate, ReleaseWithoutTerminateUnregistersAndFreesTheQueue) {
   ASSERT_EQ(service->initialize(&host), kResultOk);
   Hox::IIdleHandler* idle = service;
   idle->onIdle();  // starts the worker (the remote-ready flag is set by now)
-  for (int i = 0; i < 3; ++i) static_cast<IReceiver*>(service)->deliver(SysExBuilder::bankButton(i));
+  for (int i = 0; i < 3; ++i)
+    static_cast<IReceiver*>(service)->deliver(SysExBuilder::bankButton(i));
   host.log.clear();
   service->release();  // LeakSanitizer reports the queued buffers if they are not freed
   EXPECT_EQ(host.log, (Log{"remove project", "remove idle"}));
@@ -305,8 +307,8 @@ TEST(ServiceInitialize, NewMixerModelFromVersion) {
     const char16* version;
     bool expected;
   } cases[] = {
-      {u"Morvane", u"6.0.7", false},  {u"Morvane", u"6.5.0", true},
-      {u"Tessaly", u"7.4.9", false},  {u"Tessaly Studio", u"7.5.0", true},
+      {u"Morvane", u"6.0.7", false},      {u"Morvane", u"6.5.0", true},
+      {u"Tessaly", u"7.4.9", false},      {u"Tessaly Studio", u"7.5.0", true},
       {u"Tessaly Hover", u"8.0.1", true},
   };
   for (const auto& c : cases) {
@@ -372,7 +374,10 @@ TEST(ServiceText, PutTextWritesFixedWidthFields) {
   Service service;  // never initialized; only the text writer is used
   uint8 buffer[20];
   std::memset(buffer, 0xEE, sizeof(buffer));
-  EXPECT_EQ(service.writeText("ab\xC3" "cd", buffer, sizeof(buffer), 9, 8), 17);
+  EXPECT_EQ(service.writeText("ab\xC3"
+                              "cd",
+                              buffer, sizeof(buffer), 9, 8),
+            17);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer + 9), 8), "ab---   ");
   EXPECT_EQ(buffer[8], 0xEE);
   EXPECT_EQ(buffer[17], 0xEE);
