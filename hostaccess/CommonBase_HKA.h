@@ -40,7 +40,7 @@ class CommonBase_HKA : public IPluginBase,
  public:
   static constexpr int32 kKnobCount = 24;
   // How long stopWorker waits for the inbound worker before ending it by force.
-  static constexpr uint32 kWorkerStopTimeoutMs = 30000;
+  static constexpr uint32 kWorkerStopTimeoutMs = ExtensionThread::kStopTimeout;
 
   CommonBase_HKA(const CommonBase_HKA&) = delete;
   CommonBase_HKA& operator=(const CommonBase_HKA&) = delete;
