@@ -61,9 +61,9 @@ FUnknown* DeviceRegistry::createDevice(const TUID classId, int32 pairIndex,
   if (s == nullptr || classId == nullptr) return nullptr;
   IPtr<RemoteDevice> device = s->createDevice(classId, pairIndex, activate);
   if (!device) return nullptr;
-  // The caller's reference, beside the one the host keeps.
+  // The caller's reference, beside the one the host keeps in its device list.
   device->addRef();
-  return static_cast<IPortAssignment*>(device.get());
+  return static_cast<IPortAssignment*>(device.get());  // NOLINT(clang-analyzer-cplusplus.NewDelete)
 }
 
 RemoteDevice::RemoteDevice(Connection connection, int32 pairIndex)

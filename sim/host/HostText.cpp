@@ -9,8 +9,15 @@ std::u16string toUtf16(const std::string& text) {
   std::size_t i = 0;
   while (i < text.size()) {
     unsigned char lead = static_cast<unsigned char>(text[i]);
-    int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : -1;
-    char32_t code = extra == 0 ? lead : extra == 1 ? (lead & 0x1F) : extra == 2 ? (lead & 0x0F) : (lead & 0x07);
+    int extra = lead < 0x80         ? 0
+                : (lead >> 5) == 6  ? 1
+                : (lead >> 4) == 14 ? 2
+                : (lead >> 3) == 30 ? 3
+                                    : -1;
+    char32_t code = extra == 0   ? lead
+                    : extra == 1 ? (lead & 0x1F)
+                    : extra == 2 ? (lead & 0x0F)
+                                 : (lead & 0x07);
     bool good = extra >= 0 && i + static_cast<std::size_t>(extra) < text.size();
     for (int k = 1; good && k <= extra; ++k) {
       unsigned char next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);

@@ -118,8 +118,8 @@ class CommandCatalogue final : public HostObject<ICommandCatalogue>, ServicePart
     if (s == nullptr) return kResultFalse;
     if (category == nullptr || name == nullptr) return kInvalidArgument;
     auto& list = s->registeredActions;
-    auto found = std::find(list.begin(), list.end(), std::make_pair(std::string(category),
-                                                                     std::string(name)));
+    auto found = std::find(list.begin(), list.end(),
+                           std::make_pair(std::string(category), std::string(name)));
     if (found == list.end()) return kResultFalse;
     list.erase(found);
     return kResultOk;
@@ -164,16 +164,14 @@ tresult HostContext::getService(const TUID iid, void** service) noexcept {
   const Connection& c = connection_;
   bool found = false;
   if (s->offers(HostService::kIdle)) found = offer<IdleService>(iid, service, c);
-  if (!found && s->offers(HostService::kProject))
-    found = offer<ProjectService>(iid, service, c);
+  if (!found && s->offers(HostService::kProject)) found = offer<ProjectService>(iid, service, c);
   if (!found && s->offers(HostService::kHostState))
     found = offer<HostStateService>(iid, service, c);
   if (!found && s->offers(HostService::kTransportPosition))
     found = offer<TransportPosition>(iid, service, c);
   if (!found && s->offers(HostService::kCommandCatalogue))
     found = offer<CommandCatalogue>(iid, service, c);
-  if (!found && s->offers(HostService::kMidiPortList))
-    found = offer<MidiPortList>(iid, service, c);
+  if (!found && s->offers(HostService::kMidiPortList)) found = offer<MidiPortList>(iid, service, c);
   if (!found && s->offers(HostService::kDeviceRegistry))
     found = offer<DeviceRegistry>(iid, service, c);
   if (!found) return kNoInterface;

@@ -338,8 +338,8 @@ bool SimHost::start(std::string* error) {
   }
 
   IPtr<IPluginBase> service;
-  if (factory->createInstance(kServiceClass.bytes(), IPluginBase::iid.bytes(),
-                              service.putVoid()) != kResultOk ||
+  if (factory->createInstance(kServiceClass.bytes(), IPluginBase::iid.bytes(), service.putVoid()) !=
+          kResultOk ||
       !service) {
     service.reset();
     s.note("service not created");
@@ -646,7 +646,8 @@ std::vector<std::string> SimHost::portNames(bool inputs) const {
 
 std::vector<std::string> SimHost::registeredActions() const {
   std::vector<std::string> out;
-  for (const auto& [category, name] : state_->registeredActions) out.push_back(category + "/" + name);
+  for (const auto& [category, name] : state_->registeredActions)
+    out.push_back(std::string(category).append("/").append(name));
   return out;
 }
 

@@ -57,11 +57,11 @@ struct BindingInfo {
   enum Kind { kValue, kCommand, kFunction } kind = kValue;
   std::string page;
   std::string element;
-  std::string object;     // kValue: "Transport", "Mixer"; kFunction: the function's name
-  int selector = 0;       // kValue
-  std::string value;      // kValue: "start", "mute"...; kFunction: the parameter name
-  std::string category;   // kCommand
-  std::string command;    // kCommand
+  std::string object;    // kValue: "Transport", "Mixer"; kFunction: the function's name
+  int selector = 0;      // kValue
+  std::string value;     // kValue: "start", "mute"...; kFunction: the parameter name
+  std::string category;  // kCommand
+  std::string command;   // kCommand
   int flags = 0;
 };
 
@@ -69,15 +69,15 @@ struct BindingInfo {
 struct DeviceInfo {
   int keyboard = 0;  // keyboard behind its input port, 0 when none (an extra port) or unplugged
   int pairIndex = 0;
-  std::string inputPort;   // empty until the detector assigned one
+  std::string inputPort;  // empty until the detector assigned one
   std::string outputPort;
-  bool attached = false;   // attach answered true and detach has not run
-  bool active = false;     // the remote reported onActivate more recently than onDeactivate
+  bool attached = false;  // attach answered true and detach has not run
+  bool active = false;    // the remote reported onActivate more recently than onDeactivate
 };
 
 struct DetectOutcome {
-  bool ran = false;        // false: no detector, or its initialize answered false
-  std::int32_t result = 1; // what detect() answered
+  bool ran = false;         // false: no detector, or its initialize answered false
+  std::int32_t result = 1;  // what detect() answered
 };
 
 class SimHost {

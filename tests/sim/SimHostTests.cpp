@@ -35,10 +35,10 @@ class SimHostTest : public ::testing::Test {
     // Our own handle keeps the stand-in loaded, and its record readable, across host restarts.
     module_ = Brennholt::Platform::loadModule(path_.c_str());
     ASSERT_NE(module_, nullptr);
-    events_ = reinterpret_cast<const char* (*)()>(
-        Brennholt::Platform::findExport(module_, "stubEvents"));
-    clear_ = reinterpret_cast<void (*)()>(
-        Brennholt::Platform::findExport(module_, "stubClearEvents"));
+    events_ =
+        reinterpret_cast<const char* (*)()>(Brennholt::Platform::findExport(module_, "stubEvents"));
+    clear_ =
+        reinterpret_cast<void (*)()>(Brennholt::Platform::findExport(module_, "stubClearEvents"));
     ASSERT_TRUE(events_ && clear_);
     clear_();
     host.setModulePath(path_);
@@ -99,12 +99,21 @@ TEST_F(SimHostTest, DrivesTheModuleInASequencersOrderAndShutsDownInReverse) {
                                       "2- Talvane QENT6/QENT8-1", "2- Talvane QENT6/QENT8-2"}));
 
   host.stop();
-  const std::vector<std::string> expected = {
-      "InitDll", "service initialize Tessaly Studio",
-      "remote attach", "remote activate", "remote attach", "remote activate", "detect 0",
-      "remote deactivate", "remote detach", "remote terminate",
-      "remote deactivate", "remote detach", "remote terminate",
-      "service terminate", "ExitDll"};
+  const std::vector<std::string> expected = {"InitDll",
+                                             "service initialize Tessaly Studio",
+                                             "remote attach",
+                                             "remote activate",
+                                             "remote attach",
+                                             "remote activate",
+                                             "detect 0",
+                                             "remote deactivate",
+                                             "remote detach",
+                                             "remote terminate",
+                                             "remote deactivate",
+                                             "remote detach",
+                                             "remote terminate",
+                                             "service terminate",
+                                             "ExitDll"};
   EXPECT_EQ(events(), expected);
   // What a remote flushes on deactivate still reaches its keyboard.
   EXPECT_TRUE(keyboard1.got({0xF0, 0x7D, 0x01, 0xF7}));

@@ -5,6 +5,7 @@
 // The remote passes element values straight to the host's binding, echoes each SysEx back to
 // the device, and feeds lamps through, so both directions of the host link show.
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -37,9 +38,9 @@ IHostKernel* kernel = nullptr;  // held by the service between initialize and te
 void record(const std::string& line) { events += line + "\n"; }
 
 const ElementRecord kElements[] = {
-    {"Knob", 0xB0, 0, 16, 127, 5},  {"Play", 0x90, 0, 94, 127, 0x23},
+    {"Knob", 0xB0, 0, 16, 127, 5},      {"Play", 0x90, 0, 94, 127, 0x23},
     {"Record", 0x90, 0, 95, 127, 0x23}, {"Stop", 0x90, 0, 93, 127, 1},
-    {"Dial", 0xB0, 0, 60, 127, 5},  {"Top", 0x90, 0, 88, 127, 1},
+    {"Dial", 0xB0, 0, 60, 127, 5},      {"Top", 0x90, 0, 88, 127, 1},
     {"Mute", 0x90, 0, 16, 127, 1},
 };
 
@@ -206,9 +207,13 @@ class Factory final : public HostObject<IPluginFactory> {
     if (object == nullptr) return kInvalidArgument;
     *object = nullptr;
     FUnknown* made = nullptr;
-    if (kServiceClass.matches(cid)) made = static_cast<IPluginBase*>(new Service);
-    if (kRemoteClass.matches(cid)) made = static_cast<IHWRemote*>(new Remote);
-    if (kDetectorClass.matches(cid)) made = static_cast<IPluginBase*>(new Detector);
+    if (kServiceClass.matches(cid)) {
+      made = static_cast<IPluginBase*>(new (std::nothrow) Service);
+    } else if (kRemoteClass.matches(cid)) {
+      made = static_cast<IHWRemote*>(new (std::nothrow) Remote);
+    } else if (kDetectorClass.matches(cid)) {
+      made = static_cast<IPluginBase*>(new (std::nothrow) Detector);
+    }
     if (made == nullptr) return kNoInterface;
     tresult result = made->queryInterface(iid, object);
     made->release();
@@ -226,6 +231,6 @@ STUB_EXPORT bool ExitDll() {
   record("ExitDll");
   return true;
 }
-STUB_EXPORT IPluginFactory* GetPluginFactory() { return new Factory; }
+STUB_EXPORT IPluginFactory* GetPluginFactory() { return new (std::nothrow) Factory; }
 STUB_EXPORT const char* stubEvents() { return events.c_str(); }
 STUB_EXPORT void stubClearEvents() { events.clear(); }
