@@ -65,7 +65,11 @@ TEST(QentsimCommand, ClassesPrintsTheFactoryAndEachClass) {
 TEST(QentsimCommand, DefaultsToTheModuleBesideItAndRejectsUnknownCommands) {
   RunResult demo = runQentsim("demo");
   EXPECT_EQ(demo.exitCode, 0);
-  EXPECT_NE(demo.output.find("classes: 3\n"), std::string::npos) << demo.output;
+  // The keyboard was set up, greeted and its lamps lit: SF bank 1 and Play while playing.
+  EXPECT_NE(demo.output.find("+-- keyboard 1 "), std::string::npos) << demo.output;
+  EXPECT_NE(demo.output.find("SF banks 1(*)"), std::string::npos) << demo.output;
+  EXPECT_NE(demo.output.find("Play(*)"), std::string::npos) << demo.output;
+  EXPECT_NE(demo.output.find("Jog.wheel=5"), std::string::npos) << demo.output;
 
   EXPECT_EQ(runQentsim("frobnicate").exitCode, 2);
   EXPECT_EQ(runQentsim("").exitCode, 2);
@@ -73,4 +77,34 @@ TEST(QentsimCommand, DefaultsToTheModuleBesideItAndRejectsUnknownCommands) {
   EXPECT_EQ(
       runQentsim("classes --module \"" + QentTest::artifactPath("missing.hox3") + "\"").exitCode,
       1);
+}
+
+TEST(QentsimCommand, RunPrintsOneLinePerFileAndASummary) {
+  RunResult help = runQentsim("run --help");
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.output.find("usage: qentsim run"), std::string::npos) << help.output;
+  EXPECT_EQ(runQentsim("run").exitCode, 2);
+
+  // One file that cannot be read, one that fails at its second line, one that passes.
+  const std::string dir = QentTest::testProgramDir();
+  const std::string bad = dir + "qentsim_bad.qscn";
+  const std::string good = dir + "qentsim_good.qscn";
+  if (FILE* f = std::fopen(bad.c_str(), "wb")) {
+    std::fputs("# a comment\nturn Play 1\n", f);
+    std::fclose(f);
+  }
+  if (FILE* f = std::fopen(good.c_str(), "wb")) {
+    std::fputs("expect lamp Play off\n", f);
+    std::fclose(f);
+  }
+  RunResult run = runQentsim("run \"" + dir + "missing.qscn\" \"" + bad + "\" \"" + good + "\"");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.output.find("FAIL " + dir + "missing.qscn: cannot be read\n"), std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find("FAIL " + bad + ":2: "), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("PASS " + good + "\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("1 passed, 2 failed\n"), std::string::npos) << run.output;
+  EXPECT_EQ(runQentsim("run \"" + good + "\"").exitCode, 0);
+  std::remove(bad.c_str());
+  std::remove(good.c_str());
 }

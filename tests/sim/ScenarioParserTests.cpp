@@ -1,0 +1,220 @@
+// Scenario files: what the parser makes of good lines, the line and reason it gives for bad
+// ones, and how the runner reports failures without a module behind it.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sim/keyboard/KeyboardElements.h"
+#include "sim/scenario/ScenarioParser.h"
+#include "sim/scenario/ScenarioRunner.h"
+
+namespace {
+
+using namespace QentSim;
+
+std::vector<ScenarioCommand> parseOk(const std::string& text) {
+  std::vector<ScenarioCommand> commands;
+  ScenarioError error;
+  EXPECT_TRUE(ScenarioParser::parse(text, commands, error))
+      << "line " << error.line << ": " << error.message;
+  return commands;
+}
+
+ScenarioError parseBad(const std::string& text) {
+  std::vector<ScenarioCommand> commands;
+  ScenarioError error;
+  EXPECT_FALSE(ScenarioParser::parse(text, commands, error)) << text;
+  return error;
+}
+
+TEST(ScenarioTokens, QuotesCommentsAndEscapes) {
+  std::vector<ScenarioToken> tokens;
+  std::string error;
+  ASSERT_TRUE(ScenarioParser::tokenize(
+      "  host \"Tessaly Studio\" 7.5.0\t\"say \\\"hi\\\" # not a comment\" # a comment",
+      tokens, error));
+  ASSERT_EQ(tokens.size(), 4u);
+  EXPECT_EQ(tokens[1].text, "Tessaly Studio");
+  EXPECT_TRUE(tokens[1].quoted);
+  EXPECT_EQ(tokens[2].text, "7.5.0");
+  EXPECT_FALSE(tokens[2].quoted);
+  EXPECT_EQ(tokens[3].text, "say \"hi\" # not a comment");
+
+  ASSERT_TRUE(ScenarioParser::tokenize("page \"\"", tokens, error));
+  ASSERT_EQ(tokens.size(), 2u);
+  EXPECT_EQ(tokens[1].text, "");
+  EXPECT_TRUE(tokens[1].quoted);
+
+  EXPECT_FALSE(ScenarioParser::tokenize("page \"Jog Mode", tokens, error));
+  EXPECT_NE(error.find("unterminated quote"), std::string::npos) << error;
+  EXPECT_FALSE(ScenarioParser::tokenize("page \"Jog\"Mode", tokens, error));
+  EXPECT_FALSE(ScenarioParser::tokenize("page Jog\"Mode\"", tokens, error));
+}
+
+TEST(ScenarioParser, ReadsEveryKindOfArgument) {
+  auto commands = parseOk(
+      "keyboards 2\r\n"
+      "port in \"Talvane QENT6/QENT8-2 \" 1\n"
+      "turn@2 AsgnKnob1 -3\n"
+      "expect@2 sent F0 43 ?? 7F \"AB\" 00*3 F7\n"
+      "expect sent-count F0 10 3\n"
+      "expect knob EQKnob2 value \"1.0\"\n"
+      "# comment between\n"
+      "expect function \"Jog\" \"wheel\" 5 125*2\n"
+      "expect flag none\n"
+      "kb-assign \"Piano\" AsgnKnob12 0 0x1234ABCD\n"
+      "kb-answer name off\n"
+      "idle\n");
+  ASSERT_EQ(commands.size(), 11u);
+  EXPECT_EQ(commands[0].verb, Verb::Keyboards);
+  EXPECT_EQ(commands[0].numbers, std::vector<std::int64_t>{2});
+  EXPECT_TRUE(commands[1].flag);
+  EXPECT_EQ(commands[1].texts[0], "Talvane QENT6/QENT8-2 ");
+  EXPECT_EQ(commands[1].numbers[0], 1);
+
+  EXPECT_EQ(commands[2].verb, Verb::Turn);
+  EXPECT_EQ(commands[2].keyboard, 2);
+  EXPECT_EQ(commands[2].numbers, (std::vector<std::int64_t>{0, -3}));
+  EXPECT_EQ(commands[2].line, 3);
+
+  const ScenarioCommand& sent = commands[3];
+  EXPECT_EQ(sent.check, Check::Sent);
+  EXPECT_EQ(sent.keyboard, 2);
+  EXPECT_EQ(sent.bytes.text(), "F0 43 ?? 7F 41 42 00 00 00 F7");
+  EXPECT_TRUE(sent.bytes.matches({0xF0, 0x43, 0x30, 0x7F, 'A', 'B', 0, 0, 0, 0xF7}));
+  EXPECT_FALSE(sent.bytes.matches({0xF0, 0x43, 0x30, 0x7F, 'A', 'B', 0, 0, 0, 0xF7, 0xF7}));
+  EXPECT_FALSE(sent.bytes.matches({0xF0, 0x42, 0x30, 0x7F, 'A', 'B', 0, 0, 0, 0xF7}));
+
+  // The last token of sent-count is the count, even though "3" could be read as a byte.
+  EXPECT_EQ(commands[4].bytes.size(), 2u);
+  EXPECT_EQ(commands[4].numbers[0], 3);
+  EXPECT_TRUE(commands[4].bytes.isPrefixOf({0xF0, 0x10, 0xF7}));
+
+  EXPECT_EQ(commands[5].check, Check::KnobValue);
+  EXPECT_EQ(commands[5].numbers[0], 13);
+  EXPECT_EQ(commands[6].numbers, (std::vector<std::int64_t>{5, 125, 125}));
+  EXPECT_EQ(commands[6].line, 8);
+  EXPECT_EQ(commands[7].numbers[0], -1);
+  EXPECT_EQ(commands[8].numbers, (std::vector<std::int64_t>{11, 0, 0x1234ABCD}));
+  EXPECT_EQ(commands[9].which, "name");
+  EXPECT_FALSE(commands[9].flag);
+  EXPECT_EQ(commands[10].numbers[0], 1);
+}
+
+TEST(ScenarioParser, BadLinesNameTheLineAndTheReason) {
+  struct Case {
+    const char* line;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"frobnicate", "unknown command \"frobnicate\""},
+      {"\"start\"", "starts with a command"},
+      {"midi 9", "not a hex byte"},
+      {"midi GG 10 7F", "not a hex byte"},
+      {"sysex F0 100 F7", "not a hex byte"},
+      {"sysex F0 43 10", "ends with F7"},
+      {"midi F0 43 F7", "use sysex"},
+      {"midi 90 80 00", "data bytes"},
+      {"midi 90 10 7F 00", "status byte"},
+      {"sysex F0 ?? F7", "only stands in checks"},
+      {"sysex F0 00*999999 F7", "bad repeat"},
+      {"sysex F0 00*0 F7", "bad repeat"},
+      {"sysex", "missing HEX"},
+      {"expect sent", "missing HEX"},
+      {"page \"Jog Mode", "unterminated quote"},
+      {"turn AsgnKnob1", "missing TICKS"},
+      {"turn AsgnKnob1 x", "not a whole number"},
+      {"turn AsgnKnob1 20000", "outside"},
+      {"turn Play 1", "is a button"},
+      {"press AsgnKnob1", "is a knob"},
+      {"tap Pedal", "unknown element"},
+      {"press", "missing ELEMENT"},
+      {"start now", "unexpected \"now\""},
+      {"start@2", "takes no @K"},
+      {"turn@0 DataDial 1", "bad keyboard"},
+      {"turn@x DataDial 1", "bad keyboard"},
+      {"keyboards 10", "outside"},
+      {"idle 0", "outside"},
+      {"port sideways \"x\"", "in or out"},
+      {"service mixer off", "unknown service"},
+      {"kb-answer maybe", "on or off"},
+      {"kb-assign \"Piano\" EQKnob1 0 1", "fixed assignments"},
+      {"kb-assign \"Piano\" 1 3 1", "outside"},
+      {"expect", "expect what?"},
+      {"expect nothing", "unknown check"},
+      {"expect knob 25 name \"x\"", "is no knob"},
+      {"expect knob 1 title \"x\"", "name or value"},
+      {"expect fkey 7 \"x\"", "outside"},
+      {"expect lamp Play dim", "on or off"},
+      {"expect sent-count F0", "needs HEX bytes and a count"},
+      {"expect function \"Jog\" \"wheel\" 5*0", "bad repeat"},
+      {"expect value Track vol x", "not a number"},
+      {"host \"Tessaly\" \"7.5.0\"", "missing BUILD"},
+  };
+  for (const Case& c : cases) {
+    const std::string text = "start\n# fine so far\n" + std::string(c.line) + "\nstop\n";
+    ScenarioError error = parseBad(text);
+    EXPECT_EQ(error.line, 3) << c.line;
+    EXPECT_NE(error.message.find(c.reason), std::string::npos)
+        << c.line << " -> " << error.message;
+  }
+  ScenarioError nul = parseBad(std::string("start\nidle\0 2\n", 13));
+  EXPECT_EQ(nul.line, 2);
+}
+
+TEST(ScenarioRunner, ReportsParseErrorsAndFeaturesNotAvailableYetWithTheirLine) {
+  std::ostringstream out;
+  {
+    ScenarioRunner runner("/nonexistent/qentlink.hox3", out);
+    ScenarioResult result = runner.runText("keyboards 1\n\nturn Play 1\n");
+    EXPECT_FALSE(result.passed);
+    EXPECT_EQ(result.line, 3);
+  }
+  for (const char* line : {"project \"demo.json\"", "settings \"s.json\"", "select \"Audio 1\"",
+                           "set Track volume 1", "menu \"Devices\"",
+                           "expect value Track volume 1", "expect text Track name \"x\"",
+                           "expect setting \"S\" \"K\" 1"}) {
+    ScenarioRunner runner("/nonexistent/qentlink.hox3", out);
+    ScenarioResult result = runner.runText(std::string("keyboards 1\n") + line + "\n");
+    EXPECT_FALSE(result.passed) << line;
+    EXPECT_EQ(result.line, 2) << line;
+    EXPECT_NE(result.message.find("not available yet"), std::string::npos) << result.message;
+  }
+  // A module that cannot be loaded fails at start, clearly.
+  ScenarioRunner runner("/nonexistent/qentlink.hox3", out);
+  ScenarioResult result = runner.runText("start\n");
+  EXPECT_FALSE(result.passed);
+  EXPECT_EQ(result.line, 1);
+  EXPECT_NE(result.message.find("could not load"), std::string::npos) << result.message;
+}
+
+TEST(ScenarioRunner, ChecksTheKeyboardWithoutAModuleAndSaysWhatItSaw) {
+  std::ostringstream out;
+  ScenarioRunner runner("/nonexistent/qentlink.hox3", out);
+  EXPECT_TRUE(runner.runText("expect lamp Play off\nexpect not-sent F0\nexpect flag none\n"
+                             "expect sent-count 90 0\nexpect function \"Jog\" \"wheel\"\n")
+                  .passed);
+  const std::uint8_t lineMessage[] = {0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x60, 0x00,
+                                      'H',  'i',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',
+                                      ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',
+                                      ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  0xF7};
+  runner.keyboard(1).receiveMidi(lineMessage, sizeof lineMessage);
+  EXPECT_TRUE(runner.runText("expect line \"Hi\"\nexpect sent F0 43 10 7F 1C 00 01 60 00 "
+                             "\"Hi\" 20*22 F7\nexpect sent-count F0 43 ?? 7F 1\n")
+                  .passed);
+  ScenarioResult wrong = runner.runText("expect line \"Hello\"\n");
+  EXPECT_FALSE(wrong.passed);
+  EXPECT_NE(wrong.message.find("\"Hello\""), std::string::npos) << wrong.message;
+  EXPECT_NE(wrong.message.find("\"Hi\""), std::string::npos) << wrong.message;
+  ScenarioResult missing = runner.runText("expect sent F0 43 10 7F 1C 00 01 60 00 F7\n");
+  EXPECT_FALSE(missing.passed);
+  EXPECT_NE(missing.message.find("similar"), std::string::npos) << missing.message;
+  ScenarioResult present = runner.runText("expect not-sent F0 43 10\n");
+  EXPECT_FALSE(present.passed);
+  // clear forgets what was received, not what the display shows.
+  EXPECT_TRUE(runner.runText("clear\nexpect not-sent F0\nexpect line \"Hi\"\n").passed);
+}
+
+}  // namespace
