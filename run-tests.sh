@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite on a fresh Debian machine: installs what is missing, builds the native
-# and the Windows preset, runs every test of both, and ends with one line "N passed, N failed".
+# and the Windows preset and runs every test of both, runs the threaded tests once more under
+# ThreadSanitizer, and ends with one line "N passed, N failed".
 set -u
 cd "$(dirname "$0")"
 scripts/install-deps.sh all
@@ -17,5 +18,16 @@ for preset in native windows; do
     failed=$((failed + 1))
   fi
 done
+# The programs that start threads, under ThreadSanitizer.
+threaded=(platform_tests base_tests channel_tests hwremote_tests service_tests)
+if { cmake --preset tsan && cmake --build --preset tsan --target "${threaded[@]}"; } > build-tsan.log 2>&1; then
+  line=$(scripts/run-suites.sh tsan | tee /dev/stderr | tail -1)
+  passed=$((passed + $(echo "$line" | cut -d' ' -f1)))
+  failed=$((failed + $(echo "$line" | cut -d' ' -f3)))
+else
+  tail -40 build-tsan.log >&2
+  echo "[tsan] build failed" >&2
+  failed=$((failed + 1))
+fi
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
