@@ -81,14 +81,20 @@ std::string seenNear(const std::vector<VirtualKeyboard::Received>& log,
 std::string listed(const std::vector<std::string>& items) {
   if (items.empty()) return "none";
   std::string out;
-  for (const std::string& item : items) out += (out.empty() ? "" : ", ") + quoted(item);
+  for (const std::string& item : items) {
+    if (!out.empty()) out += ", ";
+    out += quoted(item);
+  }
   return out;
 }
 
 std::string numbers(const std::vector<int>& values) {
   if (values.empty()) return "nothing";
   std::string out;
-  for (int v : values) out += (out.empty() ? "" : " ") + std::to_string(v);
+  for (int v : values) {
+    if (!out.empty()) out += ' ';
+    out += std::to_string(v);
+  }
   return out;
 }
 

@@ -17,8 +17,9 @@ using Bytes = std::vector<std::uint8_t>;
 // A host-to-keyboard message: header, address, data, F7.
 Bytes hostMessage(std::uint8_t high, std::uint8_t low, const Bytes& data,
                   std::uint8_t form = 0x10) {
+  // Appended byte by byte: the cross compiler misreads a range insert here at -O3.
   Bytes m{0xF0, 0x43, form, 0x7F, 0x1C, 0x00, 0x01, high, low};
-  m.insert(m.end(), data.begin(), data.end());
+  for (std::uint8_t byte : data) m.push_back(byte);
   m.push_back(0xF7);
   return m;
 }
@@ -153,7 +154,7 @@ TEST(VirtualKeyboard, AnswersATargetNameWithItsNameAndStoredAssignments) {
   ASSERT_EQ(w.sent.size(), 2u);
 
   Bytes echo{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x50, 0x00};
-  echo.insert(echo.end(), name.begin(), name.end());
+  for (std::uint8_t byte : name) echo.push_back(byte);
   echo.push_back(0xF7);
   EXPECT_EQ(w.sent[0], echo);
 
