@@ -65,8 +65,7 @@ int KeyboardElements::findByMessage(std::uint8_t status, std::uint8_t number) {
 }
 
 int KeyboardElements::knobFromText(std::string_view text) {
-  if (!text.empty() && text.size() <= 2 &&
-      std::isdigit(static_cast<unsigned char>(text[0])) != 0 &&
+  if (!text.empty() && text.size() <= 2 && std::isdigit(static_cast<unsigned char>(text[0])) != 0 &&
       (text.size() == 1 || std::isdigit(static_cast<unsigned char>(text[1])) != 0)) {
     int n = std::stoi(std::string(text));
     return n >= 1 && n <= kKnobCount ? n - 1 : -1;

@@ -29,9 +29,8 @@ constexpr std::uint8_t kPressed = 127;
 // A builder's message as bytes; empty when the builder gave nothing.
 VirtualKeyboard::Bytes bytesOf(SysExPtr message) {
   if (!message) return {};
-  const std::size_t length =
-      SysExFormat::fixedLength({message[SysExFormat::kAddressHighPos],
-                                message[SysExFormat::kAddressLowPos]});
+  const std::size_t length = SysExFormat::fixedLength(
+      {message[SysExFormat::kAddressHighPos], message[SysExFormat::kAddressLowPos]});
   return VirtualKeyboard::Bytes(message.get(), message.get() + length);
 }
 
@@ -111,8 +110,7 @@ void VirtualKeyboard::readSysEx(const std::uint8_t* bytes, std::size_t length) {
   if (!SysExFormat::hasHeaderOfDirection(bytes, length, SysExDirection::HostToKeyboard)) return;
   SysExAddress address{};
   if (!SysExFormat::readAddress(bytes, length, address)) return;
-  if (SysExFormat::fixedLength(address) != length || bytes[length - 1] != SysExFormat::kEnd)
-    return;
+  if (SysExFormat::fixedLength(address) != length || bytes[length - 1] != SysExFormat::kEnd) return;
   const std::uint8_t* data = bytes + SysExFormat::kDataPos;
   const int knob = SysExFormat::knobFromHigh(address.high);
   if (knob >= 0 && knob < kKnobCount) {
@@ -140,8 +138,8 @@ void VirtualKeyboard::readSysEx(const std::uint8_t* bytes, std::size_t length) {
 void VirtualKeyboard::answerHello() {
   pending_.push_back(bytesOf(SysExPtr(SysExBuilder::remoteMode(1))));
   // The name field as it stands; a blank field still travels as 12 spaces.
-  Bytes name = bytesOf(SysExPtr(SysExBuilder::frame(SysExDirection::KeyboardToHost,
-                                                    SysExFormat::kName)));
+  Bytes name =
+      bytesOf(SysExPtr(SysExBuilder::frame(SysExDirection::KeyboardToHost, SysExFormat::kName)));
   if (!name.empty()) {
     std::fill(name.begin() + SysExFormat::kDataPos, name.end() - 1, ' ');
     std::copy(nameField_.begin(), nameField_.end(), name.begin() + SysExFormat::kDataPos);

@@ -103,7 +103,7 @@ constexpr CheckInfo kChecks[] = {
 };
 
 constexpr const char* kServices[] = {
-    "idle",          "project",          "host-state",  "transport-position", "command-catalogue",
+    "idle",           "project",         "host-state",   "transport-position", "command-catalogue",
     "midi-port-list", "device-registry", "mixer-target", "host-functions",
 };
 
@@ -142,9 +142,7 @@ class Arguments {
             std::string& error)
       : tokens_(tokens), next_(first), usage_(usage), error_(error) {}
 
-  Arguments withUsage(const char* usage) const {
-    return Arguments(tokens_, next_, usage, error_);
-  }
+  Arguments withUsage(const char* usage) const { return Arguments(tokens_, next_, usage, error_); }
 
   bool atEnd() const { return next_ >= tokens_.size(); }
   std::size_t left() const { return atEnd() ? 0 : tokens_.size() - next_; }
@@ -174,24 +172,28 @@ class Arguments {
     if (!parseInteger(token, out))
       return fail(std::string(what) + " \"" + token + "\" is not a whole number");
     if (out < low || out > high)
-      return fail(std::string(what) + " " + token + " is outside " + std::to_string(low) +
-                  ".." + std::to_string(high));
+      return fail(std::string(what) + " " + token + " is outside " + std::to_string(low) + ".." +
+                  std::to_string(high));
     return true;
   }
 
   bool real(double& out, const char* what) {
     std::string token;
     if (!word(token, what)) return false;
-    if (!parseReal(token, out)) return fail(std::string(what) + " \"" + token + "\" is not a number");
+    if (!parseReal(token, out))
+      return fail(std::string(what) + " \"" + token + "\" is not a number");
     return true;
   }
 
   bool onOff(bool& out, const char* what) {
     std::string token;
     if (!word(token, what)) return false;
-    if (token == "on") out = true;
-    else if (token == "off") out = false;
-    else return fail(std::string(what) + " must be on or off, not \"" + token + "\"");
+    if (token == "on")
+      out = true;
+    else if (token == "off")
+      out = false;
+    else
+      return fail(std::string(what) + " must be on or off, not \"" + token + "\"");
     return true;
   }
 
@@ -208,8 +210,7 @@ class Arguments {
     std::string name;
     if (!text(name, "KNOB")) return false;
     int index = KeyboardElements::knobFromText(name);
-    if (index < 0)
-      return fail("\"" + name + "\" is no knob (1..24, AsgnKnob1..12 or EQKnob1..12)");
+    if (index < 0) return fail("\"" + name + "\" is no knob (1..24, AsgnKnob1..12 or EQKnob1..12)");
     out = index;
     return true;
   }
@@ -243,8 +244,8 @@ class Arguments {
     if (star != std::string::npos) {
       byteText = token.substr(0, star);
       if (!parseInteger(token.substr(star + 1), repeat) || repeat < 1 || repeat > kMaxRepeat)
-        return fail("bad repeat in \"" + token + "\" (XX*N, N = 1.." +
-                    std::to_string(kMaxRepeat) + ")");
+        return fail("bad repeat in \"" + token + "\" (XX*N, N = 1.." + std::to_string(kMaxRepeat) +
+                    ")");
     }
     int value = 0;
     if (byteText == "??") {
@@ -269,10 +270,11 @@ class Arguments {
 bool parseExpect(Arguments& verbArgs, ScenarioCommand& cmd, std::string& error) {
   std::string what;
   if (verbArgs.atEnd()) {
-    error = "expect what? one of: sent, not-sent, sent-count, idle-max, knob, line, target, "
-            "memory-name, fkey, flag, lamp, mode, executed, not-executed, function, playing, "
-            "recording, mixer, devices, device, bindings, detect, step, not-step, value, text, "
-            "setting";
+    error =
+        "expect what? one of: sent, not-sent, sent-count, idle-max, knob, line, target, "
+        "memory-name, fkey, flag, lamp, mode, executed, not-executed, function, playing, "
+        "recording, mixer, devices, device, bindings, detect, step, not-step, value, text, "
+        "setting";
     return false;
   }
   const ScenarioToken& first = verbArgs.peek();
@@ -310,8 +312,10 @@ bool parseExpect(Arguments& verbArgs, ScenarioCommand& cmd, std::string& error) 
       if (!args.knob(n)) return false;
       cmd.numbers.push_back(n);
       if (!args.word(token, "name|value")) return false;
-      if (token == "value") cmd.check = Check::KnobValue;
-      else if (token != "name") return args.fail("expected name or value, not \"" + token + "\"");
+      if (token == "value")
+        cmd.check = Check::KnobValue;
+      else if (token != "name")
+        return args.fail("expected name or value, not \"" + token + "\"");
       if (!args.text(token, "TEXT")) return false;
       cmd.texts.push_back(token);
       return args.end();
@@ -371,8 +375,7 @@ bool parseExpect(Arguments& verbArgs, ScenarioCommand& cmd, std::string& error) 
       return args.onOff(cmd.flag, "on|off") && args.end();
     case Check::Mixer:
       cmd.texts.resize(1);
-      if (!args.text(cmd.texts[0], "KEY") || !args.integer(n, "N", -1000000, 1000000))
-        return false;
+      if (!args.text(cmd.texts[0], "KEY") || !args.integer(n, "N", -1000000, 1000000)) return false;
       cmd.numbers.push_back(n);
       return args.end();
     case Check::Device:
@@ -510,8 +513,9 @@ bool parseArguments(const VerbInfo& info, Arguments& args, ScenarioCommand& cmd,
       const std::vector<std::uint8_t> bytes = cmd.bytes.bytes();
       if (info.verb == Verb::Midi) {
         if (bytes.size() > 3 || bytes[0] < 0x80 || bytes[0] >= 0xF0)
-          return args.fail("a MIDI channel message is a status byte 80..EF and up to two data "
-                           "bytes; use sysex for F0..F7");
+          return args.fail(
+              "a MIDI channel message is a status byte 80..EF and up to two data "
+              "bytes; use sysex for F0..F7");
         for (std::size_t i = 1; i < bytes.size(); ++i) {
           if (bytes[i] >= 0x80) return args.fail("MIDI data bytes are 00..7F");
         }
@@ -543,8 +547,7 @@ bool parseArguments(const VerbInfo& info, Arguments& args, ScenarioCommand& cmd,
              args.text(cmd.texts[2], "VALUE") && args.end();
     case Verb::Command:
       cmd.texts.resize(2);
-      return args.text(cmd.texts[0], "CATEGORY") && args.text(cmd.texts[1], "NAME") &&
-             args.end();
+      return args.text(cmd.texts[0], "CATEGORY") && args.text(cmd.texts[1], "NAME") && args.end();
     case Verb::Expect:
       return parseExpect(args, cmd, error);
   }
@@ -591,8 +594,8 @@ bool ScenarioParser::tokenize(std::string_view line, std::vector<ScenarioToken>&
     } else {
       while (i < n && !isBlank(line[i]) && line[i] != '#') {
         if (line[i] == '"') {
-          error = "quote inside a word at column " + std::to_string(i + 1) +
-                  " (quote the whole token)";
+          error =
+              "quote inside a word at column " + std::to_string(i + 1) + " (quote the whole token)";
           return false;
         }
         token.text += line[i++];
@@ -681,27 +684,28 @@ bool ScenarioParser::parse(std::string_view text, std::vector<ScenarioCommand>& 
 }
 
 const char* ScenarioParser::synopsis() {
-  return
-      "set-up:     host \"PRODUCT\" \"VERSION\" \"BUILD\" | language CODE | keyboards N\n"
-      "            port in|out \"NAME\" [KEYBOARD] | service NAME on|off\n"
-      "            project FILE | settings FILE            (not available yet)\n"
-      "life cycle: start | stop | restart | detect | unplug K | activate K | deactivate K\n"
-      "time:       idle [N] | advance MS | clock T | settle | wait MS | position NUMBER\n"
-      "keyboard:   turn[@K] ELEMENT TICKS | press[@K] ELEMENT | release[@K] ELEMENT\n"
-      "            tap[@K] ELEMENT | midi[@K] HEX... | sysex[@K] HEX...\n"
-      "            kb-assign[@K] \"NAME\" KNOB KIND ID | kb-answer[@K] [hello|name] on|off\n"
-      "host:       page \"PAGE\" | command \"CATEGORY\" \"NAME\"\n"
-      "            select \"TRACK\" | set OBJECT KEY VALUE | menu \"TITLE\"   (not available yet)\n"
-      "checks:     expect[@K] sent HEX... | not-sent HEX... | sent-count HEX... N | idle-max N\n"
-      "            expect[@K] knob KNOB name|value \"TEXT\" | line|target|memory-name \"TEXT\"\n"
-      "            expect[@K] fkey K \"TEXT\" | flag N|none | lamp ELEMENT on|off\n"
-      "            expect mode \"TEXT\" | executed|not-executed \"CATEGORY\" \"NAME\"\n"
-      "            expect function \"FUNCTION\" \"PARAMETER\" [VALUE...] | playing|recording on|off\n"
-      "            expect mixer KEY N | devices N | device N \"INPUT\" \"OUTPUT\"\n"
-      "            expect[@K] bindings N | detect N|refused | step|not-step \"TEXT\"\n"
-      "            expect value OBJECT KEY NUMBER [TOL] | text OBJECT KEY \"TEXT\"\n"
-      "            expect setting \"SECTION\" \"KEY\" VALUE        (not available yet)\n"
-      "other:      clear | show[@K] | say \"TEXT\"\n";
+  return "set-up:     host \"PRODUCT\" \"VERSION\" \"BUILD\" | language CODE | keyboards N\n"
+         "            port in|out \"NAME\" [KEYBOARD] | service NAME on|off\n"
+         "            project FILE | settings FILE            (not available yet)\n"
+         "life cycle: start | stop | restart | detect | unplug K | activate K | deactivate K\n"
+         "time:       idle [N] | advance MS | clock T | settle | wait MS | position NUMBER\n"
+         "keyboard:   turn[@K] ELEMENT TICKS | press[@K] ELEMENT | release[@K] ELEMENT\n"
+         "            tap[@K] ELEMENT | midi[@K] HEX... | sysex[@K] HEX...\n"
+         "            kb-assign[@K] \"NAME\" KNOB KIND ID | kb-answer[@K] [hello|name] on|off\n"
+         "host:       page \"PAGE\" | command \"CATEGORY\" \"NAME\"\n"
+         "            select \"TRACK\" | set OBJECT KEY VALUE | menu \"TITLE\"   (not available "
+         "yet)\n"
+         "checks:     expect[@K] sent HEX... | not-sent HEX... | sent-count HEX... N | idle-max N\n"
+         "            expect[@K] knob KNOB name|value \"TEXT\" | line|target|memory-name \"TEXT\"\n"
+         "            expect[@K] fkey K \"TEXT\" | flag N|none | lamp ELEMENT on|off\n"
+         "            expect mode \"TEXT\" | executed|not-executed \"CATEGORY\" \"NAME\"\n"
+         "            expect function \"FUNCTION\" \"PARAMETER\" [VALUE...] | playing|recording "
+         "on|off\n"
+         "            expect mixer KEY N | devices N | device N \"INPUT\" \"OUTPUT\"\n"
+         "            expect[@K] bindings N | detect N|refused | step|not-step \"TEXT\"\n"
+         "            expect value OBJECT KEY NUMBER [TOL] | text OBJECT KEY \"TEXT\"\n"
+         "            expect setting \"SECTION\" \"KEY\" VALUE        (not available yet)\n"
+         "other:      clear | show[@K] | say \"TEXT\"\n";
 }
 
 }  // namespace QentSim

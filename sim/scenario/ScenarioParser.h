@@ -25,8 +25,7 @@ struct ScenarioError {
 class ScenarioParser {
  public:
   // Parses a whole file. False with the first error (line and reason) when any line is bad.
-  static bool parse(std::string_view text, std::vector<ScenarioCommand>& out,
-                    ScenarioError& error);
+  static bool parse(std::string_view text, std::vector<ScenarioCommand>& out, ScenarioError& error);
 
   // Splits one line into tokens. False with a reason for an unterminated quote or a quote
   // glued to other text.

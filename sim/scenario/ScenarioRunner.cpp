@@ -30,8 +30,7 @@ constexpr std::size_t kShownMessages = 8;
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
 std::string notYet(const char* what) {
-  return std::string("not available yet: the simulated host has no ") + what +
-         " in this version";
+  return std::string("not available yet: the simulated host has no ") + what + " in this version";
 }
 
 HostService serviceByName(const std::string& name) {
@@ -49,9 +48,7 @@ HostService serviceByName(const std::string& name) {
   return kByName.at(name);  // the parser admits only these names
 }
 
-bool isSysEx(const std::vector<std::uint8_t>& bytes) {
-  return !bytes.empty() && bytes[0] == 0xF0;
-}
+bool isSysEx(const std::vector<std::uint8_t>& bytes) { return !bytes.empty() && bytes[0] == 0xF0; }
 
 // The messages most like `pattern` (same first bytes as far as it goes, at most the address),
 // or else the last few: what a reader of a failed "expect sent" wants to compare against.
@@ -74,7 +71,8 @@ std::string seenNear(const std::vector<VirtualKeyboard::Received>& log,
   }
   std::string out = std::to_string(log.size()) + " message(s) were sent; " + what + ":";
   std::size_t first = near.size() > kShownMessages ? near.size() - kShownMessages : 0;
-  for (std::size_t i = first; i < near.size(); ++i) out += " [" + BytePattern::hex(near[i]->bytes) + "]";
+  for (std::size_t i = first; i < near.size(); ++i)
+    out += " [" + BytePattern::hex(near[i]->bytes) + "]";
   return out;
 }
 
@@ -427,8 +425,7 @@ bool ScenarioRunner::check(const ScenarioCommand& command, std::string* why) {
       const int knob = static_cast<int>(command.numbers[0]);
       const bool name = command.check == Check::KnobName;
       const std::string what = std::string("knob ") + std::to_string(knob + 1) + " (" +
-                               KeyboardElements::at(knob)->name + ") " +
-                               (name ? "name" : "value");
+                               KeyboardElements::at(knob)->name + ") " + (name ? "name" : "value");
       return expectText(what, name ? kb.knobName(knob) : kb.knobValue(knob));
     }
     case Check::Line:
@@ -441,8 +438,8 @@ bool ScenarioRunner::check(const ScenarioCommand& command, std::string* why) {
       const int key = static_cast<int>(command.numbers[0]);
       const std::string wanted = VirtualKeyboard::trimmed(command.texts[0]);
       if (kb.keyLabel(key) == wanted) return true;
-      *why = "expected F" + std::to_string(key + 1) + " label " + quoted(wanted) + ", " +
-             kbName + " shows " + quoted(kb.keyLabel(key));
+      *why = "expected F" + std::to_string(key + 1) + " label " + quoted(wanted) + ", " + kbName +
+             " shows " + quoted(kb.keyLabel(key));
       return false;
     }
     case Check::Flag:
@@ -456,8 +453,8 @@ bool ScenarioRunner::check(const ScenarioCommand& command, std::string* why) {
       const int element = static_cast<int>(command.numbers[0]);
       if (kb.lamp(element) == command.flag) return true;
       *why = std::string("expected lamp ") + KeyboardElements::at(element)->name +
-             (command.flag ? " on" : " off") + ", it is " + (command.flag ? "off" : "on") +
-             " at " + kbName;
+             (command.flag ? " on" : " off") + ", it is " + (command.flag ? "off" : "on") + " at " +
+             kbName;
       return false;
     }
     case Check::Mode:

@@ -33,8 +33,8 @@ TEST(ScenarioTokens, QuotesCommentsAndEscapes) {
   std::vector<ScenarioToken> tokens;
   std::string error;
   ASSERT_TRUE(ScenarioParser::tokenize(
-      "  host \"Tessaly Studio\" 7.5.0\t\"say \\\"hi\\\" # not a comment\" # a comment",
-      tokens, error));
+      "  host \"Tessaly Studio\" 7.5.0\t\"say \\\"hi\\\" # not a comment\" # a comment", tokens,
+      error));
   ASSERT_EQ(tokens.size(), 4u);
   EXPECT_EQ(tokens[1].text, "Tessaly Studio");
   EXPECT_TRUE(tokens[1].quoted);
@@ -157,8 +157,7 @@ TEST(ScenarioParser, BadLinesNameTheLineAndTheReason) {
     const std::string text = "start\n# fine so far\n" + std::string(c.line) + "\nstop\n";
     ScenarioError error = parseBad(text);
     EXPECT_EQ(error.line, 3) << c.line;
-    EXPECT_NE(error.message.find(c.reason), std::string::npos)
-        << c.line << " -> " << error.message;
+    EXPECT_NE(error.message.find(c.reason), std::string::npos) << c.line << " -> " << error.message;
   }
   ScenarioError nul = parseBad(std::string("start\nidle\0 2\n", 13));
   EXPECT_EQ(nul.line, 2);
@@ -173,9 +172,8 @@ TEST(ScenarioRunner, ReportsParseErrorsAndFeaturesNotAvailableYetWithTheirLine) 
     EXPECT_EQ(result.line, 3);
   }
   for (const char* line : {"project \"demo.json\"", "settings \"s.json\"", "select \"Audio 1\"",
-                           "set Track volume 1", "menu \"Devices\"",
-                           "expect value Track volume 1", "expect text Track name \"x\"",
-                           "expect setting \"S\" \"K\" 1"}) {
+                           "set Track volume 1", "menu \"Devices\"", "expect value Track volume 1",
+                           "expect text Track name \"x\"", "expect setting \"S\" \"K\" 1"}) {
     ScenarioRunner runner("/nonexistent/qentlink.hox3", out);
     ScenarioResult result = runner.runText(std::string("keyboards 1\n") + line + "\n");
     EXPECT_FALSE(result.passed) << line;
@@ -193,16 +191,18 @@ TEST(ScenarioRunner, ReportsParseErrorsAndFeaturesNotAvailableYetWithTheirLine) 
 TEST(ScenarioRunner, ChecksTheKeyboardWithoutAModuleAndSaysWhatItSaw) {
   std::ostringstream out;
   ScenarioRunner runner("/nonexistent/qentlink.hox3", out);
-  EXPECT_TRUE(runner.runText("expect lamp Play off\nexpect not-sent F0\nexpect flag none\n"
-                             "expect sent-count 90 0\nexpect function \"Jog\" \"wheel\"\n")
+  EXPECT_TRUE(runner
+                  .runText("expect lamp Play off\nexpect not-sent F0\nexpect flag none\n"
+                           "expect sent-count 90 0\nexpect function \"Jog\" \"wheel\"\n")
                   .passed);
   const std::uint8_t lineMessage[] = {0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x60, 0x00,
                                       'H',  'i',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',
                                       ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',
                                       ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  0xF7};
   runner.keyboard(1).receiveMidi(lineMessage, sizeof lineMessage);
-  EXPECT_TRUE(runner.runText("expect line \"Hi\"\nexpect sent F0 43 10 7F 1C 00 01 60 00 "
-                             "\"Hi\" 20*22 F7\nexpect sent-count F0 43 ?? 7F 1\n")
+  EXPECT_TRUE(runner
+                  .runText("expect line \"Hi\"\nexpect sent F0 43 10 7F 1C 00 01 60 00 "
+                           "\"Hi\" 20*22 F7\nexpect sent-count F0 43 ?? 7F 1\n")
                   .passed);
   ScenarioResult wrong = runner.runText("expect line \"Hello\"\n");
   EXPECT_FALSE(wrong.passed);

@@ -50,7 +50,7 @@ TEST(VirtualKeyboard, TurnsUseTheRelativeEncodingAndSplitLargeTurns) {
   ASSERT_TRUE(w.kb.turn(element("DataDial"), -100, &error));
   ASSERT_TRUE(w.kb.turn(element("AsgnKnob2"), 0, &error));
   const std::vector<Bytes> expected = {
-      {0xB0, 16, 3},  {0xB0, 39, 65},  {0xB0, 60, 64}, {0xB0, 60, 36},
+      {0xB0, 16, 3},   {0xB0, 39, 65},  {0xB0, 60, 64}, {0xB0, 60, 36},
       {0xB0, 60, 127}, {0xB0, 60, 101}, {0xB0, 17, 0},
   };
   EXPECT_EQ(w.sent, expected);
