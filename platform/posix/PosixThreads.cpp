@@ -42,6 +42,11 @@ struct PosixThread {
   int32 priority = kPriorityNormal;
 
   std::atomic<bool> endRequested{false};
+  // The thread is joinable: waitThread joins it once it has finished, so that no code of this
+  // layer still runs when the caller goes on (and may unload the module this code lives in).
+  // Whoever claims this first joins or detaches the thread.
+  pthread_t id{};
+  std::atomic<bool> reaped{false};
   pthread_mutex_t waitLock;        // guards waitingOn
   Monitor* waitingOn = nullptr;    // the monitor of the wait the thread is in
   std::atomic<int> references{2};  // the thread and the handle
@@ -170,12 +175,8 @@ ThreadHandle createThreadSuspended(ThreadRoutine routine, void* argument, uint32
   if (!thread) return nullptr;
   thread->routine = routine;
   thread->argument = argument;
-  pthread_attr_t attributes;
-  pthread_attr_init(&attributes);
-  pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
-  pthread_t id{};
-  int failed = pthread_create(&id, &attributes, trampoline, thread);
-  pthread_attr_destroy(&attributes);
+  // Joinable: the handle's owner joins it in waitThread or detaches it in closeThread.
+  int failed = pthread_create(&thread->id, nullptr, trampoline, thread);
   if (failed) {
     delete thread;
     return nullptr;
@@ -233,6 +234,9 @@ bool waitThread(ThreadHandle handle, uint32 milliseconds) {
     ended = thread->finished;
   }
   wait.endIfRequested();
+  // `finished` is set a few instructions before the thread really ends; joining waits for the
+  // rest, so that the caller may unload the module that holds the thread's code.
+  if (ended && !thread->reaped.exchange(true)) pthread_join(thread->id, nullptr);
   return ended;
 }
 
@@ -267,7 +271,10 @@ void terminateThread(ThreadHandle handle, uint32 exitCode) {
 }
 
 void closeThread(ThreadHandle handle) {
-  if (handle) release(static_cast<PosixThread*>(handle));
+  if (!handle) return;
+  auto* thread = static_cast<PosixThread*>(handle);
+  if (!thread->reaped.exchange(true)) pthread_detach(thread->id);
+  release(thread);
 }
 
 void exitThread(uint32 exitCode) {
