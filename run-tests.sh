@@ -9,7 +9,9 @@ passed=0
 failed=0
 for preset in native windows; do
   if scripts/build.sh "$preset" > "build-$preset.log" 2>&1; then
-    line=$(scripts/run-suites.sh "$preset" | tee /dev/stderr | tail -1)
+    out=$(scripts/run-suites.sh "$preset")
+    printf '%s\n' "$out" | sed '$ s/^/['"$preset"'] total: /'
+    line=$(printf '%s\n' "$out" | tail -1)
     passed=$((passed + $(echo "$line" | cut -d' ' -f1)))
     failed=$((failed + $(echo "$line" | cut -d' ' -f3)))
   else
@@ -21,7 +23,9 @@ done
 # The programs that start threads, under ThreadSanitizer.
 threaded=(platform_tests base_tests channel_tests hwremote_tests service_tests)
 if { cmake --preset tsan && cmake --build --preset tsan --target "${threaded[@]}"; } > build-tsan.log 2>&1; then
-  line=$(scripts/run-suites.sh tsan | tee /dev/stderr | tail -1)
+  out=$(scripts/run-suites.sh tsan)
+  printf '%s\n' "$out" | sed '$ s/^/[tsan] total: /'
+  line=$(printf '%s\n' "$out" | tail -1)
   passed=$((passed + $(echo "$line" | cut -d' ' -f1)))
   failed=$((failed + $(echo "$line" | cut -d' ' -f3)))
 else
