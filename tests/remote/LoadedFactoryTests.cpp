@@ -222,3 +222,28 @@ TEST_F(LoadedFactory, CreatingAnUnknownClassAnswersNoInterfaceAndNull) {
   EXPECT_EQ(factory_->createInstance(unknown.bytes(), FUnknown::iid.bytes(), nullptr),
             kInvalidArgument);
 }
+
+TEST_F(LoadedFactory, CreatesEachClassAndAsManyRemotesAsAsked) {
+  const FUID service = FUID::fromMemoryHex("F255F29D5E18724489733758D4409CE3");
+  const FUID remote = FUID::fromMemoryHex("75F1DCF830A7E54BA1DE1553899D2504");
+  const FUID detector = FUID::fromMemoryHex("8714DCA0BA74F14BA71252FF31B9F1BC");
+  for (const FUID& cid : {service, remote, detector}) {
+    void* object = nullptr;
+    ASSERT_EQ(factory_->createInstance(cid.bytes(), IPluginBase::iid.bytes(), &object), kResultOk);
+    ASSERT_NE(object, nullptr);
+    // The caller holds exactly the reference from the query.
+    EXPECT_EQ(static_cast<IPluginBase*>(object)->release(), 0u);
+  }
+  void* first = nullptr;
+  void* second = nullptr;
+  ASSERT_EQ(factory_->createInstance(remote.bytes(), FUnknown::iid.bytes(), &first), kResultOk);
+  ASSERT_EQ(factory_->createInstance(remote.bytes(), FUnknown::iid.bytes(), &second), kResultOk);
+  EXPECT_NE(first, second);
+  static_cast<FUnknown*>(first)->release();
+  static_cast<FUnknown*>(second)->release();
+  // An interface the class does not have: nothing is handed out, nothing leaks.
+  void* object = &object;
+  EXPECT_EQ(factory_->createInstance(detector.bytes(), IPluginFactory::iid.bytes(), &object),
+            kNoInterface);
+  EXPECT_EQ(object, nullptr);
+}
