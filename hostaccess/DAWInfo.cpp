@@ -53,10 +53,14 @@ int DAWInfo::editionOf(const std::string& productName) {
     const char* word;
     int edition;
   } table[] = {
-      {"tessaly studio", kStudio},       {"tessaly artist", kStudio},
-      {"tessaly essential", kEssential}, {"tessaly elements", kEssential},
-      {"tessaly hover", kHover},         {"tessaly le", kLE},
-      {"tessaly", kFull},                {"morvane", kMorvane},
+      {"tessaly studio", kStudio},
+      {"tessaly artist", kStudio},
+      {"tessaly essential", kEssential},
+      {"tessaly elements", kEssential},
+      {"tessaly hover", kHover},
+      {"tessaly le", kLE},
+      {"tessaly", kFull},
+      {"morvane", kMorvane},
   };
   const std::string lower = lowerAscii(productName);
   for (const auto& entry : table)

@@ -51,8 +51,7 @@ class IBindingTarget : public FUnknown {
   virtual tresult addPage(const char* pageName) noexcept = 0;
   // Ties an element to a host value; the selector and flags mean what the host says. [host thread]
   virtual tresult bindValue(const char* pageName, const char* elementName, const char* objectName,
-                            int32 channelSelector, const char* valueName,
-                            int32 flags) noexcept = 0;
+                            int32 channelSelector, const char* valueName, int32 flags) noexcept = 0;
   // Ties an element to a host command. [host thread]
   virtual tresult bindCommand(const char* pageName, const char* elementName, const char* category,
                               const char* commandName, int32 flags) noexcept = 0;

@@ -83,12 +83,9 @@ TEST(KnobAssignment, ParsesModeDigitAndHexIdentifier) {
     KnobAssignment parsed;
   };
   const Case cases[] = {
-      {"100001A2F", 18, {1, 0x1A2F}},
-      {"0FFFFFFFF", 18, {0, 0xFFFFFFFF}},
-      {"2deadBEEF", 18, {2, 0xDEADBEEF}},
-      {"700000010", 18, {2, 0x10}},
-      {"A00000010", 18, {2, 0x10}},
-      {"10000G010", 18, {2, 0}},
+      {"100001A2F", 18, {1, 0x1A2F}},     {"0FFFFFFFF", 18, {0, 0xFFFFFFFF}},
+      {"2deadBEEF", 18, {2, 0xDEADBEEF}}, {"700000010", 18, {2, 0x10}},
+      {"A00000010", 18, {2, 0x10}},       {"10000G010", 18, {2, 0}},
       {"1 0000010", 18, {2, 0}},
   };
   for (const Case& c : cases) {
