@@ -37,10 +37,6 @@ bool BytePattern::matchesAt(const std::vector<std::uint8_t>& message, std::size_
   return true;
 }
 
-bool BytePattern::matches(const std::vector<std::uint8_t>& message) const {
-  return message.size() == items_.size() && matchesAt(message, items_.size());
-}
-
 bool BytePattern::isPrefixOf(const std::vector<std::uint8_t>& message) const {
   return message.size() >= items_.size() && matchesAt(message, items_.size());
 }

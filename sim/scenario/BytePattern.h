@@ -22,8 +22,6 @@ class BytePattern {
   // The bytes; wildcards become 00. Only meaningful for patterns without wildcards.
   std::vector<std::uint8_t> bytes() const;
 
-  // Same length and every position matches.
-  bool matches(const std::vector<std::uint8_t>& message) const;
   // The message is at least as long and starts with the pattern.
   bool isPrefixOf(const std::vector<std::uint8_t>& message) const;
 

@@ -83,9 +83,9 @@ TEST(ScenarioParser, ReadsEveryKindOfArgument) {
   EXPECT_EQ(sent.check, Check::Sent);
   EXPECT_EQ(sent.keyboard, 2);
   EXPECT_EQ(sent.bytes.text(), "F0 43 ?? 7F 41 42 00 00 00 F7");
-  EXPECT_TRUE(sent.bytes.matches({0xF0, 0x43, 0x30, 0x7F, 'A', 'B', 0, 0, 0, 0xF7}));
-  EXPECT_FALSE(sent.bytes.matches({0xF0, 0x43, 0x30, 0x7F, 'A', 'B', 0, 0, 0, 0xF7, 0xF7}));
-  EXPECT_FALSE(sent.bytes.matches({0xF0, 0x42, 0x30, 0x7F, 'A', 'B', 0, 0, 0, 0xF7}));
+  EXPECT_TRUE(sent.bytes.isPrefixOf({0xF0, 0x43, 0x30, 0x7F, 'A', 'B', 0, 0, 0, 0xF7}));
+  EXPECT_FALSE(sent.bytes.isPrefixOf({0xF0, 0x43, 0x30, 0x7F, 'A', 'B', 0, 0, 0}));
+  EXPECT_FALSE(sent.bytes.isPrefixOf({0xF0, 0x42, 0x30, 0x7F, 'A', 'B', 0, 0, 0, 0xF7}));
 
   // The last token of sent-count is the count, even though "3" could be read as a byte.
   EXPECT_EQ(commands[4].bytes.size(), 2u);
