@@ -23,7 +23,7 @@ constexpr auto kQuietTime = std::chrono::milliseconds(20);
 constexpr auto kSettleLimit = std::chrono::seconds(5);
 constexpr std::uint32_t kRoundMs = 10;
 // Scenario files are small; anything bigger is not one.
-constexpr std::streamoff kMaxFileSize = 16 * 1024 * 1024;
+constexpr std::streamoff kMaxFileSize = std::streamoff{16} * 1024 * 1024;
 // A failure lists at most this many of the messages that were seen.
 constexpr std::size_t kShownMessages = 8;
 
@@ -470,7 +470,7 @@ bool ScenarioRunner::check(const ScenarioCommand& command, std::string* why) {
       if (done == (command.check == Check::Executed)) return true;
       std::vector<std::string> executed;
       for (const auto& [category, name] : host_->executedCommands())
-        executed.push_back(category + "/" + name);
+        executed.push_back(std::string(category).append("/").append(name));
       *why = std::string("expected ") + quoted(command.texts[0] + "/" + command.texts[1]) +
              (done ? " not to run" : " to run") + "; executed: " + listed(executed);
       return false;
