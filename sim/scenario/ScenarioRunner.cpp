@@ -1,8 +1,11 @@
 #include "sim/scenario/ScenarioRunner.h"
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -248,7 +251,15 @@ bool ScenarioRunner::execute(const ScenarioCommand& command, std::string* why) {
       *why = notYet("track selection");
       return false;
     case Verb::Set:
-      *why = notYet("object tree");
+      if (command.texts[0] == "Transport" && command.texts[1] == "position") {
+        char* end = nullptr;
+        const double position = std::strtod(command.texts[2].c_str(), &end);
+        if (end != command.texts[2].c_str() && *end == '\0') {
+          host_->setPosition(position);
+          return true;
+        }
+      }
+      *why = notYet("object tree") + " (settable: Transport position)";
       return false;
     case Verb::Menu:
       *why = notYet("\"Devices\" menu");
@@ -557,7 +568,19 @@ bool ScenarioRunner::check(const ScenarioCommand& command, std::string* why) {
              quoted(command.texts[0]) + "; steps: " + listed(steps);
       return false;
     }
-    case Check::Value:
+    case Check::Value: {
+      double seen = 0.0;
+      if (!hostValue(command.texts[0], command.texts[1], &seen)) {
+        *why = notYet("object tree") + " (known values: Transport start|stop|record|position, " +
+               "Mixer mute|solo, Jog wheel, HoverKnob 1:dial|1:switch)";
+        return false;
+      }
+      const double difference = seen > command.real ? seen - command.real : command.real - seen;
+      if (difference <= command.tolerance) return true;
+      *why = "expected " + command.texts[0] + " " + command.texts[1] + " to be " +
+             std::to_string(command.real) + ", it is " + std::to_string(seen);
+      return false;
+    }
     case Check::Text:
       *why = notYet("object tree");
       return false;
@@ -568,6 +591,35 @@ bool ScenarioRunner::check(const ScenarioCommand& command, std::string* why) {
       break;
   }
   *why = "internal: unknown check";
+  return false;
+}
+
+bool ScenarioRunner::hostValue(const std::string& object, const std::string& key,
+                               double* value) const {
+  if (object == "Transport") {
+    if (key == "start")
+      *value = host_->playing() ? 1 : 0;
+    else if (key == "stop")
+      *value = host_->playing() ? 0 : 1;
+    else if (key == "record")
+      *value = host_->recording() ? 1 : 0;
+    else if (key == "position")
+      *value = host_->position();
+    else
+      return false;
+    return true;
+  }
+  if (object == "Mixer" && (key == "mute" || key == "solo")) {
+    *value = host_->mixerValue(key);
+    return true;
+  }
+  // What last reached a host function's parameter.
+  for (auto it = host_->parameterValues().rbegin(); it != host_->parameterValues().rend(); ++it) {
+    if (it->function == object && it->parameter == key) {
+      *value = it->value;
+      return true;
+    }
+  }
   return false;
 }
 

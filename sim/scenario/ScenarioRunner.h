@@ -62,6 +62,8 @@ class ScenarioRunner {
   void drawChanged();
   void reportHost();
   void draw(int keyboard);
+  // A value the simulated host keeps, by object and key (Transport, Mixer, host functions).
+  bool hostValue(const std::string& object, const std::string& key, double* value) const;
 
   std::string modulePath_;
   std::ostream& out_;
