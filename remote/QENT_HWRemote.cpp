@@ -29,6 +29,19 @@ bool isBankButton(int32 element) {
 
 void postToService(uint8* message) { ChannelRegistry::post(&ChannelRegistry::inbound(), message); }
 
+// Readable bytes of a service message: its address fixes the length; addresses without a fixed
+// length (52 00, 53 00) carry any data, so their end is the first F7 (never looked for past the
+// largest message a channel carries).
+std::size_t serviceMessageSize(const uint8* message) {
+  const std::size_t fixed = SysExFormat::channelBufferSize(message);
+  if (SysExFormat::fixedLength(
+          {message[SysExFormat::kAddressHighPos], message[SysExFormat::kAddressLowPos]}) != 0) {
+    return fixed;
+  }
+  const std::ptrdiff_t end = SysExFormat::findEnd(message, InboundFrame::kBufferSize);
+  return end < 0 ? fixed : static_cast<std::size_t>(end) + 1;
+}
+
 }  // namespace
 
 QENT_HWRemote::QENT_HWRemote() : knobManager_(hostKernel, true) {}
@@ -164,7 +177,7 @@ tresult QENT_HWRemote::onIdle() noexcept {
 void QENT_HWRemote::deliver(uint8* message) noexcept {
   SysExPtr owned(message);
   if (!owned || inactive_) return;
-  const std::size_t size = SysExFormat::channelBufferSize(message);
+  const std::size_t size = serviceMessageSize(message);
   const ServiceMessageRoute route = SysExFilters::routeServiceMessage(message, size);
   switch (route) {
     case ServiceMessageRoute::SetBank: {

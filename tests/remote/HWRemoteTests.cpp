@@ -26,6 +26,13 @@ Bytes toService(uint8 high, uint8 low, uint8 data) {
   return {0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, high, low, data, 0xF7};
 }
 
+// A channel buffer holding exactly these bytes.
+uint8* bufferOf(const Bytes& bytes) {
+  uint8* buffer = SysExBuffer::allocate(bytes.size());
+  std::copy(bytes.begin(), bytes.end(), buffer);
+  return buffer;
+}
+
 Bytes bytesOf(uint8* message) {
   Bytes out = messageBytes(message);
   SysExBuffer::release(message);
@@ -208,6 +215,18 @@ TEST_F(HWRemoteTest, ServiceMessagesAreFilteredAndATextLineDropsQueuedKnobTexts)
   remote->onIdle();
   EXPECT_EQ(link.sent, (std::vector<Bytes>{bytesOf(SysExBuilder::memoryName("Memory 1")),
                                            bytesOf(SysExBuilder::textLine("line"))}));
+}
+
+TEST_F(HWRemoteTest, AddressesWithoutAFixedLengthGoOutWithWhateverDataTheyCarry) {
+  attachActive();
+  remote->onIdle();
+  link.sent.clear();
+  const Bytes withData{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x52, 0x00, 0x01, 0x02, 0xF7};
+  const Bytes bare{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x53, 0x00, 0xF7};
+  const Bytes secondForm{0xF0, 0x43, 0x30, 0x7F, 0x1C, 0x00, 0x01, 0x53, 0x00, 0x05, 0xF7};
+  fromService({bufferOf(withData), bufferOf(bare), bufferOf(secondForm)});
+  remote->onIdle();
+  EXPECT_EQ(link.sent, (std::vector<Bytes>{withData, bare, secondForm}));
 }
 
 TEST_F(HWRemoteTest, BankFromTheServiceLightsItsLampOnTheHostThreadNeverPastTheTable) {
