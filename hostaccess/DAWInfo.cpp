@@ -4,13 +4,17 @@
 #include <climits>
 #include <cstdlib>
 
+#include "base/StringConversion.h"
+
 namespace Brennholt {
 namespace {
 
-// Host texts are plain ASCII in practice; anything wider is kept as '?' so that neither the word
-// table nor the digit search can be misled by a multi-byte sequence.
+// The host's texts in the module's 8-bit form, so the product name is kept as the host wrote
+// it. Should the conversion fail, anything wider than ASCII becomes '?': neither the word table
+// nor the digit search can then be misled by a multi-byte sequence.
 std::string narrow(const char16* text) {
-  std::string out;
+  std::string out = toText8(text);
+  if (!out.empty() || *text == 0) return out;
   for (; *text; ++text) out.push_back(*text < 0x80 ? static_cast<char>(*text) : '?');
   return out;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/StringConversion.h"
+
 using Brennholt::DAWInfo;
 
 namespace {
@@ -30,6 +32,14 @@ TEST(DAWInfo, EditionByFirstMatchingWordInAnyCase) {
       {u"", DAWInfo::kUnknown},
   };
   for (const auto& c : cases) EXPECT_EQ(info(c.product, nullptr).edition(), c.edition);
+}
+
+TEST(DAWInfo, ProductNameIsKeptAsTheHostWroteIt) {
+  const DAWInfo accented = info(u"Morvane Studio \u00DCbung", u"6.0.7");
+  EXPECT_EQ(accented.productName(), Brennholt::toText8(u"Morvane Studio \u00DCbung"));
+  EXPECT_EQ(accented.productName().find('?'), std::string::npos);
+  EXPECT_EQ(accented.edition(), DAWInfo::kMorvane);
+  EXPECT_TRUE(accented.isValid());
 }
 
 TEST(DAWInfo, VersionTextStartsAtTheFirstDigitAndSplitsAtDots) {
