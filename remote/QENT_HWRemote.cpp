@@ -29,17 +29,19 @@ bool isBankButton(int32 element) {
 
 void postToService(uint8* message) { ChannelRegistry::post(&ChannelRegistry::inbound(), message); }
 
-// Readable bytes of a service message: its address fixes the length; addresses without a fixed
-// length (52 00, 53 00) carry any data, so their end is the first F7 (never looked for past the
-// largest message a channel carries).
+// Readable bytes of a service message: its address fixes the length, except for the keyboard
+// addresses without one (52 00, 53 00), which may carry any data and end at their first F7
+// (never looked for past the largest message a channel carries). Foreign addresses are freed
+// unread, so their length does not matter.
 std::size_t serviceMessageSize(const uint8* message) {
-  const std::size_t fixed = SysExFormat::channelBufferSize(message);
-  if (SysExFormat::fixedLength(
-          {message[SysExFormat::kAddressHighPos], message[SysExFormat::kAddressLowPos]}) != 0) {
-    return fixed;
+  const std::size_t size = SysExFormat::channelBufferSize(message);
+  const SysExAddress address{message[SysExFormat::kAddressHighPos],
+                             message[SysExFormat::kAddressLowPos]};
+  if (SysExFormat::fixedLength(address) != 0 || !SysExFilters::outboundAddress(address)) {
+    return size;
   }
   const std::ptrdiff_t end = SysExFormat::findEnd(message, InboundFrame::kBufferSize);
-  return end < 0 ? fixed : static_cast<std::size_t>(end) + 1;
+  return end < 0 ? size : static_cast<std::size_t>(end) + 1;
 }
 
 }  // namespace
