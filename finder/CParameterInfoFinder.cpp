@@ -89,11 +89,12 @@ bool CParameterInfoFinder::collectParameters(ITestResult* result) noexcept {
   if (IPtr<IUnitInfo> unitInfo = Brennholt::queryInterface<IUnitInfo>(controller_)) {
     int32 unitCount = unitInfo->getUnitCount();
     if (unitCount < 0) return false;
-    for (int32 i = 0; i < unitCount; ++i) {
-      UnitInfo unit;
-      std::memset(&unit, 0, sizeof(unit));
+    // One record serves every query and is zero-filled only before the first: a field that a
+    // plug-in leaves unwritten keeps what the previous unit put there.
+    UnitInfo unit;
+    std::memset(&unit, 0, sizeof(unit));
+    for (int32 i = 0; i < unitCount; ++i)
       if (unitInfo->getUnitInfo(i, &unit) == kResultOk) units.push_back(unit);
-    }
   }
 
   if (controller_->getParameterCount() < 0) return false;

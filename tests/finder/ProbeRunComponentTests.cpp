@@ -36,11 +36,12 @@ TEST_F(ProbeRunComponent, EnsembleIsListedByteForByte) {
   ASSERT_EQ(probe({plugin("Ensemble.hox3"), work("out.txt")}), 0);
   // Instruments in factory order; effects, non-instruments, classes without extended information
   // and instruments that fail on the way are absent. Units outermost first; titles cut at 128
-  // units, at a zero low byte, and cleaned of control and non-ASCII bytes.
+  // units, at a zero low byte, and cleaned of control and non-ASCII bytes. The unit record is
+  // zero-filled once, so a unit whose name the plug-in leaves unwritten carries the one before.
   // clang-format off
   EXPECT_EQ(readFile(work("out.txt")), crlfLines({
       "5",
-      "Keys", "14",
+      "Keys", "15",
       "4201", "Volume", "0",
       "4213", "Cutoff", "2", "Layer A", "Filter",
       "4208", "Tab Line  End", "1", "Layer A",
@@ -55,6 +56,7 @@ TEST_F(ProbeRunComponent, EnsembleIsListedByteForByte) {
       "4217", "Lost", "0",
       "4218", "Orphan", "0",
       "4220", "Del ", "0",
+      "4221", "Carried", "2", "Layer A", fullField("Section ........"),
       "Organ", "2",
       "4202", "Drawbar", "0",
       "4203", "Single ok", "0",

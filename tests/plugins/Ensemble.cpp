@@ -19,6 +19,7 @@ const UnitSpec kKeysUnits[] = {
     {2, 1, u"Filter"},
     {3, 0, u"Lost", true},
     {4, 1, FULL_FIELD(u"Section ........")},
+    {5, 1, nullptr},
 };
 
 const ParamSpec kKeysParams[] = {
@@ -40,6 +41,7 @@ const ParamSpec kKeysParams[] = {
     {17, u"Orphan", 99, true},
     {18, u"", 0, true},
     {19, u"Del\u007f", 0, true},
+    {20, u"Carried", 5, true},
 };
 
 const ParamSpec kEchoParams[] = {{0, u"Time", 0, true}};

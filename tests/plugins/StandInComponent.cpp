@@ -235,7 +235,7 @@ class StandInPlugin final : public IComponent,
     if (unit.queryFails) return kResultFalse;
     info->id = unit.id;
     info->parentUnitId = unit.parentId;
-    copyText16(info->name, 128, unit.name);
+    if (unit.name != nullptr) copyText16(info->name, 128, unit.name);
     // Two visible units ('X', 'X') right behind a name that fills its field.
     info->programListId = 0x00580058;
     return kResultOk;

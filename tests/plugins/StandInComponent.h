@@ -42,7 +42,7 @@ struct ParamSpec {
 struct UnitSpec {
   int32 id;
   int32 parentId;
-  const char16* name;
+  const char16* name;  // null: the query succeeds but leaves the name field as it finds it
   bool queryFails = false;
 };
 
