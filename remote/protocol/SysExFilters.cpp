@@ -39,13 +39,20 @@ ServiceMessageRoute SysExFilters::routeServiceMessage(const uint8* msg, std::siz
       !SysExFormat::readAddress(msg, size, address)) {
     return ServiceMessageRoute::Free;
   }
+  // The bank and the jog option stay with the remote and never reach the keyboard's port, so
+  // their data byte is all that has to be there.
+  const bool hasDataByte = size > SysExFormat::kDataPos;
+  if (address == SysExFormat::kMemory) {
+    return hasDataByte ? ServiceMessageRoute::SetBank : ServiceMessageRoute::Free;
+  }
+  if (address == SysExFormat::kJogStop) {
+    return hasDataByte ? ServiceMessageRoute::SetJogStop : ServiceMessageRoute::Free;
+  }
+  if (!outboundAddress(address)) return ServiceMessageRoute::Free;
   const bool framed = SysExFormat::fixedLength(address) != 0
                           ? SysExFormat::hasValidLength(msg, size)
                           : SysExFormat::findEnd(msg, size) > 0;
   if (!framed) return ServiceMessageRoute::Free;
-  if (address == SysExFormat::kMemory) return ServiceMessageRoute::SetBank;
-  if (address == SysExFormat::kJogStop) return ServiceMessageRoute::SetJogStop;
-  if (!outboundAddress(address)) return ServiceMessageRoute::Free;
   return address == SysExFormat::kTextLine ? ServiceMessageRoute::QueueAfterPrune
                                            : ServiceMessageRoute::Queue;
 }

@@ -34,10 +34,10 @@ class SysExFilters {
   static bool outboundAddress(SysExAddress address);
 
   // Decides the fate of a service message (the remote's own inactive state is checked before
-  // this). A message without a host-to-keyboard header goes to Free. So does one whose F7 is
-  // not where its address puts it (or, for 52 00 and 53 00, which have no fixed length, one
-  // without any F7 within `size`): the keyboard's port sends up to F7, so such a message would
-  // make it read past the buffer.
+  // this). A message without a host-to-keyboard header goes to Free. 22 00 and 23 00 need only
+  // their data byte. A message for the keyboard whose F7 is not where its address puts it (or,
+  // for 52 00 and 53 00, which have no fixed length, one without any F7 within `size`) goes to
+  // Free as well: the keyboard's port sends up to F7, so it would read past the buffer.
   static ServiceMessageRoute routeServiceMessage(const uint8* msg, std::size_t size);
 
   // True for a queued message that a new text line supersedes: address low 09 or 21 (the

@@ -91,6 +91,17 @@ TEST(SysExFilters, OutboundNeverPassesAMessageWithoutItsF7) {
   EXPECT_EQ(SysExFilters::routeServiceMessage(nullptr, 40), R::Free);
 }
 
+TEST(SysExFilters, BankAndJogStopStayWithTheRemoteWhateverFollowsTheirByte) {
+  using R = ServiceMessageRoute;
+  // They never go out to the port, so only their data byte matters.
+  Bytes bank = message(SysExFormat::kHostToKeyboardData, 0x22, 0x00, {0x04, 0x00});
+  EXPECT_EQ(SysExFilters::routeServiceMessage(bank.data(), bank.size()), R::SetBank);
+  Bytes jog = message(SysExFormat::kHostToKeyboardData, 0x23, 0x00, {0x01});
+  jog.back() = 0x00;
+  EXPECT_EQ(SysExFilters::routeServiceMessage(jog.data(), jog.size()), R::SetJogStop);
+  EXPECT_EQ(SysExFilters::routeServiceMessage(jog.data(), 9), R::Free) << "no data byte";
+}
+
 TEST(SysExFilters, TextLineSupersedesOnlyKnobTexts) {
   const std::pair<Bytes, bool> queued[] = {
       {take(SysExBuilder::knobValue(0, "1")), true},
