@@ -63,6 +63,10 @@ void FThread::terminate() {
   handle_ = nullptr;
 }
 
+int32 FThread::platformPriority() const {
+  return handle_ ? getThreadPriority(handle_) : kPriorityNormal;
+}
+
 bool FThread::exitCode(uint32* code) const { return handle_ && threadExitCode(handle_, code); }
 
 uint32 FThread::startRoutine(void* argument) {

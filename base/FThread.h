@@ -42,6 +42,8 @@ class FThread {
   bool started() const { return started_; }
   uint32 threadId() const { return threadId_; }
   const String& name() const { return name_; }
+  // The platform priority last applied to the thread; normal when there is no thread.
+  int32 platformPriority() const;
   // The exit code once the thread has ended; false while it runs or when there is no handle.
   bool exitCode(uint32* code) const;
 

@@ -2,7 +2,13 @@
 
 namespace Brennholt {
 
-ThreadEvent::ThreadEvent(const char8* name) : event_(Platform::createEvent(name)) {}
+ThreadEvent::ThreadEvent(const char8* name) { create(name); }
+
+bool ThreadEvent::create(const char8* name) {
+  close();
+  event_ = Platform::createEvent(name);
+  return event_ != nullptr;
+}
 
 ThreadEvent::~ThreadEvent() { close(); }
 

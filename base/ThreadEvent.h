@@ -14,6 +14,9 @@ class ThreadEvent {
   ThreadEvent(const ThreadEvent&) = delete;
   ThreadEvent& operator=(const ThreadEvent&) = delete;
 
+  // Creates the platform event anew, closing the one held before: auto-reset, not signalled,
+  // with an optional name. True when the event exists. [owner thread]
+  bool create(const char8* name = nullptr);
   // Signals the event: one wait returns, after which it is not signalled again. [any thread]
   void set();
   // Takes back a signal that no wait has used yet. [any thread]
@@ -27,7 +30,7 @@ class ThreadEvent {
   bool isOpen() const { return event_ != nullptr; }
 
  private:
-  Platform::EventHandle event_;
+  Platform::EventHandle event_ = nullptr;
 };
 
 }  // namespace Brennholt

@@ -90,6 +90,35 @@ TEST(FThread, PriorityLevelsOutsideTheTableAreRefusedButKept) {
   EXPECT_TRUE(worker.waitDone(5000));
 }
 
+TEST(FThread, LevelsMapOntoTheColumnOfTheProcessPriorityClass) {
+  using namespace Platform;
+  const bool normalClass = isNormalPriorityClass();
+  // Level by level, the platform priority in a normal class and in any other one.
+  const int32 expected[6][2] = {
+      {kPriorityIdle, kPriorityIdle},           {kPriorityBelowNormal, kPriorityLowest},
+      {kPriorityNormal, kPriorityBelowNormal},  {kPriorityAboveNormal, kPriorityNormal},
+      {kPriorityHighest, kPriorityAboveNormal}, {kPriorityTimeCritical, kPriorityTimeCritical},
+  };
+  auto mapped = [&](int32 level) { return expected[level][normalClass ? 0 : 1]; };
+  Worker worker;
+  EXPECT_EQ(worker.platformPriority(), kPriorityNormal) << "no thread yet";
+  ASSERT_TRUE(worker.start());
+  ASSERT_TRUE(worker.running.waitFor(5000));
+  EXPECT_EQ(worker.platformPriority(), mapped(2)) << "start applies the stored level";
+  // Downwards only: raising a thread's priority may need privileges the tests lack.
+  ASSERT_TRUE(worker.setPriority(1));
+  EXPECT_EQ(worker.platformPriority(), mapped(1));
+  ASSERT_TRUE(worker.setPriority(0));
+  EXPECT_EQ(worker.platformPriority(), mapped(0));
+  for (int32 level = 3; level <= 5; ++level) {
+    if (worker.setPriority(level)) {
+      EXPECT_EQ(worker.platformPriority(), mapped(level)) << level;
+    }
+  }
+  worker.wake.set();
+  EXPECT_TRUE(worker.waitDone(5000));
+}
+
 TEST(ThreadEvent, AnUnlimitedWaitIsReleasedOnceAndNotAgain) {
   Worker worker;
   ASSERT_TRUE(worker.start());
@@ -113,6 +142,13 @@ TEST(ThreadEvent, ResetAndCloseAndSharedNames) {
   EXPECT_FALSE(event.isOpen());
   EXPECT_FALSE(event.waitFor(0));
   event.set();  // does nothing once closed
+  ASSERT_TRUE(event.create("QentBaseTestEvent"));
+  EXPECT_FALSE(event.waitFor(0)) << "created not signalled";
+  second.set();
+  EXPECT_TRUE(event.waitFor(0)) << "created under a shared name";
+  ASSERT_TRUE(first.create());
+  second.set();
+  EXPECT_FALSE(first.waitFor(0)) << "created anew without the name";
 }
 
 class TryLock : public FThread {
