@@ -31,12 +31,16 @@ uint32 HostMessage::release() noexcept {
 const char* HostMessage::messageId() noexcept { return messageId_.get(); }
 
 void HostMessage::setMessageId(const char* id) noexcept {
-  messageId_.reset();
-  if (!id) return;
+  if (!id) {
+    messageId_.reset();
+    return;
+  }
+  // Copied before the old text goes: a plug-in may hand back what messageId() gave it.
   size_t length = std::strlen(id);
+  std::unique_ptr<char[]> copy(new (std::nothrow) char[length + 1]);
   // Out of memory leaves the message without an identifier, as the interface cannot report it.
-  messageId_.reset(new (std::nothrow) char[length + 1]);
-  if (messageId_) std::memcpy(messageId_.get(), id, length + 1);
+  if (copy) std::memcpy(copy.get(), id, length + 1);
+  messageId_ = std::move(copy);
 }
 
 IAttributeList* HostMessage::attributes() noexcept {

@@ -150,6 +150,9 @@ TEST(HostMessage, IdentifierIsCopiedAndAttributesComeOnce) {
   message->setMessageId(id);
   id[0] = 'X';
   EXPECT_STREQ(message->messageId(), "Ping");
+  // A plug-in may set the identifier it just read back.
+  message->setMessageId(message->messageId());
+  EXPECT_STREQ(message->messageId(), "Ping");
   message->setMessageId(nullptr);
   EXPECT_EQ(message->messageId(), nullptr);
 
