@@ -29,10 +29,10 @@ bool isBankButton(int32 element) {
 
 void postToService(uint8* message) { ChannelRegistry::post(&ChannelRegistry::inbound(), message); }
 
-// Readable bytes of a service message: its address fixes the length, except for the keyboard
-// addresses without one (52 00, 53 00), which may carry any data and end at their first F7
-// (never looked for past the largest message a channel carries). Foreign addresses are freed
-// unread, so their length does not matter.
+// Length of a service message: its address fixes it (a name may hold an F7 byte of its own),
+// except for the keyboard addresses without one (52 00, 53 00), which may carry any data and end
+// at their first F7 (never looked for past the largest message a channel carries). Foreign
+// addresses are freed unread, so their length does not matter.
 std::size_t serviceMessageSize(const uint8* message) {
   const std::size_t size = SysExFormat::channelBufferSize(message);
   const SysExAddress address{message[SysExFormat::kAddressHighPos],
@@ -196,7 +196,8 @@ void QENT_HWRemote::deliver(uint8* message) noexcept {
       return;
     case ServiceMessageRoute::Queue:
     case ServiceMessageRoute::QueueAfterPrune: {
-      const auto length = static_cast<int32>(SysExFormat::findEnd(message, size) + 1);
+      // The address fixes the length; a name may hold an F7 byte of its own.
+      const auto length = static_cast<int32>(size);
       FGuard guard(&queueLock_);
       if (inactive_) return;
       if (route == ServiceMessageRoute::QueueAfterPrune) {
