@@ -230,9 +230,8 @@ TEST_F(HWRemoteTest, QueuedMessagesGoOutWithTheLengthTheirAddressGivesThem) {
 
   // The name field is copied unchanged, so an F7 byte in it is part of the name, not the end.
   link.sent.clear();
-  Bytes name{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x50, 0x00, 'A', 'b', 0xF7};
-  name.insert(name.end(), 9, 0x20);
-  name.push_back(0xF7);
+  const Bytes name{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x50, 0x00, 'A', 'b',
+                   0xF7, ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ', 0xF7};
   fromService({SysExBuilder::targetName("Ab\xF7")});
   remote->onIdle();
   EXPECT_EQ(link.sent, std::vector<Bytes>{name});
