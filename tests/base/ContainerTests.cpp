@@ -133,6 +133,18 @@ TEST(TArray, KeepsItsBufferAndFindsIndices) {
   EXPECT_EQ(array.capacity(), capacity);
 }
 
+TEST(TArray, NewInstanceGrowsByTenWhateverTheOriginalDoes) {
+  TArray<uint32> array(3);
+  ASSERT_TRUE(array.add(1));
+  EXPECT_EQ(array.capacity(), 3);
+  std::unique_ptr<TContainer<uint32>> fresh(array.newInstance());
+  auto* other = dynamic_cast<TArray<uint32>*>(fresh.get());
+  ASSERT_NE(other, nullptr) << "an array again";
+  EXPECT_EQ(other->growthStep(), 10);
+  ASSERT_TRUE(other->add(1));
+  EXPECT_EQ(other->capacity(), 10);
+}
+
 // A reference-counted value that records its releases.
 class Value : public FUnknown {
  public:
