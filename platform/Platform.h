@@ -43,11 +43,13 @@ constexpr uint32 kWaitForever = 0xFFFFFFFF;
 bool waitThread(ThreadHandle thread, uint32 milliseconds);
 // Exit code of an ended thread; false while it runs (GetExitCodeThread).
 bool threadExitCode(ThreadHandle thread, uint32* exitCode);
-// Ends a thread by force with the given exit code (TerminateThread). Returns at once; wait with
-// waitThread to see it gone. POSIX cancels the thread, and only where it waits in this layer
-// (waitEvent, waitThread, sleepMilliseconds): ending it in the middle of foreign code could
-// leave a library lock held. The cancellation unwinds the thread's stack, so no frame between
-// its routine and that wait may be noexcept or swallow the unwind with catch (...).
+// Ends a thread by force with the given exit code (TerminateThread) and waits a little for it to
+// be gone, so that the caller may free what it used. POSIX cancels the thread, and only where it
+// waits in this layer (waitEvent, waitThread, sleepMilliseconds): ending it in the middle of
+// foreign code could leave a library lock held. A thread caught in such a wait has ended when
+// this returns; one busy elsewhere ends at its next wait. The cancellation unwinds the thread's
+// stack, so no frame between its routine and that wait may be noexcept or swallow the unwind with
+// catch (...).
 void terminateThread(ThreadHandle thread, uint32 exitCode);
 // Releases the handle (CloseHandle). The thread itself is not affected.
 void closeThread(ThreadHandle thread);

@@ -101,6 +101,10 @@ void* trampoline(void* argument) {
   return nullptr;
 }
 
+// How long terminateThread lets a thread woken from one of our waits take to end. Ending takes
+// no time of its own; the limit only guards against a destructor on its stack that blocks.
+constexpr int64 kForcedEndWait = 5000;
+
 // Offsets from the process's nice value for each platform priority.
 bool niceOffset(int32 priority, int* offset) {
   switch (priority) {
@@ -261,13 +265,19 @@ void terminateThread(ThreadHandle handle, uint32 exitCode) {
     thread->monitor.wakeAll();  // a suspended or sleeping thread waits here
   }
   pthread_mutex_lock(&thread->waitLock);
-  if (Monitor* monitor = thread->waitingOn) {
-    if (monitor != &thread->monitor) {
-      MonitorLock lock(*monitor);
-      monitor->wakeAll();
-    }
+  Monitor* monitor = thread->waitingOn;
+  if (monitor && monitor != &thread->monitor) {
+    MonitorLock lock(*monitor);
+    monitor->wakeAll();
   }
   pthread_mutex_unlock(&thread->waitLock);
+  // Woken from one of our waits, the thread ends at once. Let it get that far before the caller
+  // goes on: the caller may free what it waited on (an event, the object it runs for) right
+  // away. A thread busy elsewhere ends at its next wait and is not waited for.
+  if (monitor) {
+    MonitorLock lock(thread->monitor);
+    thread->monitor.waitLocked([thread] { return thread->finished; }, kForcedEndWait);
+  }
 }
 
 void closeThread(ThreadHandle handle) {

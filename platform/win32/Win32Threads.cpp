@@ -23,6 +23,9 @@ DWORD WINAPI trampoline(LPVOID parameter) {
   return info.routine(info.argument);
 }
 
+// How long terminateThread waits for a terminated thread to be gone.
+constexpr DWORD kForcedEndWait = 5000;
+
 }  // namespace
 
 ThreadHandle createThreadSuspended(ThreadRoutine routine, void* argument, uint32* threadId) {
@@ -70,7 +73,9 @@ bool threadExitCode(ThreadHandle thread, uint32* exitCode) {
 }
 
 void terminateThread(ThreadHandle thread, uint32 exitCode) {
-  if (thread) TerminateThread(thread, exitCode);
+  // TerminateThread only starts the end; let it finish, so that the caller may free what the
+  // thread was using as soon as this returns.
+  if (thread && TerminateThread(thread, exitCode)) WaitForSingleObject(thread, kForcedEndWait);
 }
 
 void closeThread(ThreadHandle thread) {

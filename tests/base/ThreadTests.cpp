@@ -75,6 +75,17 @@ TEST(FThread, TerminateEndsAThreadThatWaitsForever) {
   EXPECT_TRUE(worker.wake.waitFor(0)) << "nobody took the signal";
 }
 
+TEST(FThread, ATerminatedThreadIsGoneBeforeItsObjectIs) {
+  // The owner may destroy the object, and the event the thread waits on, right after
+  // terminate; the thread must not touch either any more by then.
+  for (int round = 0; round < 200; ++round) {
+    Worker worker;
+    ASSERT_TRUE(worker.start());
+    ASSERT_TRUE(worker.running.waitFor(5000));
+    worker.terminate();
+  }
+}
+
 TEST(FThread, PriorityLevelsOutsideTheTableAreRefusedButKept) {
   Worker worker;
   EXPECT_TRUE(worker.setPriority(7)) << "before the thread exists";
