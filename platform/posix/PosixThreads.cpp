@@ -271,13 +271,17 @@ void terminateThread(ThreadHandle handle, uint32 exitCode) {
     monitor->wakeAll();
   }
   pthread_mutex_unlock(&thread->waitLock);
-  // Woken from one of our waits, the thread ends at once. Let it get that far before the caller
-  // goes on: the caller may free what it waited on (an event, the object it runs for) right
-  // away. A thread busy elsewhere ends at its next wait and is not waited for.
-  if (monitor) {
+  // Woken from one of our waits, the thread ends at once; one that is about to enter a wait ends
+  // there. Let it get that far before the caller goes on: the caller may free what the thread
+  // waits on (an event, the object it runs for) or unload the module holding its code right
+  // away. A thread busy elsewhere for longer is not waited for beyond the limit.
+  bool finished = false;
+  {
     MonitorLock lock(thread->monitor);
     thread->monitor.waitLocked([thread] { return thread->finished; }, kForcedEndWait);
+    finished = thread->finished;
   }
+  if (finished && !thread->reaped.exchange(true)) pthread_join(thread->id, nullptr);
 }
 
 void closeThread(ThreadHandle handle) {
