@@ -65,6 +65,13 @@ std::string factoryTexts(const Defaults& d, int32 m) {
   return texts;
 }
 
+// prefix followed by n in decimal.
+std::string numbered(const char* prefix, int n) {
+  std::string text(prefix);
+  text += std::to_string(n);
+  return text;
+}
+
 void expectEmpty(CExtSetupInfo& model) {
   EXPECT_EQ(model.memoryCount(), 0);
   EXPECT_EQ(model.buttonCount(), 0);
@@ -167,10 +174,10 @@ TEST(CExtSetupInfo, CountsAreLimitedTo20MemoriesAnd50Buttons) {
   NoServices host;
   std::vector<String> buttons;
   buttons.reserve(60);
-  for (int b = 0; b < 60; ++b) buttons.emplace_back(("B" + std::to_string(b)).c_str());
+  for (int b = 0; b < 60; ++b) buttons.emplace_back(numbered("B", b).c_str());
   std::vector<String> memories;
   memories.reserve(25);
-  for (int m = 0; m < 25; ++m) memories.emplace_back(("M" + std::to_string(m)).c_str());
+  for (int m = 0; m < 25; ++m) memories.emplace_back(numbered("M", m).c_str());
   AssignmentTable table(25);
   for (int m = 0; m < 25; ++m) {
     for (int b = 0; b < 60; ++b) {
@@ -286,7 +293,7 @@ TEST(CExtSetupInfo, ResetRestoresOnlyTheCurrentMemory) {
     if (m > 0) {
       ASSERT_TRUE(model.selectMemory(m));
     }
-    ASSERT_TRUE(model.setMemoryName(("Mine" + std::to_string(m)).c_str()));
+    ASSERT_TRUE(model.setMemoryName(numbered("Mine", m).c_str()));
     for (int32 b = 0; b < 6; ++b) {
       ASSERT_TRUE(model.setCategory(b, "c"));
       ASSERT_TRUE(model.setAction(b, "a"));
