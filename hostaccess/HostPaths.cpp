@@ -81,15 +81,13 @@ void collect(IHostObject* start, std::string_view path, std::vector<IPtr<IHostOb
   }
 }
 
-IPtr<IHostObject> firstChildWithMember(IHostObject* channel, const char* key, std::string& name) {
+// Member `key` of the first child of `channel` that has one.
+IPtr<IHostValue> firstChildMember(IHostObject* channel, const char* key) {
   const int32 count = channel->childCount();
   for (int32 i = 0; i < count; ++i) {
     auto candidate = child(channel, i);
     if (!candidate) continue;
-    if (auto value = member(candidate.get(), key)) {
-      name = ownerTagTitle(value.get());
-      return candidate;
-    }
+    if (auto value = member(candidate.get(), key)) return value;
   }
   return {};
 }
@@ -105,16 +103,11 @@ IPtr<IHostValue> channelValue(IHostObject* channel, int32 identifier, std::strin
   }
   if (identifier >= kPan && identifier <= kStereoPanType) {
     const bool midi = channelKind(channel) == ChannelKind::kMidiChannel;
-    if (identifier == kPan && midi) {
-      auto value = member(channel, "pan");
-      if (value) name = ownerTagTitle(value.get());
-      return value;
-    }
-    if (midi) return {};
+    if (midi && identifier != kPan) return {};
     const char* keys[] = {"panX", "panX2", "stereoPanType"};
-    const char* wanted = keys[identifier - kPan];
-    auto holder = firstChildWithMember(channel, wanted, name);
-    return holder ? member(holder.get(), wanted) : IPtr<IHostValue>();
+    auto value = midi ? member(channel, "pan") : firstChildMember(channel, keys[identifier - kPan]);
+    if (value) name = ownerTagTitle(value.get());
+    return value;
   }
   if (identifier >= kQuickControlFirst && identifier < kName) {
     const bool destination = identifier >= kQDestinationFirst;
