@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt::Hox {
 

@@ -18,7 +18,7 @@
 #include <deque>
 #include <vector>
 
-#include "base/Types.h"
+#include "core/Types.h"
 #include "hostaccess/HostTimer.h"
 
 namespace Brennholt {

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "base/FLock.h"
-#include "base/Types.h"
+#include "core/Types.h"
 #include "hostaccess/DAWInfo.h"
 #include "hostaccess/HostTimer.h"
 #include "remote/ChannelRegistry.h"

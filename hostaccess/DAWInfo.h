@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 

@@ -15,7 +15,7 @@
 // Plain value type; not thread-safe. Used on the host thread.
 #pragma once
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 

@@ -2,7 +2,7 @@
 // from the remotes to.
 #pragma once
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 

@@ -2,7 +2,7 @@
 // from the service to, for the remote to send on to the keyboard.
 #pragma once
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 

@@ -15,7 +15,7 @@
 #include "base/String.h"
 #include "base/TArray.h"
 #include "base/ThreadEvent.h"
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 

@@ -9,7 +9,7 @@
 #include <array>
 #include <cstddef>
 
-#include "base/Types.h"
+#include "core/Types.h"
 #include "remote/protocol/SysExFormat.h"
 
 namespace Brennholt {

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "base/Types.h"
+#include "core/Types.h"
 #include "remote/protocol/SysExFormat.h"
 
 namespace Brennholt {

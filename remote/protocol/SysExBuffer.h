@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 

@@ -9,7 +9,7 @@
 
 #include <string_view>
 
-#include "base/Types.h"
+#include "core/Types.h"
 #include "remote/protocol/KnobAssignment.h"
 #include "remote/protocol/SysExFormat.h"
 

@@ -19,7 +19,7 @@
 #include <array>
 #include <cstddef>
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 

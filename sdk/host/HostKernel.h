@@ -6,7 +6,7 @@
 // silent no-op. Every operation here is called on the host thread.
 #pragma once
 
-#include "sdk/FUnknown.h"
+#include "core/FUnknown.h"
 
 namespace Brennholt::Hox {
 

@@ -6,7 +6,7 @@
 // before it goes away.
 #pragma once
 
-#include "sdk/FUnknown.h"
+#include "core/FUnknown.h"
 
 namespace Brennholt::Hox {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "base/Types.h"
+#include "core/Types.h"
 #include "remote/protocol/SysExFormat.h"
 
 namespace ProtocolTest {

@@ -4,8 +4,8 @@
 // nothing thrown across. Slot order is the declaration order and is part of the binary contract.
 #pragma once
 
-#include "sdk/FUID.h"
-#include "sdk/ResultCodes.h"
+#include "core/FUID.h"
+#include "core/ResultCodes.h"
 
 namespace Brennholt {
 

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 

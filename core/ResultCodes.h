@@ -1,7 +1,7 @@
 // Result codes of every operation that crosses a module boundary.
 #pragma once
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 
