@@ -1,7 +1,7 @@
 #include "hostaccess/CommonBase_HKA.h"
 
-#include "remote/ExtensionThread.h"
-#include "remote/ModuleState.h"
+#include "remote/channels/ExtensionThread.h"
+#include "remote/channels/ModuleState.h"
 #include "remote/protocol/FixedText.h"
 #include "remote/protocol/SysExBuffer.h"
 #include "remote/protocol/SysExFormat.h"

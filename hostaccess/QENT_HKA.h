@@ -14,6 +14,9 @@ namespace Brennholt {
 
 class QENT_HKA : public CommonBase_HKA {
  public:
+  // The class identifier the factory offers the service under (16 bytes in memory order).
+  static constexpr FUID kClassId = FUID::fromMemoryHex("F255F29D5E18724489733758D4409CE3");
+
   // Reference count 1, owned by the caller.
   QENT_HKA();
 

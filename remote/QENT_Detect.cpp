@@ -1,8 +1,8 @@
 #include "remote/QENT_Detect.h"
 
-#include "remote/ClassRegistry.h"
 #include "remote/DeviceSetupManager.h"
-#include "remote/ModuleState.h"
+#include "remote/QENT_HWRemote.h"
+#include "remote/channels/ModuleState.h"
 
 namespace Brennholt {
 
@@ -52,7 +52,8 @@ tresult QENT_Detect::detect() noexcept {
   DeviceSetupManager manager(hostKernel);
   const PortPattern patterns[] = {{kPortBaseName, kPortNumber}};
   if (manager.findPortPairs(patterns)) {
-    result = manager.deviceExists(kDeviceName) ? kResultOk : manager.createDevices(kRemoteClassId);
+    result = manager.deviceExists(kDeviceName) ? kResultOk
+                                               : manager.createDevices(QENT_HWRemote::kClassId);
   }
   if (result == kResultOk) setKeyboardSetUp();
   return result;

@@ -11,6 +11,8 @@ namespace Brennholt {
 
 class QENT_Detect : public IPluginBase, public Hox::IDetector {
  public:
+  // The class identifier the factory offers the detector under (16 bytes in memory order).
+  static constexpr FUID kClassId = FUID::fromMemoryHex("8714DCA0BA74F14BA71252FF31B9F1BC");
   // The searched port text: "%s-%d" of these two.
   static constexpr const char8* kPortBaseName = "Talvane QENT6/QENT8";
   static constexpr int32 kPortNumber = 2;

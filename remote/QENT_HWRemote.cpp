@@ -1,8 +1,8 @@
 #include "remote/QENT_HWRemote.h"
 
-#include "remote/ChannelRegistry.h"
 #include "remote/ElementTable.h"
-#include "remote/ModuleState.h"
+#include "remote/channels/ChannelRegistry.h"
+#include "remote/channels/ModuleState.h"
 #include "remote/protocol/InboundFrame.h"
 #include "remote/protocol/SysExBuffer.h"
 #include "remote/protocol/SysExBuilder.h"

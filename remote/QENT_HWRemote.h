@@ -16,15 +16,18 @@
 
 #include "base/FLock.h"
 #include "base/TArray.h"
-#include "hostaccess/CHoverKnobManager.h"
-#include "remote/ExtensionThread.h"
+#include "hostaccess/hoverknob/CHoverKnobManager.h"
 #include "remote/HWRemoteBase.h"
-#include "remote/ISender.h"
+#include "remote/channels/ExtensionThread.h"
+#include "remote/channels/ISender.h"
 
 namespace Brennholt {
 
 class QENT_HWRemote : public HWRemoteBase, public ISender {
  public:
+  // The class identifier the factory offers the remote under and the detector has the host's
+  // device registry create (16 bytes in memory order).
+  static constexpr FUID kClassId = FUID::fromMemoryHex("75F1DCF830A7E54BA1DE1553899D2504");
   // Most messages sent from the queue per idle call, so a burst of display updates is spread
   // over several idle calls instead of blocking the host's thread.
   static constexpr int32 kSendsPerIdle = 4;

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "hostaccess/QENT_HKA.h"
-#include "remote/ChannelRegistry.h"
-#include "remote/ClassRegistry.h"
-#include "remote/ModuleState.h"
+#include "module/ClassRegistry.h"
+#include "remote/channels/ChannelRegistry.h"
+#include "remote/channels/ModuleState.h"
 #include "remote/protocol/SysExBuffer.h"
 #include "remote/protocol/SysExBuilder.h"
 
@@ -326,7 +326,7 @@ TEST(ServiceInterfaces, FactoryCreatesTheServiceWithItsInterfaces) {
   IPluginFactory* factory = acquirePluginFactory();
   ASSERT_NE(factory, nullptr);
   IPluginBase* base = nullptr;
-  ASSERT_EQ(factory->createInstance(kServiceClassId.bytes(), IPluginBase::iid.bytes(),
+  ASSERT_EQ(factory->createInstance(QENT_HKA::kClassId.bytes(), IPluginBase::iid.bytes(),
                                     reinterpret_cast<void**>(&base)),
             kResultOk);
   factory->release();

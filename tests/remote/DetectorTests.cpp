@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "RemoteFakes.h"
-#include "remote/ClassRegistry.h"
-#include "remote/ModuleState.h"
 #include "remote/QENT_Detect.h"
+#include "remote/QENT_HWRemote.h"
+#include "remote/channels/ModuleState.h"
 
 namespace Brennholt {
 namespace {
@@ -87,7 +87,7 @@ class FakeRegistry : public Counted<Hox::IRemoteDeviceRegistry> {
     return flags == 0 && exists;
   }
   FUnknown* createDevice(const TUID classId, int32 pairIndex, bool activate) noexcept override {
-    EXPECT_TRUE(kRemoteClassId.matches(classId));
+    EXPECT_TRUE(QENT_HWRemote::kClassId.matches(classId));
     EXPECT_TRUE(activate);
     created.push_back(pairIndex);
     devices.push_back(std::make_unique<FakeDevice>());

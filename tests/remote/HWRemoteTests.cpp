@@ -8,10 +8,10 @@
 #include <thread>
 
 #include "RemoteFakes.h"
-#include "remote/ChannelRegistry.h"
 #include "remote/ElementTable.h"
-#include "remote/ModuleState.h"
 #include "remote/QENT_HWRemote.h"
+#include "remote/channels/ChannelRegistry.h"
+#include "remote/channels/ModuleState.h"
 #include "remote/protocol/SysExBuilder.h"
 
 namespace Brennholt {

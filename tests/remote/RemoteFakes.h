@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "remote/SysExChannel.h"
+#include "remote/channels/SysExChannel.h"
 #include "remote/protocol/SysExBuffer.h"
 #include "remote/protocol/SysExFormat.h"
 #include "sdk/host/DeviceDetection.h"

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "core/Types.h"
-#include "hostaccess/HostTimer.h"
+#include "hostaccess/hoverknob/HostTimer.h"
 
 namespace Brennholt {
 

@@ -9,9 +9,9 @@
 #include <thread>
 #include <vector>
 
-#include "remote/ChannelRegistry.h"
-#include "remote/ExtensionThread.h"
-#include "remote/SysExChannel.h"
+#include "remote/channels/ChannelRegistry.h"
+#include "remote/channels/ExtensionThread.h"
+#include "remote/channels/SysExChannel.h"
 #include "remote/protocol/SysExBuffer.h"
 
 namespace Brennholt {

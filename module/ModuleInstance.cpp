@@ -1,4 +1,4 @@
-#include "remote/ModuleInstance.h"
+#include "module/ModuleInstance.h"
 
 namespace Brennholt {
 namespace {

@@ -1,4 +1,4 @@
-#include "remote/SysExChannel.h"
+#include "remote/channels/SysExChannel.h"
 
 #include <string>
 

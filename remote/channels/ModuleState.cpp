@@ -1,4 +1,4 @@
-#include "remote/ModuleState.h"
+#include "remote/channels/ModuleState.h"
 
 namespace Brennholt {
 

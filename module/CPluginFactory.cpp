@@ -1,4 +1,4 @@
-#include "remote/CPluginFactory.h"
+#include "module/CPluginFactory.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -18,9 +18,9 @@
 
 #include <type_traits>
 
-#include "remote/ExtensionThread.h"
-#include "remote/ISender.h"
-#include "remote/SysExChannel.h"
+#include "remote/channels/ExtensionThread.h"
+#include "remote/channels/ISender.h"
+#include "remote/channels/SysExChannel.h"
 
 namespace Brennholt {
 

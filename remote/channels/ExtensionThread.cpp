@@ -1,4 +1,4 @@
-#include "remote/ExtensionThread.h"
+#include "remote/channels/ExtensionThread.h"
 
 #include <new>
 

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "remote/CPluginFactory.h"
-#include "remote/ClassRegistry.h"
+#include "module/CPluginFactory.h"
+#include "module/ClassRegistry.h"
 
 using namespace Brennholt;
 

@@ -1,9 +1,9 @@
-// Linked into the module itself rather than into qentlink_core: nothing inside the module calls
+// Linked into the module itself rather than into qent_module: nothing inside the module calls
 // these, so from a static library the linker would leave them out.
-#include "remote/ModuleEntry.h"
+#include "module/ModuleEntry.h"
 
-#include "remote/ClassRegistry.h"
-#include "remote/ModuleInstance.h"
+#include "module/ClassRegistry.h"
+#include "module/ModuleInstance.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "remote/ClassRegistry.h"
+#include "module/ClassRegistry.h"
 
 #include <cstring>
 #include <new>
@@ -54,7 +54,7 @@ const PClassInfo2& serviceInfo() {
   static const PClassInfo2 info = [] {
     PClassInfo2 built;
     std::memset(&built, 0, sizeof(built));
-    PClassInfo basic = basicInfo(kServiceClassId, 1, "Service", "Talvane QENT6/QENT8 Extension");
+    PClassInfo basic = basicInfo(QENT_HKA::kClassId, 1, "Service", "Talvane QENT6/QENT8 Extension");
     std::memcpy(&built, &basic, sizeof(basic));
     built.classFlags = 0;
     copyTextField(built.version, sizeof(built.version), "1.0.6");
@@ -65,12 +65,12 @@ const PClassInfo2& serviceInfo() {
 
 const PClassInfo& remoteInfo() {
   static const PClassInfo info =
-      basicInfo(kRemoteClassId, kManyInstances, "Remote Devices", "Talvane QENT6/QENT8");
+      basicInfo(QENT_HWRemote::kClassId, kManyInstances, "Remote Devices", "Talvane QENT6/QENT8");
   return info;
 }
 
 const PClassInfo& detectorInfo() {
-  static const PClassInfo info = basicInfo(kDetectorClassId, 1, "Device Detection", "");
+  static const PClassInfo info = basicInfo(QENT_Detect::kClassId, 1, "Device Detection", "");
   return info;
 }
 

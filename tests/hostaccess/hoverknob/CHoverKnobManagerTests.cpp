@@ -1,4 +1,4 @@
-#include "hostaccess/CHoverKnobManager.h"
+#include "hostaccess/hoverknob/CHoverKnobManager.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "sdk/host/RemoteDevice.h"
-#include "tests/hostaccess/FakeHostKernel.h"
+#include "tests/hostaccess/hoverknob/FakeHostKernel.h"
 
 namespace {
 

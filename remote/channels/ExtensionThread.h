@@ -3,9 +3,9 @@
 #pragma once
 
 #include "base/FThread.h"
-#include "remote/IReceiver.h"
-#include "remote/ISender.h"
-#include "remote/SysExChannel.h"
+#include "remote/channels/IReceiver.h"
+#include "remote/channels/ISender.h"
+#include "remote/channels/SysExChannel.h"
 
 namespace Brennholt {
 

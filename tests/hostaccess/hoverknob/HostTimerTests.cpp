@@ -1,8 +1,8 @@
-#include "hostaccess/HostTimer.h"
+#include "hostaccess/hoverknob/HostTimer.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/hostaccess/FakeHostKernel.h"
+#include "tests/hostaccess/hoverknob/FakeHostKernel.h"
 
 using Brennholt::HostTimer;
 using Brennholt::uint32;

@@ -1,4 +1,4 @@
-#include "hostaccess/CHoverKnobManager.h"
+#include "hostaccess/hoverknob/CHoverKnobManager.h"
 
 #include <cstdlib>
 #include <cstring>

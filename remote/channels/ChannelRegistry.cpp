@@ -1,4 +1,4 @@
-#include "remote/ChannelRegistry.h"
+#include "remote/channels/ChannelRegistry.h"
 
 #include <cstdio>
 #include <new>

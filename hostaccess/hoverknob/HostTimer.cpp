@@ -1,4 +1,4 @@
-#include "hostaccess/HostTimer.h"
+#include "hostaccess/hoverknob/HostTimer.h"
 
 #include "sdk/host/HostKernel.h"
 #include "sdk/host/HostServices.h"
