@@ -21,14 +21,6 @@ tresult CParameterInfoFinder::queryInterface(const TUID iid, void** object) noex
   return kNoInterface;
 }
 
-uint32 CParameterInfoFinder::addRef() noexcept { return ++refCount_; }
-
-uint32 CParameterInfoFinder::release() noexcept {
-  uint32 count = --refCount_;
-  if (count == 0) delete this;
-  return count;
-}
-
 bool CParameterInfoFinder::createPlugin() noexcept {
   if (!provider_) return false;
   releasePlugin();

@@ -40,14 +40,6 @@ tresult PlugProvider::queryInterface(const TUID iid, void** object) noexcept {
   return kNoInterface;
 }
 
-uint32 PlugProvider::addRef() noexcept { return ++refCount_; }
-
-uint32 PlugProvider::release() noexcept {
-  uint32 count = --refCount_;
-  if (count == 0) delete this;
-  return count;
-}
-
 IComponent* PlugProvider::component() noexcept {
   if (!isGlobal_) setupPlugin();
   if (component_) component_->addRef();

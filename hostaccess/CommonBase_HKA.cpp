@@ -50,14 +50,6 @@ tresult CommonBase_HKA::queryInterface(const TUID iid, void** object) noexcept {
   return kResultOk;
 }
 
-uint32 CommonBase_HKA::addRef() noexcept { return refCount_.fetch_add(1) + 1; }
-
-uint32 CommonBase_HKA::release() noexcept {
-  const uint32 count = refCount_.fetch_sub(1) - 1;
-  if (count == 0) delete this;
-  return count;
-}
-
 // --- IPluginBase -----------------------------------------------------------------------------
 
 tresult CommonBase_HKA::initialize(FUnknown* context) noexcept {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/FLock.h"
+#include "base/TRefCounted.h"
 #include "core/Types.h"
 #include "hostaccess/DAWInfo.h"
 #include "hostaccess/hoverknob/HostTimer.h"
@@ -32,10 +33,8 @@ namespace Brennholt {
 
 // The dependency interface (update from watched host objects) joins the bases with the target
 // work, between IActionHandler and IReceiver.
-class CommonBase_HKA : public IPluginBase,
-                       public Hox::IIdleHandler,
-                       public Hox::IProjectNotification,
-                       public Hox::IActionHandler,
+class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::IProjectNotification,
+                                          Hox::IActionHandler>,
                        public IReceiver {
  public:
   static constexpr int32 kKnobCount = 24;
@@ -50,10 +49,6 @@ class CommonBase_HKA : public IPluginBase,
   // FUnknown and IPluginBase answer the primary base; IIdleHandler, IProjectNotification and
   // IActionHandler their sub-objects. [any thread]
   tresult queryInterface(const TUID iid, void** object) noexcept override;
-  // Atomic; the count starts at 1. [any thread]
-  uint32 addRef() noexcept override;
-  // Atomic; deletes the object at 0. [any thread]
-  uint32 release() noexcept override;
 
   // --- IPluginBase ---------------------------------------------------------------------------
 
@@ -94,7 +89,7 @@ class CommonBase_HKA : public IPluginBase,
  protected:
   CommonBase_HKA();
   // Stops a worker that terminate did not stop and frees every queued message.
-  virtual ~CommonBase_HKA();
+  ~CommonBase_HKA() override;
 
   // --- Own operations, in slot order -------------------------------------------------------
   //
@@ -196,7 +191,6 @@ class CommonBase_HKA : public IPluginBase,
   // Unregisters the handlers and releases `hostKernel` when this object bound it.
   void unbind();
 
-  std::atomic<uint32> refCount_{1};
   // Drains the inbound channel into deliver; host thread only.
   ExtensionThread* worker_ = nullptr;
   FLock lock_{"CommonBase_HKA"};

@@ -35,8 +35,7 @@ void widenTextField(char16* field, std::size_t units, const char* text) noexcept
   }
 }
 
-CPluginFactory::CPluginFactory(const PFactoryInfo& info) noexcept
-    : refCount_(1), factoryInfo_(info) {}
+CPluginFactory::CPluginFactory(const PFactoryInfo& info) noexcept : factoryInfo_(info) {}
 
 CPluginFactory::~CPluginFactory() {
   std::free(entries_);
@@ -54,19 +53,6 @@ tresult CPluginFactory::queryInterface(const TUID iid, void** object) noexcept {
   }
   *object = nullptr;
   return kNoInterface;
-}
-
-uint32 CPluginFactory::addRef() noexcept {
-  return static_cast<uint32>(refCount_.fetch_add(1, std::memory_order_relaxed) + 1);
-}
-
-uint32 CPluginFactory::release() noexcept {
-  int32 count = refCount_.fetch_sub(1, std::memory_order_acq_rel) - 1;
-  if (count == 0) {
-    delete this;
-    return 0;
-  }
-  return static_cast<uint32>(count);
 }
 
 tresult CPluginFactory::getFactoryInfo(PFactoryInfo* info) noexcept {

@@ -1,12 +1,12 @@
 // The module's class factory: tells the host which classes the module offers and creates them.
 //
-// Every operation runs on the host's thread; only the reference count is changed atomically,
-// because objects the factory hands out may release it from elsewhere.
+// Every operation runs on the host's thread; only the reference count (TRefCounted) is changed
+// atomically, because objects the factory hands out may release it from elsewhere.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 
+#include "base/TRefCounted.h"
 #include "sdk/IPluginFactory.h"
 
 namespace Brennholt {
@@ -25,17 +25,13 @@ struct FactoryEntry {
   bool wideOnly;
 };
 
-class CPluginFactory final : public IPluginFactory3 {
+class CPluginFactory final : public TRefCounted<IPluginFactory3> {
  public:
   // Starts with one reference, owned by the caller, and no classes.
   explicit CPluginFactory(const PFactoryInfo& info) noexcept;
 
   // FUnknown: answers FUnknown, IPluginFactory, IPluginFactory2 and IPluginFactory3. [any thread]
   tresult queryInterface(const TUID iid, void** object) noexcept override;
-  // Adds a reference; returns the new count. [any thread]
-  uint32 addRef() noexcept override;
-  // Drops a reference and destroys the factory at zero; returns the new count. [any thread]
-  uint32 release() noexcept override;
 
   // Copies the factory information; a null record is ignored. [host thread]
   tresult getFactoryInfo(PFactoryInfo* info) noexcept override;
@@ -73,11 +69,10 @@ class CPluginFactory final : public IPluginFactory3 {
   int32 entryCapacity() const noexcept { return entryCapacity_; }
 
  private:
-  ~CPluginFactory();  // only release() destroys
+  ~CPluginFactory() override;  // only release() destroys
   bool addEntry(const FactoryEntry& entry) noexcept;
   const FactoryEntry* entryAt(int32 index) const noexcept;
 
-  std::atomic<int32> refCount_;
   PFactoryInfo factoryInfo_;
   FactoryEntry* entries_ = nullptr;
   int32 entryCount_ = 0;

@@ -33,14 +33,6 @@ tresult QENT_Detect::queryInterface(const TUID iid, void** object) noexcept {
   return kNoInterface;
 }
 
-uint32 QENT_Detect::addRef() noexcept { return static_cast<uint32>(++refCount_); }
-
-uint32 QENT_Detect::release() noexcept {
-  const int32 count = --refCount_;
-  if (count == 0) delete this;
-  return static_cast<uint32>(count);
-}
-
 tresult QENT_Detect::initialize(FUnknown* /*context*/) noexcept {
   return hostKernel == nullptr || isKeyboardSetUp() ? kResultFalse : kResultOk;
 }
