@@ -46,7 +46,7 @@ std::size_t serviceMessageSize(const uint8* message) {
 
 }  // namespace
 
-QENT_HWRemote::QENT_HWRemote() : knobManager_(hostKernel, true) {}
+QENT_HWRemote::QENT_HWRemote() : knobManager_(&hostKernel, true) {}
 
 QENT_HWRemote::~QENT_HWRemote() {
   ChannelRegistry::closeOutbound(channelIndex_, worker_);

@@ -27,8 +27,8 @@ bool oppositeSigns(int32 a, int32 b) { return (a < 0 && b > 0) || (a > 0 && b < 
 
 }  // namespace
 
-CHoverKnobManager::CHoverKnobManager(Hox::IHostKernel* kernel, bool hoverFirst)
-    : kernel_(kernel), mode_(hoverFirst ? kHover : kJog) {
+CHoverKnobManager::CHoverKnobManager(Hox::IHostKernel* const* kernel, bool hoverFirst)
+    : kernelSlot_(kernel), mode_(hoverFirst ? kHover : kJog) {
   outputs_.push_back({-1, mode_});
 }
 
@@ -99,7 +99,7 @@ bool CHoverKnobManager::handleInput(int32 element, int32& value, bool convert) {
     // sees them in the order they were made.
     if (velocity_ == 0 && pendingPresses_.empty()) return false;
     if (value > 0) {
-      if (!pressTimer_.running()) pressTimer_.start(kernel_);
+      if (!pressTimer_.running()) pressTimer_.start(kernel());
       stopJogging();
       pendingPresses_.push_back(element);
     }
@@ -120,12 +120,12 @@ bool CHoverKnobManager::jogTick(int32 value) {
   if (holdTimer_.running()) {
     // A larger tick is a real turn and ends the hold; so does its time running out without an
     // idle call in between.
-    if (std::abs(tick) == 1 && !holdTimer_.expired(kernel_, kHoldMs)) return false;
+    if (std::abs(tick) == 1 && !holdTimer_.expired(kernel(), kHoldMs)) return false;
     holdTimer_.stop();
   }
 
   uint32 now = 0;
-  if (!HostTimer::currentTime(kernel_, now)) return true;
+  if (!HostTimer::currentTime(kernel(), now)) return true;
 
   const int32 velocityBefore = velocity_;
   bool reversal = false;
@@ -160,7 +160,7 @@ bool CHoverKnobManager::jogTick(int32 value) {
 
 void CHoverKnobManager::idleStep() {
   uint32 now = 0;
-  if (!HostTimer::currentTime(kernel_, now)) return;
+  if (!HostTimer::currentTime(kernel(), now)) return;
 
   if (mode_ != kHover) {
     if (velocity_ != 0 && repeatTimer_.expired(now, kRepeatMs, true)) {
@@ -185,7 +185,7 @@ void CHoverKnobManager::idleStep() {
 }
 
 void CHoverKnobManager::checkStall() {
-  auto transport = Hox::getService<Hox::ITransportPosition>(kernel_);
+  auto transport = Hox::getService<Hox::ITransportPosition>(kernel());
   if (!transport) return;
   const double position = transport->currentPosition();
   if (position != lastPosition_) {

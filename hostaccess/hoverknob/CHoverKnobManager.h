@@ -9,9 +9,11 @@
 // The remote feeds it element values, gives it idle time and performs its queued outputs, one
 // per idle call. Everything runs on the host thread except setNoInertia.
 //
-// Time comes from the kernel's idle service (HostTimer). The kernel is not owned and may be null:
-// without a clock the dial passes straight through and never builds up a repeat, so nothing is
-// repeated or held back.
+// Time comes from the kernel's idle service (HostTimer). The manager reads the kernel where it
+// uses it, from the slot it was given (in the module the process-wide `hostKernel`, which the
+// service sets and clears), so it never holds on to a kernel the service has let go of. The slot
+// may hold null: without a clock the dial passes straight through and never builds up a repeat,
+// so nothing is repeated or held back.
 #pragma once
 
 #include <atomic>
@@ -44,10 +46,11 @@ class CHoverKnobManager {
     int32 value;
   };
 
-  // The kernel is borrowed and must outlive the manager (or be null). hoverFirst chooses
-  // "Hover Knob Mode" as the start mode, else "Jog Mode". The output queue starts with
-  // (-1, start mode) so the remote shows the mode name. [host thread]
-  CHoverKnobManager(Hox::IHostKernel* kernel, bool hoverFirst);
+  // `kernel` names where the current kernel is read at each use; the slot (not the kernel) must
+  // outlive the manager, and a null slot is read as no kernel. hoverFirst chooses "Hover Knob
+  // Mode" as the start mode, else "Jog Mode". The output queue starts with (-1, start mode) so
+  // the remote shows the mode name. [host thread]
+  CHoverKnobManager(Hox::IHostKernel* const* kernel, bool hoverFirst);
   virtual ~CHoverKnobManager();
 
   CHoverKnobManager(const CHoverKnobManager&) = delete;
@@ -96,6 +99,8 @@ class CHoverKnobManager {
   enum Mode : int32 { kHover = 0, kJog = 1, kRestless = 2 };
   static constexpr int kHistory = 5;
 
+  // The kernel as the slot holds it now; null when there is none.
+  Hox::IHostKernel* kernel() const { return kernelSlot_ ? *kernelSlot_ : nullptr; }
   bool jogTick(int32 value);
   void decay();
   void stopJogging();  // velocity and stall count to 0
@@ -103,7 +108,7 @@ class CHoverKnobManager {
   void checkStall();
   void queue(int32 element, int32 value);
 
-  Hox::IHostKernel* kernel_;  // borrowed
+  Hox::IHostKernel* const* kernelSlot_;  // read at each use, never copied
   int32 dial_ = -1, jog_ = -1, lock_ = -1, play_ = -1, record_ = -1, stop_ = -1;
   bool declared_ = false;
   int32 mode_;

@@ -10,7 +10,8 @@
 namespace Brennholt {
 
 // The host kernel, set by the service's initialize and released and cleared by its terminate.
-// Remotes and the detector do nothing while it is null. Not referenced for readers.
+// Remotes and the detector do nothing while it is null. Not referenced for readers, who read it
+// where they use it and keep no copy: a terminate or a later initialize changes it under them.
 extern Hox::IHostKernel* hostKernel;
 
 // Set by the first remote attach; the service starts its inbound worker only after it.

@@ -110,8 +110,9 @@ struct Out {
 class HoverKnob : public ::testing::Test {
  protected:
   FakeHostKernel kernel;
+  Brennholt::Hox::IHostKernel* current = &kernel;
   RecordingTarget target;
-  CHoverKnobManager manager{&kernel, false};
+  CHoverKnobManager manager{&current, false};
 
   void SetUp() override {
     manager.declareBindings(&target, kDescriptor);
@@ -157,7 +158,7 @@ class HoverKnob : public ::testing::Test {
 
 TEST_F(HoverKnob, StartsInTheChosenModeAndAnnouncesIt) {
   for (bool hoverFirst : {true, false}) {
-    CHoverKnobManager m(&kernel, hoverFirst);
+    CHoverKnobManager m(&current, hoverFirst);
     ASSERT_TRUE(m.hasOutputs());
     auto o = m.takeOutput();
     EXPECT_EQ(o.element, -1);
@@ -195,13 +196,13 @@ TEST_F(HoverKnob, DeclaresPagesCommandsAndFunctionParametersInOrder) {
 
   RecordingTarget bare;
   bare.offerFunctions = false;
-  CHoverKnobManager m(&kernel, true);
+  CHoverKnobManager m(&current, true);
   m.declareBindings(&bare, kDescriptor);
   EXPECT_EQ(bare.log.size(), 9u);  // pages, commands, the two lookups, nothing assigned
   EXPECT_EQ(bare.log.back(), "find HoverKnob Encoder 1 -1");
 
   // No target: the elements are still the manager's.
-  CHoverKnobManager n(&kernel, true);
+  CHoverKnobManager n(&current, true);
   n.declareBindings(nullptr, kDescriptor);
   int32 jog = 0, lock = 0;
   EXPECT_TRUE(n.lampValues(jog, lock));
@@ -429,7 +430,8 @@ TEST(HoverKnobWithoutClock, PassesTheDialAndNeverRepeats) {
   for (bool nullKernel : {true, false}) {
     FakeHostKernel kernel;
     kernel.offerClock = false;
-    CHoverKnobManager m(nullKernel ? nullptr : &kernel, false);
+    Brennholt::Hox::IHostKernel* current = nullKernel ? nullptr : &kernel;
+    CHoverKnobManager m(&current, false);
     m.declareBindings(nullptr, kDescriptor);
     m.takeOutput();
     int32 v = 5;
@@ -440,6 +442,42 @@ TEST(HoverKnobWithoutClock, PassesTheDialAndNeverRepeats) {
     EXPECT_FALSE(m.hasOutputs());
     EXPECT_EQ(m.takeOutput().element, -2);
   }
+}
+
+// The kernel is read where it is used: a manager built before the service bound one gets the
+// clock once it is there, follows a kernel bound later, and uses none after terminate.
+TEST(HoverKnobKernel, ReadsTheKernelFromItsSlotAtEachUse) {
+  FakeHostKernel first;
+  FakeHostKernel second;
+  second.now = 50000;
+  Brennholt::Hox::IHostKernel* current = nullptr;
+  CHoverKnobManager m(&current, false);
+  m.declareBindings(nullptr, kDescriptor);
+  m.takeOutput();
+  // A fast turn, then 200 ms of idle calls on `clock`; answers the repeat ticks queued.
+  auto repeatsAfterTurn = [&m](FakeHostKernel& clock) {
+    int32 value = 5;
+    m.handleInput(kDial, value, true);
+    int repeats = 0;
+    for (int i = 0; i < 20; ++i) {
+      clock.advance(10);
+      m.idleStep();
+      while (m.hasOutputs()) {
+        if (m.takeOutput().element == kDial) ++repeats;
+      }
+    }
+    return repeats;
+  };
+  EXPECT_EQ(repeatsAfterTurn(first), 0);
+  current = &first;
+  EXPECT_GT(repeatsAfterTurn(first), 0);
+  current = &second;
+  first.offerClock = false;
+  EXPECT_GT(repeatsAfterTurn(second), 0);
+  current = nullptr;
+  EXPECT_EQ(repeatsAfterTurn(second), 0);
+  EXPECT_EQ(first.references, 0);
+  EXPECT_EQ(second.references, 0);
 }
 
 }  // namespace
