@@ -25,6 +25,8 @@
 #include "hostaccess/hoverknob/HostTimer.h"
 #include "remote/channels/ChannelRegistry.h"
 #include "remote/channels/IReceiver.h"
+#include "remote/protocol/SysExBuffer.h"
+#include "remote/protocol/SysExView.h"
 #include "sdk/IPluginBase.h"
 #include "sdk/host/HostKernel.h"
 #include "sdk/host/HostServices.h"
@@ -81,10 +83,10 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
 
   // --- IReceiver -----------------------------------------------------------------------------
 
-  // Queues one keyboard message for the next idle call; the queue owns it from here on and
-  // frees it with SysExBuffer::release. Null is ignored.
+  // Queues one keyboard message for the next idle call; the queue owns it from here on. An empty
+  // message is ignored, and one that cannot be queued (no memory) is dropped.
   // [inbound worker thread, inbound channel lock held]
-  void deliver(uint8* message) noexcept override;
+  void deliver(SysExPtr message) noexcept override;
 
  protected:
   CommonBase_HKA();
@@ -96,9 +98,9 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // Operations marked "knob work" belong to the knob, target and dispatch work that is not
   // built yet: until then they do nothing, answer "nothing done", and nothing calls them.
 
-  // 1. Handles one queued keyboard message; `size` bytes are readable. The caller frees it
-  // afterwards. [host thread, no lock held]
-  virtual void handleMessage(const uint8* message, std::size_t size) = 0;
+  // 1. Handles one queued keyboard message, its header decoded; the message is freed after the
+  // call. Messages without a header never get here. [host thread, no lock held]
+  virtual void handleMessage(const SysExView& message) = 0;
   // 2. initialize goes on only when this answers true. [host thread]
   virtual bool isHostSupported(FUnknown* context) = 0;
   // 3. Model-specific start-up, once, on the first idle call after a remote is ready.
@@ -113,15 +115,15 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // force; deletes it. Nothing without a worker. [host thread]
   virtual void stopWorker();
   // 7. Absolute knob values: no knob of this keyboard is absolute, so nothing. [host thread]
-  virtual void onKnobAbsolute(const uint8* message, std::size_t size);
+  virtual void onKnobAbsolute(const SysExView& message);
   // 8. Relative move of knob 0..23. Knob work. [host thread]
-  virtual void onKnobRelative(const uint8* message, std::size_t size);
+  virtual void onKnobRelative(const SysExView& message);
   // 9. All 24 assignments in one message. Knob work. [host thread]
-  virtual void onAssignmentDump(const uint8* message, std::size_t size);
+  virtual void onAssignmentDump(const SysExView& message);
   // 10. One assignment. Knob work. [host thread]
-  virtual void onAssignmentEntry(const uint8* message, std::size_t size);
+  virtual void onAssignmentEntry(const SysExView& message);
   // 11. Reads one assignment at `pos`; the next position or -1. Knob work: -1. [host thread]
-  virtual int32 parseAssignment(const uint8* message, std::size_t size, int32 pos, int32 knob);
+  virtual int32 parseAssignment(const SysExView& message, int32 pos, int32 knob);
   // 12. Binds every knob slot to its host parameter. Knob work. [host thread]
   virtual void rebindAll();
   // 13. Whether the selection still leads to the same target. Knob work: false. [host thread]
@@ -134,7 +136,7 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   virtual void watchKnob(int32 knob);
   // 17. quickControlName(index, value) joins here with the host's value type.
   // 18. The keyboard reported the name on its display. Knob work. [host thread]
-  virtual void onKeyboardName(const uint8* message, std::size_t size);
+  virtual void onKeyboardName(const SysExView& message);
   // 19-23. Senders of the knob display and the target name. [host thread]
   virtual void sendAllNames() = 0;
   virtual void sendAllValues() = 0;
@@ -168,8 +170,8 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // --- Helpers for the model ---------------------------------------------------------------
 
   // Builds one fresh message per open outbound channel with `build` (a callable answering a
-  // SysExBuffer buffer) and posts it there; the channel owns it from then on. A null result
-  // drops the message for that channel and the ones after it. Returns the number of channels
+  // SysExPtr) and posts it there; the channel owns it from then on. An empty result drops the
+  // message for that channel and the ones after it. Returns the number of channels
   // posted to. Never called with `lock_` held. [host thread]
   template <class Build>
   static int32 send(Build&& build) {
@@ -194,7 +196,7 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // Drains the inbound channel into deliver; host thread only.
   ExtensionThread* worker_ = nullptr;
   FLock lock_{"CommonBase_HKA"};
-  std::vector<uint8*> incoming_;  // under lock_; owns the buffers
+  std::vector<SysExPtr> incoming_;  // under lock_
   // Written under lock_; read by the host thread's idle call without it.
   std::atomic<bool> incomingPending_{false};
   bool firstIdle_ = true;

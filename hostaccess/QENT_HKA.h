@@ -35,7 +35,7 @@ class QENT_HKA : public CommonBase_HKA {
 
   // Sorts one keyboard message by header and address and hands it to its handler; messages
   // without the keyboard-to-host data header are ignored. [host thread]
-  void handleMessage(const uint8* message, std::size_t size) override;
+  void handleMessage(const SysExView& message) override;
   // Reads the host information from `context` into hostInfo_ and answers isSupportedHost.
   // [host thread]
   bool isHostSupported(FUnknown* context) override;

@@ -20,6 +20,7 @@
 #include "remote/HWRemoteBase.h"
 #include "remote/channels/ExtensionThread.h"
 #include "remote/channels/ISender.h"
+#include "remote/protocol/SysExFormat.h"
 
 namespace Brennholt {
 
@@ -58,16 +59,19 @@ class QENT_HWRemote : public HWRemoteBase, public ISender {
   tresult onIdle() noexcept override;
 
   // ISender: takes a message the service posted to this remote. [worker thread, channel lock]
-  void deliver(uint8* message) noexcept override;
+  void deliver(SysExPtr message) noexcept override;
   void notify() noexcept override {}
 
   // Index of this remote's outbound channel in the module's list; -1 before attach.
   int32 channelIndex() const { return channelIndex_; }
 
  private:
+  // A message waiting for the keyboard: its buffer (owned by the queue), the bytes that go out
+  // and its address, decoded once when it arrived.
   struct Queued {
     uint8* bytes;
     int32 length;
+    SysExAddress address;
     friend bool operator==(const Queued&, const Queued&) = default;
   };
 

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 #include <new>
+#include <utility>
 
 #include "base/TArray.h"
-#include "remote/protocol/SysExBuffer.h"
 
 namespace Brennholt {
 
@@ -62,12 +62,9 @@ SysExChannel* ChannelRegistry::outbound(int32 index) {
   return list[index];
 }
 
-bool ChannelRegistry::post(SysExChannel* channel, uint8* buffer) {
-  if (!channel) {
-    SysExBuffer::release(buffer);
-    return false;
-  }
-  return channel->post(buffer);
+bool ChannelRegistry::post(SysExChannel* channel, SysExPtr message) {
+  if (!channel) return false;
+  return channel->post(std::move(message));
 }
 
 int32 ChannelRegistry::sendToAllRemotes(BuildMessage build, void* context) {
@@ -77,9 +74,9 @@ int32 ChannelRegistry::sendToAllRemotes(BuildMessage build, void* context) {
   for (int32 i = 0; i < list.count(); ++i) {
     SysExChannel* channel = list[i];
     if (!channel) continue;
-    uint8* buffer = build(context);
-    if (!buffer) break;
-    if (channel->post(buffer)) ++posted;
+    SysExPtr message = build(context);
+    if (!message) break;
+    if (channel->post(std::move(message))) ++posted;
   }
   return posted;
 }

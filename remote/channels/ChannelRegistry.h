@@ -47,18 +47,18 @@ class ChannelRegistry {
   // The channel at index; null for an empty slot or an index outside the list. [host thread]
   static SysExChannel* outbound(int32 index);
 
-  // Posts a buffer to a channel (lock, append, unlock, signal); the channel owns it from then
-  // on. A null buffer is ignored; one that cannot be posted (no channel, no room) is freed.
+  // Posts a message to a channel (lock, append, unlock, signal); the channel owns it from then
+  // on. An empty message is ignored; one that cannot be posted (no channel, no room) is dropped.
   // [any thread, no receiver lock held]
-  static bool post(SysExChannel* channel, uint8* buffer);
+  static bool post(SysExChannel* channel, SysExPtr message);
 
-  // Builds a fresh buffer for each open outbound channel with `build(context)` and posts it.
-  // Empty slots are skipped. When a build answers null the message is dropped and no further
-  // channel gets it. Returns the number of channels posted to. [host thread]
-  using BuildMessage = uint8* (*)(void* context);
+  // Builds a fresh message for each open outbound channel with `build(context)` and posts it.
+  // Empty slots are skipped. When a build answers an empty message no further channel gets one.
+  // Returns the number of channels posted to. [host thread]
+  using BuildMessage = SysExPtr (*)(void* context);
   static int32 sendToAllRemotes(BuildMessage build, void* context);
 
-  // The same with any callable answering a new buffer, e.g.
+  // The same with any callable answering a new message, e.g.
   //   sendToAllRemotes([&] { return SysExBuilder::textLine(line); });
   template <class Build>
   static int32 sendToAllRemotes(Build&& build) {

@@ -1,8 +1,7 @@
 #include "remote/channels/ExtensionThread.h"
 
 #include <new>
-
-#include "remote/protocol/SysExBuffer.h"
+#include <utility>
 
 namespace Brennholt {
 
@@ -18,13 +17,12 @@ void ExtensionThread::bind(ISender* sender, SysExChannel* channel) {
   channel_ = channel;
 }
 
-void ExtensionThread::handOver(uint8* message) {
+void ExtensionThread::handOver(SysExPtr message) {
+  // Without a receiver the message is dropped here.
   if (receiver_) {
-    receiver_->deliver(message);
+    receiver_->deliver(std::move(message));
   } else if (sender_) {
-    sender_->deliver(message);
-  } else {
-    SysExBuffer::release(message);
+    sender_->deliver(std::move(message));
   }
 }
 
@@ -37,9 +35,8 @@ void ExtensionThread::drain() {
       channel_->unlock();
       return;
     }
-    uint8* message = channel_->front();
-    channel_->removeFront();
-    if (message) handOver(message);
+    SysExPtr message = channel_->takeFront();
+    if (message) handOver(std::move(message));
   }
   // Producers append under the lock and signal after it, so resetting here cannot swallow
   // the wake-up for a message that is still waiting.

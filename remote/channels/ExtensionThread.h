@@ -41,7 +41,7 @@ class ExtensionThread : public FThread {
 
  private:
   void drain();
-  void handOver(uint8* message);
+  void handOver(SysExPtr message);
 
   IReceiver* receiver_ = nullptr;
   ISender* sender_ = nullptr;

@@ -2,17 +2,17 @@
 // from the service to, for the remote to send on to the keyboard.
 #pragma once
 
-#include "core/Types.h"
+#include "remote/protocol/SysExBuffer.h"
 
 namespace Brennholt {
 
 class ISender {
  public:
-  // Hands over one complete F0..F7 message (a SysExBuffer buffer, never null); the remote owns it
-  // from then on and frees it with SysExBuffer::release. The remote may take its queue lock here
-  // (channel lock first, queue lock second) but must not post to, stop or delete the channel
-  // that delivers. [worker thread, channel lock held]
-  virtual void deliver(uint8* message) noexcept = 0;
+  // Hands over one complete F0..F7 message with its length (never empty); the remote owns it
+  // from then on. The remote may take its queue lock here (channel lock first, queue lock
+  // second) but must not post to, stop or delete the channel that delivers.
+  // [worker thread, channel lock held]
+  virtual void deliver(SysExPtr message) noexcept = 0;
   // A second notification that no channel sends; implementations do nothing. [any thread]
   virtual void notify() noexcept = 0;
 

@@ -1,8 +1,9 @@
-// One named message channel: a list of complete F0..F7 buffers, the lock that guards it, an
-// auto-reset event that wakes the channel's worker, and the worker's stop request.
+// One named message channel: a list of complete F0..F7 messages, each with its length, the lock
+// that guards it, an auto-reset event that wakes the channel's worker, and the worker's stop
+// request.
 //
 // Producers post (lock, append, unlock, signal); the channel's one ExtensionThread drains it
-// and hands each buffer on. Whoever removes a buffer from the channel owns it.
+// and hands each message on. Whoever takes a message out of the channel owns it.
 //
 // Lock order: this channel's lock is always taken before the receiver's own lock (a remote's
 // queue lock "QENT_HWRemote", the service's "CommonBase_HKA"); the worker delivers while it
@@ -16,6 +17,7 @@
 #include "base/TArray.h"
 #include "base/ThreadEvent.h"
 #include "core/Types.h"
+#include "remote/protocol/SysExBuffer.h"
 
 namespace Brennholt {
 
@@ -25,7 +27,7 @@ class SysExChannel {
   // a system-wide name would let two processes that load the module (two hosts, a host and the
   // reference host) wake, or swallow the wake-up of, each other's workers.
   explicit SysExChannel(const char8* name);
-  // Frees the buffers still held. The worker must have ended. [owner thread]
+  // Frees the messages still held. The worker must have ended. [owner thread]
   ~SysExChannel();
   SysExChannel(const SysExChannel&) = delete;
   SysExChannel& operator=(const SysExChannel&) = delete;
@@ -37,15 +39,14 @@ class SysExChannel {
   void lock() { lock_.lock(); }
   void unlock() { lock_.unlock(); }
 
-  // Appends at the end; false when the list cannot grow, and the caller keeps the buffer.
-  // [any thread, lock held]
-  bool append(uint8* buffer) { return messages_.add(buffer); }
-  // [any thread, lock held]
+  // Appends a message at the end; the channel owns it from then on. False when the list cannot
+  // grow: the message is then dropped. An empty message is ignored (false). [any thread, lock held]
+  bool append(SysExPtr message);
+  // Number of messages waiting. [any thread, lock held]
   int32 count() const { return messages_.count(); }
-  // The oldest buffer, or null when there is none; it stays in the channel. [lock held]
-  uint8* front() { return count() > 0 ? messages_[0] : nullptr; }
-  // Drops the oldest entry without freeing it (its new owner has it). [lock held]
-  void removeFront() { messages_.removeAt(0); }
+  // Takes the oldest message out of the channel and hands it over; empty when there is none.
+  // [any thread, lock held]
+  SysExPtr takeFront();
 
   // Wakes the worker. [any thread]
   void signal() { event_.set(); }
@@ -59,17 +60,23 @@ class SysExChannel {
   void clearStop() { stopRequested_.store(0); }
   bool isStopRequested() const { return stopRequested_.load() != 0; }
 
-  // Posts one message: lock, append, unlock, signal. The channel owns the buffer from then on;
-  // when it cannot be appended it is freed here and false comes back. A null buffer is ignored.
-  // Must not be called while holding a receiver's lock. [any thread]
-  bool post(uint8* buffer);
+  // Posts one message: lock, append, unlock, signal. The channel owns the message from then on;
+  // when it cannot be appended it is dropped here and false comes back. An empty message is
+  // ignored (false). Must not be called while holding a receiver's lock. [any thread]
+  bool post(SysExPtr message);
 
  private:
   std::atomic<int32> stopRequested_{0};
   String name_;
   ThreadEvent event_;
   FLock lock_;
-  TArray<uint8*> messages_{10};
+  // A message as the list holds it: its buffer (owned by the channel) and its length.
+  struct Entry {
+    uint8* bytes;
+    std::size_t size;
+    friend bool operator==(const Entry&, const Entry&) = default;
+  };
+  TArray<Entry> messages_{10};
 };
 
 }  // namespace Brennholt

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "hostaccess/QENT_HKA.h"
@@ -135,9 +136,9 @@ class HostContext : public Fake<FUnknown> {
 class Service : public QENT_HKA {
  public:
   explicit Service(Log* log = nullptr) : log_(log) {}
-  void handleMessage(const uint8* message, std::size_t size) override {
-    handled.emplace_back(message, message + size);
-    QENT_HKA::handleMessage(message, size);
+  void handleMessage(const SysExView& message) override {
+    handled.emplace_back(message.bytes, message.bytes + message.size);
+    QENT_HKA::handleMessage(message);
   }
   void onFirstIdle() override { ++firstIdleCalls; }
   void onShutdown() override {
@@ -169,10 +170,8 @@ bool idleUntil(Hox::IIdleHandler* idle, Done done) {
   return true;
 }
 
-std::vector<uint8> bytesOf(uint8* message) {
-  std::vector<uint8> bytes(message, message + SysExFormat::channelBufferSize(message));
-  SysExBuffer::release(message);
-  return bytes;
+std::vector<uint8> bytesOf(const SysExPtr& message) {
+  return std::vector<uint8>(message.get(), message.get() + message.size());
 }
 
 // Runs first: see the note at the top.
@@ -355,9 +354,9 @@ TEST(ServiceMessages, OnlyTheDataFormHelloMarksAHello) {
   Hox::IIdleHandler* idle = service;
   idle->onIdle();
 
-  uint8* second = SysExBuilder::helloToService();
+  SysExPtr second = SysExBuilder::helloToService();
   second[2] = 0x30;  // the second header form
-  static_cast<IReceiver*>(service)->deliver(second);
+  static_cast<IReceiver*>(service)->deliver(std::move(second));
   static_cast<IReceiver*>(service)->deliver(SysExBuilder::helloToKeyboard());
   idle->onIdle();
   EXPECT_EQ(service->handled.size(), 2u);
@@ -392,7 +391,7 @@ TEST(ServiceText, PutTextWritesFixedWidthFields) {
 // A remote's side of an outbound channel that keeps what arrives.
 class Remote : public ISender {
  public:
-  void deliver(uint8* message) noexcept override {
+  void deliver(SysExPtr message) noexcept override {
     std::lock_guard<std::mutex> guard(mutex);
     received.push_back(bytesOf(message));
   }

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "remote/channels/ChannelRegistry.h"
@@ -20,32 +21,32 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A message that carries a number: F0, four bytes of it, F7.
-uint8* numbered(uint32 id) {
-  uint8* buffer = SysExBuffer::allocate(6);
-  buffer[0] = 0xF0;
-  for (int i = 0; i < 4; ++i) buffer[1 + i] = static_cast<uint8>((id >> (7 * i)) & 0x7F);
-  buffer[5] = 0xF7;
-  return buffer;
+SysExPtr numbered(uint32 id) {
+  SysExPtr message = SysExPtr::allocate(6);
+  message[0] = 0xF0;
+  for (int i = 0; i < 4; ++i) message[1 + i] = static_cast<uint8>((id >> (7 * i)) & 0x7F);
+  message[5] = 0xF7;
+  return message;
 }
 
-uint32 numberOf(const uint8* buffer) {
+// The number, read only when the message arrived with the length it was sent with.
+uint32 numberOf(const SysExPtr& message) {
+  if (message.size() != 6) return 0xFFFFFFFF;
   uint32 id = 0;
-  for (int i = 0; i < 4; ++i) id |= static_cast<uint32>(buffer[1 + i]) << (7 * i);
+  for (int i = 0; i < 4; ++i) id |= static_cast<uint32>(message[1 + i]) << (7 * i);
   return id;
 }
 
-// Counts every delivered number under its own lock, as the real receivers do, and frees the
-// buffer it now owns.
+// Counts every delivered number under its own lock, as the real receivers do; the message it
+// now owns goes with the call.
 class CountingReceiver : public IReceiver {
  public:
   explicit CountingReceiver(std::size_t size) : counts(size, 0) {}
-  void deliver(uint8* message) noexcept override {
-    {
-      std::lock_guard<std::mutex> guard(lock);
-      ++counts.at(numberOf(message));
-      ++total;
-    }
-    SysExBuffer::release(message);
+  void deliver(SysExPtr message) noexcept override {
+    std::lock_guard<std::mutex> guard(lock);
+    const uint32 id = numberOf(message);
+    if (id < counts.size()) ++counts[id];
+    ++total;
   }
   int delivered() {
     std::lock_guard<std::mutex> guard(lock);
@@ -118,8 +119,8 @@ TEST(SysExChannel, ManyProducersLoseAndRepeatNothingWhileTheWorkerRunsAndWhileIt
 // Blocks in its first delivery until the test opens the gate.
 class GatedReceiver : public IReceiver {
  public:
-  void deliver(uint8* message) noexcept override {
-    SysExBuffer::release(message);
+  void deliver(SysExPtr message) noexcept override {
+    message.reset();
     if (delivered.fetch_add(1) == 0) {
       entered = true;
       while (!open) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -175,7 +176,7 @@ TEST(SysExChannel, StoppingAnIdleWorkerEndsItAtOnceAndLeftoversAreFreedWithTheCh
   // would report them otherwise).
   EXPECT_TRUE(channel->post(numbered(1)));
   EXPECT_TRUE(channel->post(numbered(2)));
-  EXPECT_FALSE(channel->post(nullptr));
+  EXPECT_FALSE(channel->post(SysExPtr()));
   EXPECT_EQ(waiting(*channel), 2);
   delete channel;
   EXPECT_EQ(receiver.delivered, 0);
@@ -183,10 +184,9 @@ TEST(SysExChannel, StoppingAnIdleWorkerEndsItAtOnceAndLeftoversAreFreedWithTheCh
 
 class RecordingSender : public ISender {
  public:
-  void deliver(uint8* message) noexcept override {
+  void deliver(SysExPtr message) noexcept override {
     std::lock_guard<std::mutex> guard(lock);
     ids.push_back(numberOf(message));
-    SysExBuffer::release(message);
   }
   void notify() noexcept override {}
   std::vector<uint32> received() {
@@ -234,7 +234,7 @@ TEST(ChannelRegistry, SlotsAndNamesOnlyGrowAndSendingSkipsClosedChannels) {
   // A build that fails stops the round: no later channel gets that message.
   int builds = 0;
   EXPECT_EQ(ChannelRegistry::sendToAllRemotes(
-                [&]() -> uint8* { return builds++ == 0 ? numbered(200) : nullptr; }),
+                [&]() -> SysExPtr { return builds++ == 0 ? numbered(200) : SysExPtr(); }),
             1);
   for (int i : {0, 2, 3}) waitDrained(*ChannelRegistry::outbound(index[i]));
 
