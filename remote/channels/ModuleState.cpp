@@ -14,4 +14,9 @@ void setRemoteReady() { remoteReady = true; }
 bool isKeyboardSetUp() { return keyboardSetUp; }
 void setKeyboardSetUp() { keyboardSetUp = true; }
 
+void clearModuleFlags() {
+  remoteReady = false;
+  keyboardSetUp = false;
+}
+
 }  // namespace Brennholt

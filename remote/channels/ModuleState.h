@@ -22,4 +22,8 @@ void setRemoteReady();
 bool isKeyboardSetUp();
 void setKeyboardSetUp();
 
+// Clears both flags, as a freshly loaded module has them. The module itself never calls it; test
+// programs that need a fresh module's state in every test do. [host thread]
+void clearModuleFlags();
+
 }  // namespace Brennholt

@@ -1,8 +1,8 @@
 // The keyboard service's life cycle, driven through its interfaces by a small host: the host
 // check, binding to the kernel, registration and its reversal, the inbound queue and sending.
 //
-// The remote-ready flag is module-wide and never cleared, so the test that needs it unset runs
-// first in this program (its own program for that reason).
+// The remote-ready flag is module-wide: each test that depends on it sets or clears it first, so
+// the tests run in any order and any number of times.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -174,9 +174,8 @@ std::vector<uint8> bytesOf(const SysExPtr& message) {
   return std::vector<uint8>(message.get(), message.get() + message.size());
 }
 
-// Runs first: see the note at the top.
 TEST(ServiceStartUp, MessagesWaitForTheRemoteAndAreHandledInArrivalOrder) {
-  ASSERT_FALSE(isRemoteReady()) << "must run before anything sets the remote-ready flag";
+  clearModuleFlags();  // no remote has attached yet
   HostContext host;
   auto* service = new Service;
   ASSERT_EQ(service->initialize(&host), kResultOk);
@@ -290,7 +289,8 @@ TEST(ServiceTerminate, ReleaseWithoutTerminateUnregistersAndFreesTheQueue) {
   auto* service = new Service(&host.log);
   ASSERT_EQ(service->initialize(&host), kResultOk);
   Hox::IIdleHandler* idle = service;
-  idle->onIdle();  // starts the worker (the remote-ready flag is set by now)
+  setRemoteReady();
+  idle->onIdle();  // starts the worker
   for (int i = 0; i < 3; ++i)
     static_cast<IReceiver*>(service)->deliver(SysExBuilder::bankButton(i));
   host.log.clear();
@@ -352,7 +352,8 @@ TEST(ServiceMessages, OnlyTheDataFormHelloMarksAHello) {
   auto* service = new Service;
   ASSERT_EQ(service->initialize(&host), kResultOk);
   Hox::IIdleHandler* idle = service;
-  idle->onIdle();
+  setRemoteReady();
+  idle->onIdle();  // the start-up
 
   SysExPtr second = SysExBuilder::helloToService();
   second[2] = 0x30;  // the second header form

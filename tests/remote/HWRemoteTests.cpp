@@ -38,6 +38,7 @@ class HWRemoteTest : public ::testing::Test {
     takeAll(ChannelRegistry::inbound());
     link.target = &target;
     hostKernel = &kernel;
+    clearModuleFlags();  // no remote attached yet, whatever ran before
     remote = new QENT_HWRemote;
   }
   void TearDown() override {
