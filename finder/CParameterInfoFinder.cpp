@@ -1,6 +1,7 @@
 #include "finder/CParameterInfoFinder.h"
 
 #include <cstring>
+#include <new>
 
 namespace Brennholt::Hox {
 
@@ -76,7 +77,14 @@ std::vector<std::string> CParameterInfoFinder::unitNames(int32 unitId,
 
 bool CParameterInfoFinder::collectParameters(ITestResult* result) noexcept {
   if (!result || !component_ || !controller_ || !driver_) return false;
+  try {
+    return collect();
+  } catch (const std::bad_alloc&) {
+    return false;  // the driver has nothing of this class
+  }
+}
 
+bool CParameterInfoFinder::collect() {
   std::vector<UnitInfo> units;
   if (IPtr<IUnitInfo> unitInfo = Brennholt::queryInterface<IUnitInfo>(controller_)) {
     int32 unitCount = unitInfo->getUnitCount();

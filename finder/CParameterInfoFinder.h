@@ -27,7 +27,7 @@ class CParameterInfoFinder final : public TRefCounted<ITest> {
   // True when the provider gave a component; a missing controller shows in collectParameters.
   bool createPlugin() noexcept override;
   // Appends one record named after the class to the driver; false (nothing appended) when a
-  // part is missing or the controller reports a negative count.
+  // part is missing, the controller reports a negative count or memory runs short.
   bool collectParameters(ITestResult* result) noexcept override;
   void releasePlugin() noexcept override;
   const char16* description() noexcept override { return nullptr; }
@@ -41,6 +41,9 @@ class CParameterInfoFinder final : public TRefCounted<ITest> {
   static std::vector<std::string> unitNames(int32 unitId, const std::vector<UnitInfo>& units);
 
  private:
+  // collectParameters once its parts are there; throws std::bad_alloc when memory runs short.
+  bool collect();
+
   IPtr<IPlugProvider> provider_;
   IComponent* component_ = nullptr;        // one reference from the provider, given back there
   IEditController* controller_ = nullptr;  // likewise

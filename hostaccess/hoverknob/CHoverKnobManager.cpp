@@ -29,7 +29,7 @@ bool oppositeSigns(int32 a, int32 b) { return (a < 0 && b > 0) || (a > 0 && b < 
 
 CHoverKnobManager::CHoverKnobManager(Hox::IHostKernel* const* kernel, bool hoverFirst)
     : kernelSlot_(kernel), mode_(hoverFirst ? kHover : kJog) {
-  outputs_.push_back({-1, mode_});
+  queue(-1, mode_);
 }
 
 CHoverKnobManager::~CHoverKnobManager() = default;
@@ -97,11 +97,11 @@ bool CHoverKnobManager::handleInput(int32 element, int32& value, bool convert) {
     if (mode_ == kHover) return false;
     // While presses are held back, later ones (and their releases) wait behind them so the host
     // sees them in the order they were made.
-    if (velocity_ == 0 && pendingPresses_.empty()) return false;
+    if (velocity_ == 0 && pendingPresses_.isEmpty()) return false;
     if (value > 0) {
       if (!pressTimer_.running()) pressTimer_.start(kernel());
       stopJogging();
-      pendingPresses_.push_back(element);
+      pendingPresses_.add(element);
     }
     return true;
   }
@@ -174,12 +174,12 @@ void CHoverKnobManager::idleStep() {
     if (holdTimer_.running() && holdTimer_.expired(now, kHoldMs)) holdTimer_.stop();
   }
 
-  if (!pendingPresses_.empty() && pressTimer_.expired(now, kPressDelayMs)) {
-    for (int32 element : pendingPresses_) {
-      queue(element, 127);
-      queue(element, 0);
+  if (!pendingPresses_.isEmpty() && pressTimer_.expired(now, kPressDelayMs)) {
+    for (int32 i = 0; i < pendingPresses_.count(); ++i) {
+      queue(pendingPresses_[i], 127);
+      queue(pendingPresses_[i], 0);
     }
-    pendingPresses_.clear();
+    pendingPresses_.removeAll();
     pressTimer_.stop();
   }
 }
@@ -221,14 +221,14 @@ void CHoverKnobManager::clearJog() {
   stopJogging();
 }
 
-void CHoverKnobManager::queue(int32 element, int32 value) { outputs_.push_back({element, value}); }
+void CHoverKnobManager::queue(int32 element, int32 value) { outputs_.add(Output{element, value}); }
 
-bool CHoverKnobManager::hasOutputs() const { return !outputs_.empty(); }
+bool CHoverKnobManager::hasOutputs() const { return !outputs_.isEmpty(); }
 
 CHoverKnobManager::Output CHoverKnobManager::takeOutput() {
-  if (outputs_.empty()) return {-2, 0};
-  const Output out = outputs_.front();
-  outputs_.pop_front();
+  if (outputs_.isEmpty()) return {-2, 0};
+  const Output out = outputs_[0];
+  outputs_.removeAt(0);
   return out;
 }
 

@@ -7,7 +7,8 @@
 // wheel is still repeating are held back 200 ms so they reach the host after the jog stopped.
 //
 // The remote feeds it element values, gives it idle time and performs its queued outputs, one
-// per idle call. Everything runs on the host thread except setNoInertia.
+// per idle call. Everything runs on the host thread except setNoInertia. Nothing here throws:
+// an output or a held-back press that finds no memory to queue in is dropped.
 //
 // Time comes from the kernel's idle service (HostTimer). The manager reads the kernel where it
 // uses it, from the slot it was given (in the module the process-wide `hostKernel`, which the
@@ -17,9 +18,8 @@
 #pragma once
 
 #include <atomic>
-#include <deque>
-#include <vector>
 
+#include "base/TArray.h"
 #include "core/Types.h"
 #include "hostaccess/hoverknob/HostTimer.h"
 
@@ -44,6 +44,7 @@ class CHoverKnobManager {
   struct Output {
     int32 element;
     int32 value;
+    friend bool operator==(const Output&, const Output&) = default;
   };
 
   // `kernel` names where the current kernel is read at each use; the slot (not the kernel) must
@@ -117,10 +118,10 @@ class CHoverKnobManager {
   int32 stallCount_ = 0;
   double lastPosition_ = 0;
   int32 history_[kHistory] = {};  // newest last
-  std::vector<int32> pendingPresses_;
+  TArray<int32> pendingPresses_{10};
   HostTimer repeatTimer_, holdTimer_, tickTimer_, pressTimer_;
   std::atomic<bool> noInertia_{true};
-  std::deque<Output> outputs_;
+  TArray<Output> outputs_{10};  // oldest first
 };
 
 }  // namespace Brennholt

@@ -1,11 +1,22 @@
 #include "remote/channels/SysExChannel.h"
 
-#include <string>
+#include <cstdio>
 
 namespace Brennholt {
 
-SysExChannel::SysExChannel(const char8* name)
-    : name_(name), lock_((std::string(name ? name : "") + "-Lock").c_str()) {}
+namespace {
+
+// "<name>-Lock" in a fixed buffer: a channel is built on paths that must not throw.
+struct LockName {
+  explicit LockName(const char8* name) {
+    std::snprintf(text, sizeof(text), "%s-Lock", name ? name : "");
+  }
+  char8 text[80];
+};
+
+}  // namespace
+
+SysExChannel::SysExChannel(const char8* name) : name_(name), lock_(LockName(name).text) {}
 
 SysExChannel::~SysExChannel() {
   for (int32 i = 0; i < messages_.count(); ++i) SysExBuffer::release(messages_[i].bytes);
