@@ -96,7 +96,8 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // --- Own operations, in slot order -------------------------------------------------------
   //
   // Operations marked "knob work" belong to the knob, target and dispatch work that is not
-  // built yet: until then they do nothing, answer "nothing done", and nothing calls them.
+  // built yet: until then they do nothing and answer "nothing done". Only the dispatch in
+  // QENT_HKA::handleMessage calls some of them so far.
 
   // 1. Handles one queued keyboard message, its header decoded; the message is freed after the
   // call. Messages without a header never get here. [host thread, no lock held]
@@ -112,7 +113,8 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // started (the start-up then retries on the next idle call). [host thread]
   virtual bool startWorker();
   // 6. Stops the inbound worker: stop request, signal, wait kWorkerStopTimeoutMs, then end it by
-  // force; deletes it. Nothing without a worker. [host thread]
+  // force; deletes it when it ended in time (one ended by force is left alone, see
+  // ExtensionThread::stopWorker). Nothing without a worker. [host thread]
   virtual void stopWorker();
   // 7. Absolute knob values: no knob of this keyboard is absolute, so nothing. [host thread]
   virtual void onKnobAbsolute(const SysExView& message);
@@ -137,12 +139,16 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // 17. quickControlName(index, value) joins here with the host's value type.
   // 18. The keyboard reported the name on its display. Knob work. [host thread]
   virtual void onKeyboardName(const SysExView& message);
-  // 19-23. Senders of the knob display and the target name. [host thread]
+  // 19. Sends every knob's parameter name to every remote. [host thread]
   virtual void sendAllNames() = 0;
+  // 20. Sends every knob's value text to every remote. [host thread]
   virtual void sendAllValues() = 0;
+  // 21. Sends one knob's parameter name to every remote. [host thread]
   virtual void sendName(int32 knob) = 0;
+  // 22. Sends one knob's value text to every remote. [host thread]
   virtual void sendValue(int32 knob) = 0;
-  // Sends the first 12 bytes of `name` to every remote; nothing for an empty name.
+  // 23. Sends the first 12 bytes of `name` to every remote; nothing for an empty name.
+  // [host thread]
   virtual void sendTargetName(std::string_view name) = 0;
   // 24. valueText(knob) and 25. formatValue(knob, ...) join here with the parameter controllers.
   // 26. Writes exactly `width` bytes of `text` at buffer[pos..]: spaces past the end of the

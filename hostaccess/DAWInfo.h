@@ -1,7 +1,7 @@
 // The host's product name and version, classified into an edition code and parsed into numbers.
 //
-// Built once by the service from the host-information texts; read-only afterwards. Used on the
-// host thread only.
+// Built by the service from the host-information texts when it initializes; read-only
+// afterwards. Used on the host thread only.
 #pragma once
 
 #include <string>

@@ -20,8 +20,10 @@ class HWRemoteBase : public TRefCounted<Hox::IHWRemote2> {
   tresult initialize(FUnknown* context) noexcept override;
   tresult terminate() noexcept override;
 
-  // IHWRemote. The base only stores the link and passes everything to its default handling;
-  // without a link the operations answer kResultFalse.
+  // IHWRemote. The base stores the link at attach and hands activate, deactivate,
+  // forwardedQuery, onElementValue, onSysEx and onElementFeedback to the link's default handling
+  // (kResultFalse without a link); detach answers true, the notifications the module does not
+  // use answer kResultOk and onExtension false. [host thread]
   bool attach(Hox::IRemoteHostLink* hostLink) noexcept override;
   bool detach() noexcept override;
   tresult activate() noexcept override;

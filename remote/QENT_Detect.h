@@ -27,6 +27,7 @@ class QENT_Detect : public TRefCounted<IPluginBase, Hox::IDetector> {
   // kResultFalse while the service has not set the host kernel, and once a keyboard has been
   // set up in this process; kResultOk otherwise. The context is not kept. [host thread]
   tresult initialize(FUnknown* context) noexcept override;
+  // Nothing to end. [host thread]
   tresult terminate() noexcept override;
 
   // 0 when a remote device for the keyboard exists afterwards (created now or before); 1 when

@@ -74,7 +74,7 @@ class CHoverKnobManager {
   // the release of held presses; results go to the output queue. [host thread, each idle call]
   void idleStep();
 
-  // [host thread]
+  // Whether an output waits for the remote. [host thread]
   bool hasOutputs() const;
   // Removes and answers the oldest output. Only meaningful while hasOutputs(); on an empty queue
   // it answers element -2, which names nothing. [host thread]

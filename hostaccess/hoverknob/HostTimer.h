@@ -9,8 +9,8 @@
 // time is known: "run every N ms" users (expired with restart) fire at once and then keep the
 // period. Callers that mean "armed and run out" ask running() first.
 //
-// Without a current time (null kernel, or no idle service) a timer never starts and never
-// expires, which turns timed features into silent no-ops.
+// Without a current time (null kernel, or no idle service) the operations that ask the kernel
+// neither start nor expire a timer, which turns timed features into silent no-ops.
 //
 // Plain value type; not thread-safe. Used on the host thread.
 #pragma once
@@ -34,6 +34,7 @@ class HostTimer {
   bool start(Hox::IHostKernel* kernel);
   // Starts (or restarts) at the given time.
   void start(uint32 now);
+  // Stops the timer; a stopped timer counts as expired.
   void stop();
   bool running() const { return running_; }
 

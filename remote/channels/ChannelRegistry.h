@@ -37,9 +37,11 @@ class ChannelRegistry {
   // channel or its worker cannot be built. [host thread]
   static int32 openOutbound(ISender* sender, ExtensionThread*& worker);
 
-  // Stops `worker` (stop request, signal, wait at most 30000 ms, forced end), deletes it and
-  // the channel at `index`, and empties the slot. Nothing happens without a worker, for an
-  // index outside the list or for an empty slot. `worker` becomes null. [host thread]
+  // Empties the slot at `index` and stops `worker` (stop request, signal, wait at most 30000 ms,
+  // forced end); `worker` becomes null. The worker and the channel are deleted when it ended in
+  // time; one ended by force may still be inside a delivery, so both are left alone (leaked)
+  // rather than freed under it. Nothing happens without a worker, for an index outside the
+  // list or for an empty slot. [host thread]
   static void closeOutbound(int32 index, ExtensionThread*& worker);
 
   // Length of the list, empty slots included. [host thread]

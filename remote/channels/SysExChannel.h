@@ -35,8 +35,9 @@ class SysExChannel {
   // The name the channel was built with (e.g. "SysExSending_QENT_3").
   const String& name() const { return name_; }
 
-  // [any thread]
+  // Takes the channel's lock (re-entrant), before any receiver's lock. [any thread]
   void lock() { lock_.lock(); }
+  // Gives it back. [any thread, lock held]
   void unlock() { lock_.unlock(); }
 
   // Appends a message at the end; the channel owns it from then on. False when the list cannot

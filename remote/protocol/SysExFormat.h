@@ -12,8 +12,10 @@
 //   byte 9..   data, a fixed number of bytes per address
 //   last       F7      end of exclusive
 //
-// There is no checksum and no length field: every address has one fixed total length, and a
-// receiver checks a message by looking for F7 at that position.
+// There is no checksum and no length field: every address the module reads or builds has one
+// fixed total length, and a receiver checks a message by looking for F7 at that position. The
+// two addresses the remote only passes on to the keyboard (52 00, 53 00) have none and end at
+// their first F7.
 #pragma once
 
 #include <array>
