@@ -1,12 +1,22 @@
 #!/usr/bin/env bash
-# The whole test suite on a fresh Debian machine: installs what is missing, builds the native
-# and the Windows preset and runs every test of both, runs the threaded tests once more under
-# ThreadSanitizer, and ends with one line "N passed, N failed".
+# The whole test suite on a fresh Debian machine: installs what is missing, checks the includes
+# against the layer table, builds the native and the Windows preset and runs every test of both,
+# runs the threaded tests once more under ThreadSanitizer, and ends with one line
+# "N passed, N failed".
 set -u
 cd "$(dirname "$0")"
 scripts/install-deps.sh all
 passed=0
 failed=0
+# Every #include against the layer table; one suite, failed by any upward or sideways include.
+if out=$(scripts/check-includes.py 2>&1); then
+  echo "[layers] include check: 1 passed, 0 failed"
+  passed=$((passed + 1))
+else
+  printf '%s\n' "$out" | head -40
+  echo "[layers] include check: 0 passed, 1 failed"
+  failed=$((failed + 1))
+fi
 for preset in native windows; do
   if scripts/build.sh "$preset" > "build-$preset.log" 2>&1; then
     out=$(scripts/run-suites.sh "$preset")

@@ -2,7 +2,7 @@
 // between the module's own 8-bit strings and the host's 16-bit strings.
 #pragma once
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "base/ILock.h"
-#include "base/Types.h"
+#include "core/Types.h"
 #include "platform/Platform.h"
 
 namespace Brennholt {

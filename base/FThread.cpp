@@ -1,6 +1,6 @@
 #include "base/FThread.h"
 
-#include "sdk/FUnknown.h"
+#include "core/FUnknown.h"
 
 namespace Brennholt {
 

@@ -6,7 +6,7 @@
 #include "base/FLock.h"
 #include "base/String.h"
 #include "base/TArray.h"
-#include "base/Types.h"
+#include "core/Types.h"
 #include "platform/Platform.h"
 
 namespace Brennholt {

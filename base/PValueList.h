@@ -4,7 +4,7 @@
 
 #include "base/String.h"
 #include "base/TLinkedList.h"
-#include "sdk/FUnknown.h"
+#include "core/FUnknown.h"
 
 namespace Brennholt {
 

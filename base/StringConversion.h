@@ -4,7 +4,7 @@
 #include <string>
 
 #include "base/String.h"
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/TIterator.h"
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 

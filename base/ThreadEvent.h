@@ -2,7 +2,7 @@
 // is shared with every other opened under the same name).
 #pragma once
 
-#include "base/Types.h"
+#include "core/Types.h"
 #include "platform/Platform.h"
 
 namespace Brennholt {

@@ -6,7 +6,7 @@
 #include <array>
 
 #include "base/String.h"
-#include "base/Types.h"
+#include "core/Types.h"
 #include "sdk/host/HostKernel.h"
 
 namespace Brennholt {

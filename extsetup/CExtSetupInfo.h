@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/String.h"
-#include "base/Types.h"
+#include "core/Types.h"
 #include "extsetup/CExtOption.h"
 #include "extsetup/CUserCmdInfo.h"
 #include "sdk/host/HostKernel.h"

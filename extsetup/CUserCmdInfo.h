@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/String.h"
-#include "base/Types.h"
+#include "core/Types.h"
 #include "extsetup/CommandAssignment.h"
 #include "sdk/host/HostKernel.h"
 

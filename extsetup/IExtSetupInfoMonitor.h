@@ -3,7 +3,7 @@
 // reported once by whoever made it.
 #pragma once
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 

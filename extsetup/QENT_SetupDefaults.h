@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/String.h"
-#include "base/Types.h"
+#include "core/Types.h"
 #include "extsetup/CommandAssignment.h"
 
 namespace Brennholt {

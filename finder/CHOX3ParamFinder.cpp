@@ -36,14 +36,6 @@ tresult CHOX3ParamFinder::queryInterface(const TUID iid, void** object) noexcept
   return kNoInterface;
 }
 
-uint32 CHOX3ParamFinder::addRef() noexcept { return ++refCount_; }
-
-uint32 CHOX3ParamFinder::release() noexcept {
-  uint32 count = --refCount_;
-  if (count == 0) delete this;
-  return count;
-}
-
 bool CHOX3ParamFinder::isInstrumentClass(const PClassInfo2& info) {
   return fieldText(info.category) == kAudioModuleClass &&
          fieldText(info.subCategories).find(kInstrumentSubCategory) != std::string_view::npos;

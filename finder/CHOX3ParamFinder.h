@@ -2,9 +2,8 @@
 // class of the instrument kind from its factory, and reads each through a parameter finder.
 #pragma once
 
-#include <atomic>
-
 #include "base/TLinkedList.h"
+#include "base/TRefCounted.h"
 #include "finder/CInstrumentInfoFinder.h"
 #include "finder/CParameterInfoFinder.h"
 #include "finder/ITestResult.h"
@@ -12,7 +11,7 @@
 
 namespace Brennholt::Hox {
 
-class CHOX3ParamFinder final : public ITestResult {
+class CHOX3ParamFinder final : public TRefCounted<ITestResult> {
  public:
   // The driver is borrowed and receives the records.
   explicit CHOX3ParamFinder(CInstrumentInfoFinder* driver);
@@ -25,17 +24,14 @@ class CHOX3ParamFinder final : public ITestResult {
   static bool isInstrumentClass(const PClassInfo2& info);
 
   tresult queryInterface(const TUID iid, void** object) noexcept override;
-  uint32 addRef() noexcept override;
-  uint32 release() noexcept override;
   // Results go to the driver; messages are not kept.
   void addErrorMessage(const char16*) noexcept override {}
   void addMessage(const char16*) noexcept override {}
 
  private:
-  ~CHOX3ParamFinder();
+  ~CHOX3ParamFinder() override;
   void destroyFinders();
 
-  std::atomic<uint32> refCount_{1};
   CInstrumentInfoFinder* driver_;
   // Owned, in factory order; destroyed directly, never through their counts.
   TLinkedList<CParameterInfoFinder*> finders_;

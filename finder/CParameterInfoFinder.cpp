@@ -1,6 +1,7 @@
 #include "finder/CParameterInfoFinder.h"
 
 #include <cstring>
+#include <new>
 
 namespace Brennholt::Hox {
 
@@ -19,14 +20,6 @@ tresult CParameterInfoFinder::queryInterface(const TUID iid, void** object) noex
   }
   *object = nullptr;
   return kNoInterface;
-}
-
-uint32 CParameterInfoFinder::addRef() noexcept { return ++refCount_; }
-
-uint32 CParameterInfoFinder::release() noexcept {
-  uint32 count = --refCount_;
-  if (count == 0) delete this;
-  return count;
 }
 
 bool CParameterInfoFinder::createPlugin() noexcept {
@@ -84,7 +77,14 @@ std::vector<std::string> CParameterInfoFinder::unitNames(int32 unitId,
 
 bool CParameterInfoFinder::collectParameters(ITestResult* result) noexcept {
   if (!result || !component_ || !controller_ || !driver_) return false;
+  try {
+    return collect();
+  } catch (const std::bad_alloc&) {
+    return false;  // the driver has nothing of this class
+  }
+}
 
+bool CParameterInfoFinder::collect() {
   std::vector<UnitInfo> units;
   if (IPtr<IUnitInfo> unitInfo = Brennholt::queryInterface<IUnitInfo>(controller_)) {
     int32 unitCount = unitInfo->getUnitCount();

@@ -3,10 +3,10 @@
 // driver, and ends the plug-in again.
 #pragma once
 
-#include <atomic>
 #include <string>
 #include <vector>
 
+#include "base/TRefCounted.h"
 #include "finder/CInstrumentInfoFinder.h"
 #include "finder/IPlugProvider.h"
 #include "finder/ITest.h"
@@ -14,24 +14,20 @@
 
 namespace Brennholt::Hox {
 
-class CParameterInfoFinder final : public ITest {
+class CParameterInfoFinder final : public TRefCounted<ITest> {
  public:
   // Takes its own reference to the provider; the driver is borrowed.
   CParameterInfoFinder(IPlugProvider* provider, CInstrumentInfoFinder* driver,
                        const std::string& className);
   // The owning list destroys finders directly; a plug-in still held is ended first.
-  ~CParameterInfoFinder();
-  CParameterInfoFinder(const CParameterInfoFinder&) = delete;
-  CParameterInfoFinder& operator=(const CParameterInfoFinder&) = delete;
+  ~CParameterInfoFinder() override;
 
   tresult queryInterface(const TUID iid, void** object) noexcept override;
-  uint32 addRef() noexcept override;
-  uint32 release() noexcept override;
 
   // True when the provider gave a component; a missing controller shows in collectParameters.
   bool createPlugin() noexcept override;
   // Appends one record named after the class to the driver; false (nothing appended) when a
-  // part is missing or the controller reports a negative count.
+  // part is missing, the controller reports a negative count or memory runs short.
   bool collectParameters(ITestResult* result) noexcept override;
   void releasePlugin() noexcept override;
   const char16* description() noexcept override { return nullptr; }
@@ -45,7 +41,9 @@ class CParameterInfoFinder final : public ITest {
   static std::vector<std::string> unitNames(int32 unitId, const std::vector<UnitInfo>& units);
 
  private:
-  std::atomic<uint32> refCount_{1};
+  // collectParameters once its parts are there; throws std::bad_alloc when memory runs short.
+  bool collect();
+
   IPtr<IPlugProvider> provider_;
   IComponent* component_ = nullptr;        // one reference from the provider, given back there
   IEditController* controller_ = nullptr;  // likewise

@@ -16,14 +16,6 @@ tresult ConnectionProxy::queryInterface(const TUID iid, void** object) noexcept 
   return kNoInterface;
 }
 
-uint32 ConnectionProxy::addRef() noexcept { return ++refCount_; }
-
-uint32 ConnectionProxy::release() noexcept {
-  uint32 count = --refCount_;
-  if (count == 0) delete this;
-  return count;
-}
-
 tresult ConnectionProxy::connect(IConnectionPoint* other) noexcept {
   if (!other) return kInvalidArgument;
   if (destination_) return kResultFalse;

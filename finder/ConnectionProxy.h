@@ -3,22 +3,20 @@
 // but only on the thread that created it.
 #pragma once
 
-#include <atomic>
 #include <memory>
 
+#include "base/TRefCounted.h"
 #include "finder/ThreadChecker.h"
 #include "sdk/ComponentInterfaces.h"
 
 namespace Brennholt::Hox {
 
-class ConnectionProxy final : public IConnectionPoint {
+class ConnectionProxy final : public TRefCounted<IConnectionPoint> {
  public:
   // Takes its own reference to `source`.
   explicit ConnectionProxy(IConnectionPoint* source);
 
   tresult queryInterface(const TUID iid, void** object) noexcept override;
-  uint32 addRef() noexcept override;
-  uint32 release() noexcept override;
 
   // Makes `other` the destination and connects the source to this proxy; on refusal the
   // proxy stays unconnected. kResultFalse when already connected.
@@ -32,9 +30,8 @@ class ConnectionProxy final : public IConnectionPoint {
   IConnectionPoint* destination() const { return destination_.get(); }
 
  private:
-  ~ConnectionProxy() = default;
+  ~ConnectionProxy() override = default;
 
-  std::atomic<uint32> refCount_{1};
   // Released in reverse order: destination, source, then the checker.
   std::unique_ptr<ThreadChecker> threadChecker_;
   IPtr<IConnectionPoint> source_;

@@ -16,14 +16,6 @@ tresult HostAttributeList::queryInterface(const TUID iid, void** object) noexcep
   return kNoInterface;
 }
 
-uint32 HostAttributeList::addRef() noexcept { return ++refCount_; }
-
-uint32 HostAttributeList::release() noexcept {
-  uint32 count = --refCount_;
-  if (count == 0) delete this;
-  return count;
-}
-
 tresult HostAttributeList::store(AttrID id, Value&& value) noexcept {
   try {
     values_[id] = std::move(value);

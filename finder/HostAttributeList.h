@@ -2,24 +2,22 @@
 // 8-bit key, one value per key.
 #pragma once
 
-#include <atomic>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "base/TRefCounted.h"
 #include "sdk/ComponentInterfaces.h"
 
 namespace Brennholt::Hox {
 
-class HostAttributeList final : public IAttributeList {
+class HostAttributeList final : public TRefCounted<IAttributeList> {
  public:
   enum class Type : uint32 { kInteger = 1, kFloat = 2, kText = 3, kBinary = 4 };
 
   HostAttributeList() = default;
 
   tresult queryInterface(const TUID iid, void** object) noexcept override;
-  uint32 addRef() noexcept override;
-  uint32 release() noexcept override;
 
   tresult setIntValue(AttrID id, int64 value) noexcept override;
   tresult getIntValue(AttrID id, int64* value) noexcept override;
@@ -40,11 +38,10 @@ class HostAttributeList final : public IAttributeList {
     std::vector<uint8> bytes;
   };
 
-  ~HostAttributeList() = default;
+  ~HostAttributeList() override = default;
   tresult store(AttrID id, Value&& value) noexcept;
   const Value* find(AttrID id, Type type) const;
 
-  std::atomic<uint32> refCount_{1};
   std::map<std::string, Value, std::less<>> values_;  // looks up by plain key text
 };
 

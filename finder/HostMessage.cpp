@@ -20,14 +20,6 @@ tresult HostMessage::queryInterface(const TUID iid, void** object) noexcept {
   return kNoInterface;
 }
 
-uint32 HostMessage::addRef() noexcept { return ++refCount_; }
-
-uint32 HostMessage::release() noexcept {
-  uint32 count = --refCount_;
-  if (count == 0) delete this;
-  return count;
-}
-
 const char* HostMessage::messageId() noexcept { return messageId_.get(); }
 
 void HostMessage::setMessageId(const char* id) noexcept {

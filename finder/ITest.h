@@ -1,8 +1,8 @@
 // One unit of work on one plug-in class: create the plug-in, read from it, end it.
 #pragma once
 
+#include "core/FUnknown.h"
 #include "finder/ITestResult.h"
-#include "sdk/FUnknown.h"
 
 namespace Brennholt::Hox {
 

@@ -2,7 +2,7 @@
 // to the driver instead, so implementations may ignore the messages.
 #pragma once
 
-#include "sdk/FUnknown.h"
+#include "core/FUnknown.h"
 
 namespace Brennholt::Hox {
 

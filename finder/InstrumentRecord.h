@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt::Hox {
 

@@ -26,14 +26,6 @@ tresult PlugInterfaceSupport::queryInterface(const TUID iid, void** object) noex
   return kNoInterface;
 }
 
-uint32 PlugInterfaceSupport::addRef() noexcept { return ++refCount_; }
-
-uint32 PlugInterfaceSupport::release() noexcept {
-  uint32 count = --refCount_;
-  if (count == 0) delete this;
-  return count;
-}
-
 tresult PlugInterfaceSupport::isSupported(const TUID id) noexcept {
   for (const FUID& known : supported_)
     if (known.matches(id)) return kResultTrue;

@@ -1,27 +1,24 @@
 // Answers a plug-in's question which interfaces this host knows.
 #pragma once
 
-#include <atomic>
 #include <vector>
 
+#include "base/TRefCounted.h"
 #include "sdk/ComponentInterfaces.h"
 
 namespace Brennholt::Hox {
 
-class PlugInterfaceSupport final : public IPlugInterfaceSupport {
+class PlugInterfaceSupport final : public TRefCounted<IPlugInterfaceSupport> {
  public:
   PlugInterfaceSupport();
 
   tresult queryInterface(const TUID iid, void** object) noexcept override;
-  uint32 addRef() noexcept override;
-  uint32 release() noexcept override;
 
   tresult isSupported(const TUID id) noexcept override;
 
  private:
-  ~PlugInterfaceSupport() = default;
+  ~PlugInterfaceSupport() override = default;
 
-  std::atomic<uint32> refCount_{1};
   std::vector<FUID> supported_;
 };
 

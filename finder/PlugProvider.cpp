@@ -40,14 +40,6 @@ tresult PlugProvider::queryInterface(const TUID iid, void** object) noexcept {
   return kNoInterface;
 }
 
-uint32 PlugProvider::addRef() noexcept { return ++refCount_; }
-
-uint32 PlugProvider::release() noexcept {
-  uint32 count = --refCount_;
-  if (count == 0) delete this;
-  return count;
-}
-
 IComponent* PlugProvider::component() noexcept {
   if (!isGlobal_) setupPlugin();
   if (component_) component_->addRef();
@@ -105,8 +97,17 @@ void PlugProvider::connectHalves() {
   IPtr<IConnectionPoint> controllerPoint =
       Brennholt::queryInterface<IConnectionPoint>(controller_.get());
   if (!componentPoint || !controllerPoint) return;
-  componentProxy_ = IPtr<ConnectionProxy>::adopt(new ConnectionProxy(componentPoint.get()));
-  controllerProxy_ = IPtr<ConnectionProxy>::adopt(new ConnectionProxy(controllerPoint.get()));
+  // Reached from component(), which must not throw: without memory for both proxies the halves
+  // stay unconnected.
+  componentProxy_ =
+      IPtr<ConnectionProxy>::adopt(new (std::nothrow) ConnectionProxy(componentPoint.get()));
+  controllerProxy_ =
+      IPtr<ConnectionProxy>::adopt(new (std::nothrow) ConnectionProxy(controllerPoint.get()));
+  if (!componentProxy_ || !controllerProxy_) {
+    componentProxy_.reset();
+    controllerProxy_.reset();
+    return;
+  }
   if (componentProxy_->connect(controllerPoint.get()) == kResultOk)
     controllerProxy_->connect(componentPoint.get());
 }

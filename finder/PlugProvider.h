@@ -2,37 +2,33 @@
 // separate objects, and ends them again. Only one plug-in per provider exists at a time.
 #pragma once
 
-#include <atomic>
-
+#include "base/TRefCounted.h"
 #include "finder/ConnectionProxy.h"
 #include "finder/IPlugProvider.h"
 #include "sdk/IPluginFactory.h"
 
 namespace Brennholt::Hox {
 
-class PlugProvider final : public IPlugProvider {
+class PlugProvider final : public TRefCounted<IPlugProvider> {
  public:
   // The factory is borrowed and must outlive every plug-in this provider creates; classInfo
   // is copied. A global provider would share one plug-in; the finder never asks for that.
   PlugProvider(IPluginFactory* factory, const PClassInfo2& classInfo, bool isGlobal);
 
   tresult queryInterface(const TUID iid, void** object) noexcept override;
-  uint32 addRef() noexcept override;
-  uint32 release() noexcept override;
 
   IComponent* component() noexcept override;
   IEditController* controller() noexcept override;
   tresult releaseParts(IComponent* component, IEditController* controller) noexcept override;
 
  private:
-  ~PlugProvider();
+  ~PlugProvider() override;
   // Creates, initializes and connects the halves; what could be set up stays held.
   bool setupPlugin();
   void connectHalves();
   void disconnectHalves();
   void terminatePlugin();
 
-  std::atomic<uint32> refCount_{1};
   IPluginFactory* factory_;
   PClassInfo2 classInfo_;
   bool isGlobal_;

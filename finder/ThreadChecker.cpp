@@ -1,13 +1,14 @@
 #include "finder/ThreadChecker.h"
 
 #include <cstdlib>
+#include <new>
 
 #include "platform/Platform.h"
 
 namespace Brennholt::Hox {
 
 std::unique_ptr<ThreadChecker> ThreadChecker::create() {
-  return std::make_unique<PlatformThreadChecker>();
+  return std::unique_ptr<ThreadChecker>(new (std::nothrow) PlatformThreadChecker());
 }
 
 PlatformThreadChecker::PlatformThreadChecker() : threadId_(Platform::currentThreadId()) {}

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt::Hox {
 
@@ -15,7 +15,7 @@ class ThreadChecker {
   virtual bool test(const char* message, bool terminate) = 0;
   virtual ~ThreadChecker() = default;
 
-  // The implementation for the platform this program runs on.
+  // The implementation for the platform this program runs on; null when memory runs short.
   static std::unique_ptr<ThreadChecker> create();
 };
 

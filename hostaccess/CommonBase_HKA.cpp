@@ -1,10 +1,8 @@
 #include "hostaccess/CommonBase_HKA.h"
 
-#include "remote/ExtensionThread.h"
-#include "remote/ModuleState.h"
+#include "remote/channels/ExtensionThread.h"
+#include "remote/channels/ModuleState.h"
 #include "remote/protocol/FixedText.h"
-#include "remote/protocol/SysExBuffer.h"
-#include "remote/protocol/SysExFormat.h"
 
 namespace Brennholt {
 
@@ -27,7 +25,6 @@ CommonBase_HKA::~CommonBase_HKA() {
   // handlers that are gone.
   CommonBase_HKA::stopWorker();
   unbind();
-  for (uint8* message : incoming_) SysExBuffer::release(message);
 }
 
 // --- FUnknown --------------------------------------------------------------------------------
@@ -48,14 +45,6 @@ tresult CommonBase_HKA::queryInterface(const TUID iid, void** object) noexcept {
   if (!answer) return kNoInterface;
   addRef();
   return kResultOk;
-}
-
-uint32 CommonBase_HKA::addRef() noexcept { return refCount_.fetch_add(1) + 1; }
-
-uint32 CommonBase_HKA::release() noexcept {
-  const uint32 count = refCount_.fetch_sub(1) - 1;
-  if (count == 0) delete this;
-  return count;
 }
 
 // --- IPluginBase -----------------------------------------------------------------------------
@@ -150,15 +139,16 @@ void CommonBase_HKA::onIdle() noexcept {
 void CommonBase_HKA::processIncoming() {
   // Taken out of the queue under the lock and handled without it: handling calls the host and
   // posts to the outbound channels, and the worker must not wait on that.
-  std::vector<uint8*> batch;
+  std::vector<SysExPtr> batch;
   {
     FGuard guard(&lock_);
     batch.swap(incoming_);
     incomingPending_.store(false);
   }
-  for (uint8* message : batch) {
-    handleMessage(message, SysExFormat::channelBufferSize(message));
-    SysExBuffer::release(message);
+  for (SysExPtr& message : batch) {
+    // The header is read here once; handleMessage and the readers work from the view.
+    if (auto view = SysExView::read(message.get(), message.size())) handleMessage(*view);
+    message.reset();
   }
 }
 
@@ -181,14 +171,14 @@ tresult CommonBase_HKA::canCloseProject(FUnknown* /*project*/) noexcept { return
 
 // --- IReceiver -------------------------------------------------------------------------------
 
-void CommonBase_HKA::deliver(uint8* message) noexcept {
+void CommonBase_HKA::deliver(SysExPtr message) noexcept {
   if (!message) return;
   FGuard guard(&lock_);
   try {
-    incoming_.push_back(message);
+    incoming_.push_back(std::move(message));
   } catch (...) {
-    // No room to queue it: the message is dropped, as any message that cannot be taken.
-    SysExBuffer::release(message);
+    // No room to queue it: the message (not moved from) is dropped, as any message that cannot
+    // be taken.
     return;
   }
   incomingPending_.store(true);
@@ -220,15 +210,14 @@ int32 CommonBase_HKA::putText(std::string_view text, uint8* buffer, std::size_t 
 // Not built yet. Each answers "nothing done"; nothing in this object calls them so far, and the
 // dispatch in QENT_HKA already routes the keyboard's knob messages here.
 
-void CommonBase_HKA::onKnobAbsolute(const uint8* /*message*/, std::size_t /*size*/) {
+void CommonBase_HKA::onKnobAbsolute(const SysExView& /*message*/) {
   // No knob of this keyboard sends absolute values.
 }
 
-void CommonBase_HKA::onKnobRelative(const uint8* /*message*/, std::size_t /*size*/) {}
-void CommonBase_HKA::onAssignmentDump(const uint8* /*message*/, std::size_t /*size*/) {}
-void CommonBase_HKA::onAssignmentEntry(const uint8* /*message*/, std::size_t /*size*/) {}
-int32 CommonBase_HKA::parseAssignment(const uint8* /*message*/, std::size_t /*size*/, int32 /*pos*/,
-                                      int32 /*knob*/) {
+void CommonBase_HKA::onKnobRelative(const SysExView& /*message*/) {}
+void CommonBase_HKA::onAssignmentDump(const SysExView& /*message*/) {}
+void CommonBase_HKA::onAssignmentEntry(const SysExView& /*message*/) {}
+int32 CommonBase_HKA::parseAssignment(const SysExView& /*message*/, int32 /*pos*/, int32 /*knob*/) {
   return -1;
 }
 void CommonBase_HKA::rebindAll() {}
@@ -236,7 +225,7 @@ bool CommonBase_HKA::isTargetUnchanged() { return false; }
 void CommonBase_HKA::bindKnob(int32 /*knob*/) {}
 void CommonBase_HKA::bindFixedKnob(int32 /*knob*/, int32 /*kind*/, int32 /*pickupState*/) {}
 void CommonBase_HKA::watchKnob(int32 /*knob*/) {}
-void CommonBase_HKA::onKeyboardName(const uint8* /*message*/, std::size_t /*size*/) {}
+void CommonBase_HKA::onKeyboardName(const SysExView& /*message*/) {}
 void CommonBase_HKA::clearTarget() {}
 bool CommonBase_HKA::bindMixer() { return false; }
 void CommonBase_HKA::onSelectionChanged() {}

@@ -19,11 +19,14 @@
 #include <vector>
 
 #include "base/FLock.h"
-#include "base/Types.h"
+#include "base/TRefCounted.h"
+#include "core/Types.h"
 #include "hostaccess/DAWInfo.h"
-#include "hostaccess/HostTimer.h"
-#include "remote/ChannelRegistry.h"
-#include "remote/IReceiver.h"
+#include "hostaccess/hoverknob/HostTimer.h"
+#include "remote/channels/ChannelRegistry.h"
+#include "remote/channels/IReceiver.h"
+#include "remote/protocol/SysExBuffer.h"
+#include "remote/protocol/SysExView.h"
 #include "sdk/IPluginBase.h"
 #include "sdk/host/HostKernel.h"
 #include "sdk/host/HostServices.h"
@@ -32,10 +35,8 @@ namespace Brennholt {
 
 // The dependency interface (update from watched host objects) joins the bases with the target
 // work, between IActionHandler and IReceiver.
-class CommonBase_HKA : public IPluginBase,
-                       public Hox::IIdleHandler,
-                       public Hox::IProjectNotification,
-                       public Hox::IActionHandler,
+class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::IProjectNotification,
+                                          Hox::IActionHandler>,
                        public IReceiver {
  public:
   static constexpr int32 kKnobCount = 24;
@@ -50,10 +51,6 @@ class CommonBase_HKA : public IPluginBase,
   // FUnknown and IPluginBase answer the primary base; IIdleHandler, IProjectNotification and
   // IActionHandler their sub-objects. [any thread]
   tresult queryInterface(const TUID iid, void** object) noexcept override;
-  // Atomic; the count starts at 1. [any thread]
-  uint32 addRef() noexcept override;
-  // Atomic; deletes the object at 0. [any thread]
-  uint32 release() noexcept override;
 
   // --- IPluginBase ---------------------------------------------------------------------------
 
@@ -86,24 +83,25 @@ class CommonBase_HKA : public IPluginBase,
 
   // --- IReceiver -----------------------------------------------------------------------------
 
-  // Queues one keyboard message for the next idle call; the queue owns it from here on and
-  // frees it with SysExBuffer::release. Null is ignored.
+  // Queues one keyboard message for the next idle call; the queue owns it from here on. An empty
+  // message is ignored, and one that cannot be queued (no memory) is dropped.
   // [inbound worker thread, inbound channel lock held]
-  void deliver(uint8* message) noexcept override;
+  void deliver(SysExPtr message) noexcept override;
 
  protected:
   CommonBase_HKA();
   // Stops a worker that terminate did not stop and frees every queued message.
-  virtual ~CommonBase_HKA();
+  ~CommonBase_HKA() override;
 
   // --- Own operations, in slot order -------------------------------------------------------
   //
   // Operations marked "knob work" belong to the knob, target and dispatch work that is not
-  // built yet: until then they do nothing, answer "nothing done", and nothing calls them.
+  // built yet: until then they do nothing and answer "nothing done". Only the dispatch in
+  // QENT_HKA::handleMessage calls some of them so far.
 
-  // 1. Handles one queued keyboard message; `size` bytes are readable. The caller frees it
-  // afterwards. [host thread, no lock held]
-  virtual void handleMessage(const uint8* message, std::size_t size) = 0;
+  // 1. Handles one queued keyboard message, its header decoded; the message is freed after the
+  // call. Messages without a header never get here. [host thread, no lock held]
+  virtual void handleMessage(const SysExView& message) = 0;
   // 2. initialize goes on only when this answers true. [host thread]
   virtual bool isHostSupported(FUnknown* context) = 0;
   // 3. Model-specific start-up, once, on the first idle call after a remote is ready.
@@ -115,18 +113,19 @@ class CommonBase_HKA : public IPluginBase,
   // started (the start-up then retries on the next idle call). [host thread]
   virtual bool startWorker();
   // 6. Stops the inbound worker: stop request, signal, wait kWorkerStopTimeoutMs, then end it by
-  // force; deletes it. Nothing without a worker. [host thread]
+  // force; deletes it when it ended in time (one ended by force is left alone, see
+  // ExtensionThread::stopWorker). Nothing without a worker. [host thread]
   virtual void stopWorker();
   // 7. Absolute knob values: no knob of this keyboard is absolute, so nothing. [host thread]
-  virtual void onKnobAbsolute(const uint8* message, std::size_t size);
+  virtual void onKnobAbsolute(const SysExView& message);
   // 8. Relative move of knob 0..23. Knob work. [host thread]
-  virtual void onKnobRelative(const uint8* message, std::size_t size);
+  virtual void onKnobRelative(const SysExView& message);
   // 9. All 24 assignments in one message. Knob work. [host thread]
-  virtual void onAssignmentDump(const uint8* message, std::size_t size);
+  virtual void onAssignmentDump(const SysExView& message);
   // 10. One assignment. Knob work. [host thread]
-  virtual void onAssignmentEntry(const uint8* message, std::size_t size);
+  virtual void onAssignmentEntry(const SysExView& message);
   // 11. Reads one assignment at `pos`; the next position or -1. Knob work: -1. [host thread]
-  virtual int32 parseAssignment(const uint8* message, std::size_t size, int32 pos, int32 knob);
+  virtual int32 parseAssignment(const SysExView& message, int32 pos, int32 knob);
   // 12. Binds every knob slot to its host parameter. Knob work. [host thread]
   virtual void rebindAll();
   // 13. Whether the selection still leads to the same target. Knob work: false. [host thread]
@@ -139,13 +138,17 @@ class CommonBase_HKA : public IPluginBase,
   virtual void watchKnob(int32 knob);
   // 17. quickControlName(index, value) joins here with the host's value type.
   // 18. The keyboard reported the name on its display. Knob work. [host thread]
-  virtual void onKeyboardName(const uint8* message, std::size_t size);
-  // 19-23. Senders of the knob display and the target name. [host thread]
+  virtual void onKeyboardName(const SysExView& message);
+  // 19. Sends every knob's parameter name to every remote. [host thread]
   virtual void sendAllNames() = 0;
+  // 20. Sends every knob's value text to every remote. [host thread]
   virtual void sendAllValues() = 0;
+  // 21. Sends one knob's parameter name to every remote. [host thread]
   virtual void sendName(int32 knob) = 0;
+  // 22. Sends one knob's value text to every remote. [host thread]
   virtual void sendValue(int32 knob) = 0;
-  // Sends the first 12 bytes of `name` to every remote; nothing for an empty name.
+  // 23. Sends the first 12 bytes of `name` to every remote; nothing for an empty name.
+  // [host thread]
   virtual void sendTargetName(std::string_view name) = 0;
   // 24. valueText(knob) and 25. formatValue(knob, ...) join here with the parameter controllers.
   // 26. Writes exactly `width` bytes of `text` at buffer[pos..]: spaces past the end of the
@@ -173,8 +176,8 @@ class CommonBase_HKA : public IPluginBase,
   // --- Helpers for the model ---------------------------------------------------------------
 
   // Builds one fresh message per open outbound channel with `build` (a callable answering a
-  // SysExBuffer buffer) and posts it there; the channel owns it from then on. A null result
-  // drops the message for that channel and the ones after it. Returns the number of channels
+  // SysExPtr) and posts it there; the channel owns it from then on. An empty result drops the
+  // message for that channel and the ones after it. Returns the number of channels
   // posted to. Never called with `lock_` held. [host thread]
   template <class Build>
   static int32 send(Build&& build) {
@@ -196,11 +199,10 @@ class CommonBase_HKA : public IPluginBase,
   // Unregisters the handlers and releases `hostKernel` when this object bound it.
   void unbind();
 
-  std::atomic<uint32> refCount_{1};
   // Drains the inbound channel into deliver; host thread only.
   ExtensionThread* worker_ = nullptr;
   FLock lock_{"CommonBase_HKA"};
-  std::vector<uint8*> incoming_;  // under lock_; owns the buffers
+  std::vector<SysExPtr> incoming_;  // under lock_
   // Written under lock_; read by the host thread's idle call without it.
   std::atomic<bool> incomingPending_{false};
   bool firstIdle_ = true;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <new>
 
 #include "base/StringConversion.h"
 
@@ -48,7 +49,7 @@ int compareOne(int wanted, int actual) {
 
 }  // namespace
 
-DAWInfo::DAWInfo(const char16* productName, const char16* version, const char16* build) {
+DAWInfo::DAWInfo(const char16* productName, const char16* version, const char16* build) noexcept {
   read(productName, version, build);
 }
 
@@ -72,7 +73,18 @@ int DAWInfo::editionOf(const std::string& productName) {
   return kUnknown;
 }
 
-void DAWInfo::read(const char16* productName, const char16* version, const char16* build) {
+void DAWInfo::read(const char16* productName, const char16* version, const char16* build) noexcept {
+  try {
+    readTexts(productName, version, build);
+  } catch (const std::bad_alloc&) {
+    productName_.clear();
+    versionText_.clear();
+    edition_ = kUnknown;
+    major_ = minor_ = patch_ = build_ = -1;
+  }
+}
+
+void DAWInfo::readTexts(const char16* productName, const char16* version, const char16* build) {
   if (productName) {
     productName_ = narrow(productName);
     edition_ = editionOf(productName_);

@@ -1,12 +1,12 @@
 // The host's product name and version, classified into an edition code and parsed into numbers.
 //
-// Built once by the service from the host-information texts; read-only afterwards. Used on the
-// host thread only.
+// Built by the service from the host-information texts when it initializes; read-only
+// afterwards. Used on the host thread only.
 #pragma once
 
 #include <string>
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 
@@ -25,11 +25,13 @@ class DAWInfo {
 
   DAWInfo() = default;
   // Reads the three texts at once; each may be null.
-  DAWInfo(const char16* productName, const char16* version, const char16* build);
+  DAWInfo(const char16* productName, const char16* version, const char16* build) noexcept;
   virtual ~DAWInfo() = default;
 
   // Takes the host's product name, version string and build string (UTF-16, each may be null).
-  void read(const char16* productName, const char16* version, const char16* build);
+  // When memory runs short the information is left unknown (not valid), so the host counts as
+  // unsupported rather than the call throwing out of the service's initialize.
+  void read(const char16* productName, const char16* version, const char16* build) noexcept;
 
   // Known edition and a complete version (major, minor, patch and build all present).
   bool isValid() const;
@@ -49,6 +51,9 @@ class DAWInfo {
   static int editionOf(const std::string& productName);
 
  private:
+  // read() without its guard: throws std::bad_alloc when memory runs short.
+  void readTexts(const char16* productName, const char16* version, const char16* build);
+
   std::string productName_;
   std::string versionText_;
   int edition_ = kUnknown;

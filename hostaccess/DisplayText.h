@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/Types.h"
+#include "core/Types.h"
 #include "hostaccess/ParameterController.h"
 #include "sdk/host/HostKernel.h"
 #include "sdk/host/HostObjects.h"

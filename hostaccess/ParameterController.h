@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "base/Types.h"
-#include "hostaccess/HostTimer.h"
+#include "core/Types.h"
+#include "hostaccess/hoverknob/HostTimer.h"
 #include "sdk/host/HostKernel.h"
 #include "sdk/host/HostObjects.h"
 

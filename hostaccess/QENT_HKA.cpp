@@ -2,7 +2,6 @@
 
 #include "remote/protocol/ServiceDispatch.h"
 #include "remote/protocol/SysExBuilder.h"
-#include "remote/protocol/SysExFormat.h"
 #include "sdk/host/HostKernel.h"
 
 namespace Brennholt {
@@ -28,22 +27,22 @@ tresult QENT_HKA::onAction(const char* /*category*/, const char* /*name*/) noexc
   return kResultFalse;
 }
 
-void QENT_HKA::handleMessage(const uint8* message, std::size_t size) {
-  switch (ServiceDispatch::classify(message, size)) {
+void QENT_HKA::handleMessage(const SysExView& message) {
+  switch (ServiceDispatch::classify(message)) {
     case ServiceMessageKind::KeyboardName:
-      onKeyboardName(message, size);
+      onKeyboardName(message);
       break;
     case ServiceMessageKind::AssignmentDump:
-      onAssignmentDump(message, size);
+      onAssignmentDump(message);
       break;
     case ServiceMessageKind::AssignmentEntry:
-      onAssignmentEntry(message, size);
+      onAssignmentEntry(message);
       break;
     case ServiceMessageKind::KnobTurn:
-      onKnobRelative(message, size);
+      onKnobRelative(message);
       break;
     case ServiceMessageKind::Hello:
-      if (SysExFormat::hasValidLength(message, size)) helloPending_ = true;
+      if (message.hasValidLength()) helloPending_ = true;
       break;
     case ServiceMessageKind::RemoteMode:
     case ServiceMessageKind::FunctionKey:

@@ -14,6 +14,9 @@ namespace Brennholt {
 
 class QENT_HKA : public CommonBase_HKA {
  public:
+  // The class identifier the factory offers the service under (16 bytes in memory order).
+  static constexpr FUID kClassId = FUID::fromMemoryHex("F255F29D5E18724489733758D4409CE3");
+
   // Reference count 1, owned by the caller.
   QENT_HKA();
 
@@ -32,7 +35,7 @@ class QENT_HKA : public CommonBase_HKA {
 
   // Sorts one keyboard message by header and address and hands it to its handler; messages
   // without the keyboard-to-host data header are ignored. [host thread]
-  void handleMessage(const uint8* message, std::size_t size) override;
+  void handleMessage(const SysExView& message) override;
   // Reads the host information from `context` into hostInfo_ and answers isSupportedHost.
   // [host thread]
   bool isHostSupported(FUnknown* context) override;

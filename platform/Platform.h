@@ -6,7 +6,7 @@
 // called from any thread.
 #pragma once
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt::Platform {
 

@@ -2,7 +2,7 @@
 // a name that compares without regard to ASCII case. Shared by both implementations.
 #pragma once
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt::Platform {
 

@@ -1,6 +1,7 @@
 #include "remote/DeviceSetupManager.h"
 
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -23,13 +24,9 @@ bool containsIgnoringCase(const std::string& text, const std::string& part) {
 }
 
 struct NamedPort {
-  Hox::IMidiPort* port;  // one reference
+  IPtr<Hox::IMidiPort> port;
   std::string name;
 };
-
-void releaseAll(std::span<NamedPort> ports) {
-  for (NamedPort& p : ports) p.port->release();
-}
 
 }  // namespace
 
@@ -46,8 +43,18 @@ void DeviceSetupManager::clearPairs() {
 bool DeviceSetupManager::findPortPairs(std::span<const PortPattern> patterns) {
   clearPairs();
   if (!kernel_ || patterns.empty()) return false;
+  try {
+    collectPairs(patterns);
+  } catch (const std::bad_alloc&) {
+    // Every port reference taken on the way is held by an IPtr and went with the unwinding.
+    clearPairs();
+  }
+  return pairs_.count() > 0;
+}
+
+void DeviceSetupManager::collectPairs(std::span<const PortPattern> patterns) {
   IPtr<Hox::IMidiPortList> list = Hox::getService<Hox::IMidiPortList>(kernel_);
-  if (!list) return false;
+  if (!list) return;
 
   std::vector<std::string> texts;
   for (const PortPattern& pattern : patterns) {
@@ -71,8 +78,7 @@ bool DeviceSetupManager::findPortPairs(std::span<const PortPattern> patterns) {
     for (const std::string& text : texts) matches = matches || containsIgnoringCase(name, text);
     if (!matches) continue;
     const bool input = port->isInput();
-    port->addRef();
-    (input ? inputs : outputs).push_back(NamedPort{port.get(), std::move(name)});
+    (input ? inputs : outputs).push_back(NamedPort{std::move(port), std::move(name)});
   }
 
   for (const NamedPort& in : inputs) {
@@ -80,23 +86,24 @@ bool DeviceSetupManager::findPortPairs(std::span<const PortPattern> patterns) {
       if (out.name != in.name) continue;
       in.port->addRef();
       out.port->addRef();
-      if (!pairs_.add(PortPair{in.port, out.port})) {
+      if (!pairs_.add(PortPair{in.port.get(), out.port.get()})) {
         in.port->release();
         out.port->release();
       }
       break;
     }
   }
-  releaseAll(inputs);
-  releaseAll(outputs);
-  return pairs_.count() > 0;
 }
 
 bool DeviceSetupManager::deviceExists(const char8* name) {
   IPtr<Hox::IRemoteDeviceRegistry> registry = Hox::getService<Hox::IRemoteDeviceRegistry>(kernel_);
   if (!registry || !name) return false;
-  const std::u16string name16 = toText16(name);
-  return registry->deviceExists(name16.c_str(), 0);
+  try {
+    const std::u16string name16 = toText16(name);
+    return registry->deviceExists(name16.c_str(), 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 tresult DeviceSetupManager::createDevices(const FUID& classId) {

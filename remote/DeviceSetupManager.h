@@ -29,10 +29,12 @@ class DeviceSetupManager {
   // Collects the system MIDI ports whose name contains a pattern's text in any letter case,
   // then pairs each matching input, in list order, with the first matching output of exactly
   // the same name. True when at least one pair was found. False without a kernel, without
-  // patterns or without the port list service. [host thread]
+  // patterns, without the port list service or when memory runs short. Never throws.
+  // [host thread]
   bool findPortPairs(std::span<const PortPattern> patterns);
 
-  // True when the registry has a remote device of that name. [host thread]
+  // True when the registry has a remote device of that name; false as well when memory runs
+  // short. Never throws. [host thread]
   bool deviceExists(const char8* name);
 
   // Asks the registry for a device of `classId` for each pair (pair index, activated) and
@@ -49,6 +51,8 @@ class DeviceSetupManager {
     friend bool operator==(const PortPair&, const PortPair&) = default;
   };
   void clearPairs();
+  // findPortPairs without its guard: throws std::bad_alloc when memory runs short.
+  void collectPairs(std::span<const PortPattern> patterns);
 
   Hox::IHostKernel* kernel_;
   TArray<PortPair> pairs_{10};

@@ -14,14 +14,6 @@ tresult HWRemoteBase::queryInterface(const TUID iid, void** object) noexcept {
   return kNoInterface;
 }
 
-uint32 HWRemoteBase::addRef() noexcept { return static_cast<uint32>(++refCount_); }
-
-uint32 HWRemoteBase::release() noexcept {
-  const int32 count = --refCount_;
-  if (count == 0) delete this;
-  return static_cast<uint32>(count);
-}
-
 tresult HWRemoteBase::initialize(FUnknown* /*context*/) noexcept { return kResultOk; }
 tresult HWRemoteBase::terminate() noexcept { return kResultOk; }
 

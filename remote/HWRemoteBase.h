@@ -1,33 +1,29 @@
-// The host's remote-device object without anything keyboard-specific: reference counting, the
-// interface query, and every remote operation answered by the host link's default handling.
+// The host's remote-device object without anything keyboard-specific: the interface query and
+// every remote operation answered by the host link's default handling.
 // QENT_HWRemote builds the keyboard on top of it.
 #pragma once
 
-#include <atomic>
-
+#include "base/TRefCounted.h"
 #include "sdk/host/RemoteDevice.h"
 
 namespace Brennholt {
 
-class HWRemoteBase : public Hox::IHWRemote2 {
+class HWRemoteBase : public TRefCounted<Hox::IHWRemote2> {
  public:
   HWRemoteBase() = default;
-  virtual ~HWRemoteBase() = default;
-  HWRemoteBase(const HWRemoteBase&) = delete;
-  HWRemoteBase& operator=(const HWRemoteBase&) = delete;
+  ~HWRemoteBase() override = default;
 
   // FUnknown: FUnknown, IPluginBase, IHWRemote and IHWRemote2 answer this object.
   tresult queryInterface(const TUID iid, void** object) noexcept override;
-  uint32 addRef() noexcept override;
-  // At zero the object deletes itself. [host thread]
-  uint32 release() noexcept override;
 
   // IPluginBase: nothing is kept of the context.
   tresult initialize(FUnknown* context) noexcept override;
   tresult terminate() noexcept override;
 
-  // IHWRemote. The base only stores the link and passes everything to its default handling;
-  // without a link the operations answer kResultFalse.
+  // IHWRemote. The base stores the link at attach and hands activate, deactivate,
+  // forwardedQuery, onElementValue, onSysEx and onElementFeedback to the link's default handling
+  // (kResultFalse without a link); detach answers true, the notifications the module does not
+  // use answer kResultOk and onExtension false. [host thread]
   bool attach(Hox::IRemoteHostLink* hostLink) noexcept override;
   bool detach() noexcept override;
   tresult activate() noexcept override;
@@ -60,7 +56,6 @@ class HWRemoteBase : public Hox::IHWRemote2 {
   tresult linkAddElement(const Hox::ElementRecord* record);
 
  private:
-  std::atomic<int32> refCount_{1};
   Hox::IRemoteHostLink* hostLink_ = nullptr;  // the host's, valid from attach to detach
 };
 

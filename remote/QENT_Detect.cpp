@@ -1,8 +1,8 @@
 #include "remote/QENT_Detect.h"
 
-#include "remote/ClassRegistry.h"
 #include "remote/DeviceSetupManager.h"
-#include "remote/ModuleState.h"
+#include "remote/QENT_HWRemote.h"
+#include "remote/channels/ModuleState.h"
 
 namespace Brennholt {
 
@@ -33,14 +33,6 @@ tresult QENT_Detect::queryInterface(const TUID iid, void** object) noexcept {
   return kNoInterface;
 }
 
-uint32 QENT_Detect::addRef() noexcept { return static_cast<uint32>(++refCount_); }
-
-uint32 QENT_Detect::release() noexcept {
-  const int32 count = --refCount_;
-  if (count == 0) delete this;
-  return static_cast<uint32>(count);
-}
-
 tresult QENT_Detect::initialize(FUnknown* /*context*/) noexcept {
   return hostKernel == nullptr || isKeyboardSetUp() ? kResultFalse : kResultOk;
 }
@@ -52,7 +44,8 @@ tresult QENT_Detect::detect() noexcept {
   DeviceSetupManager manager(hostKernel);
   const PortPattern patterns[] = {{kPortBaseName, kPortNumber}};
   if (manager.findPortPairs(patterns)) {
-    result = manager.deviceExists(kDeviceName) ? kResultOk : manager.createDevices(kRemoteClassId);
+    result = manager.deviceExists(kDeviceName) ? kResultOk
+                                               : manager.createDevices(QENT_HWRemote::kClassId);
   }
   if (result == kResultOk) setKeyboardSetUp();
   return result;

@@ -1,13 +1,17 @@
 #include "remote/QENT_HWRemote.h"
 
-#include "remote/ChannelRegistry.h"
+#include <optional>
+#include <utility>
+
 #include "remote/ElementTable.h"
-#include "remote/ModuleState.h"
+#include "remote/channels/ChannelRegistry.h"
+#include "remote/channels/ModuleState.h"
 #include "remote/protocol/InboundFrame.h"
 #include "remote/protocol/SysExBuffer.h"
 #include "remote/protocol/SysExBuilder.h"
 #include "remote/protocol/SysExFilters.h"
 #include "remote/protocol/SysExFormat.h"
+#include "remote/protocol/SysExView.h"
 
 namespace Brennholt {
 
@@ -27,26 +31,13 @@ bool isBankButton(int32 element) {
          element < ElementTable::kFirstSFBank + ElementTable::kBankCount;
 }
 
-void postToService(uint8* message) { ChannelRegistry::post(&ChannelRegistry::inbound(), message); }
-
-// Length of a service message: its address fixes it (a name may hold an F7 byte of its own),
-// except for the keyboard addresses without one (52 00, 53 00), which may carry any data and end
-// at their first F7 (never looked for past the largest message a channel carries). Foreign
-// addresses are freed unread, so their length does not matter.
-std::size_t serviceMessageSize(const uint8* message) {
-  const std::size_t size = SysExFormat::channelBufferSize(message);
-  const SysExAddress address{message[SysExFormat::kAddressHighPos],
-                             message[SysExFormat::kAddressLowPos]};
-  if (SysExFormat::fixedLength(address) != 0 || !SysExFilters::outboundAddress(address)) {
-    return size;
-  }
-  const std::ptrdiff_t end = SysExFormat::findEnd(message, InboundFrame::kBufferSize);
-  return end < 0 ? size : static_cast<std::size_t>(end) + 1;
+void postToService(SysExPtr message) {
+  ChannelRegistry::post(&ChannelRegistry::inbound(), std::move(message));
 }
 
 }  // namespace
 
-QENT_HWRemote::QENT_HWRemote() : knobManager_(hostKernel, true) {}
+QENT_HWRemote::QENT_HWRemote() : knobManager_(&hostKernel, true) {}
 
 QENT_HWRemote::~QENT_HWRemote() {
   ChannelRegistry::closeOutbound(channelIndex_, worker_);
@@ -135,16 +126,15 @@ tresult QENT_HWRemote::onSysEx(Hox::SysExHandle message) noexcept {
   const uint8* bytes = linkSysExBytes(message, &length);
   if (!bytes || length <= 0) return HWRemoteBase::onSysEx(message);
 
-  SysExPtr frame(InboundFrame::copy(bytes, static_cast<std::size_t>(length)));
-  if (!frame || !SysExFilters::acceptInbound(frame.get(), InboundFrame::kBufferSize)) {
-    return kResultOk;
-  }
-  SysExAddress address{};
-  SysExFormat::readAddress(frame.get(), InboundFrame::kBufferSize, address);
-  if (address == SysExFormat::kRemoteMode && frame[SysExFormat::kDataPos] == 1) {
+  SysExPtr frame = InboundFrame::copy(bytes, static_cast<std::size_t>(length));
+  if (!frame) return kResultOk;
+  const std::optional<SysExView> view = SysExView::read(frame.get(), frame.size());
+  if (!view || !SysExFilters::acceptInbound(*view)) return kResultOk;
+  if (view->address == SysExFormat::kRemoteMode && view->hasDataByte() &&
+      frame[SysExFormat::kDataPos] == 1) {
     refreshLamps(false);
   }
-  postToService(frame.release());
+  postToService(std::move(frame));
   return kResultOk;
 }
 
@@ -176,11 +166,12 @@ tresult QENT_HWRemote::onIdle() noexcept {
   return kResultOk;
 }
 
-void QENT_HWRemote::deliver(uint8* message) noexcept {
-  SysExPtr owned(message);
-  if (!owned || inactive_) return;
-  const std::size_t size = serviceMessageSize(message);
-  const ServiceMessageRoute route = SysExFilters::routeServiceMessage(message, size);
+void QENT_HWRemote::deliver(SysExPtr message) noexcept {
+  if (!message || inactive_) return;
+  const std::optional<SysExView> view = SysExView::read(message.get(), message.size());
+  if (!view) return;
+  std::size_t length = 0;
+  const ServiceMessageRoute route = SysExFilters::routeServiceMessage(*view, length);
   switch (route) {
     case ServiceMessageRoute::SetBank: {
       // Banks without a lamp (above 5) are ignored rather than lit past the element table.
@@ -196,22 +187,23 @@ void QENT_HWRemote::deliver(uint8* message) noexcept {
       return;
     case ServiceMessageRoute::Queue:
     case ServiceMessageRoute::QueueAfterPrune: {
-      // The address fixes the length; a name may hold an F7 byte of its own.
-      const auto length = static_cast<int32>(size);
+      // The filter gives the length that goes out: the address fixes it (a name may hold an F7
+      // byte of its own), 52 00 and 53 00 end at their first F7.
       FGuard guard(&queueLock_);
       if (inactive_) return;
       if (route == ServiceMessageRoute::QueueAfterPrune) {
         // A new text line supersedes the per-knob texts that have not gone out yet.
         for (int32 i = outQueue_.count() - 1; i >= 0; --i) {
           const Queued& queued = outQueue_[i];
-          if (SysExFilters::prunedByTextLine(queued.bytes,
-                                             static_cast<std::size_t>(queued.length))) {
+          if (SysExFilters::prunedByTextLine(queued.address)) {
             SysExBuffer::release(queued.bytes);
             outQueue_.removeAt(i);
           }
         }
       }
-      if (outQueue_.add(Queued{message, length})) owned.release();
+      if (outQueue_.add(Queued{message.get(), static_cast<int32>(length), view->address})) {
+        message.release();
+      }
       return;
     }
     case ServiceMessageRoute::Free:
@@ -231,10 +223,8 @@ void QENT_HWRemote::sendQueued(int32 limit) {
 }
 
 void QENT_HWRemote::sayHello() {
-  SysExPtr hello(SysExBuilder::helloToKeyboard());
-  if (hello) {
-    linkSendSysEx(hello.get(), static_cast<int32>(SysExFormat::kMinimumSize));
-  }
+  const SysExPtr hello = SysExBuilder::helloToKeyboard();
+  if (hello) linkSendSysEx(hello.get(), static_cast<int32>(hello.size()));
   postToService(SysExBuilder::helloToService());
 }
 

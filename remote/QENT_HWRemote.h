@@ -16,19 +16,25 @@
 
 #include "base/FLock.h"
 #include "base/TArray.h"
-#include "hostaccess/CHoverKnobManager.h"
-#include "remote/ExtensionThread.h"
+#include "hostaccess/hoverknob/CHoverKnobManager.h"
 #include "remote/HWRemoteBase.h"
-#include "remote/ISender.h"
+#include "remote/channels/ExtensionThread.h"
+#include "remote/channels/ISender.h"
+#include "remote/protocol/SysExFormat.h"
 
 namespace Brennholt {
 
 class QENT_HWRemote : public HWRemoteBase, public ISender {
  public:
+  // The class identifier the factory offers the remote under and the detector has the host's
+  // device registry create (16 bytes in memory order).
+  static constexpr FUID kClassId = FUID::fromMemoryHex("75F1DCF830A7E54BA1DE1553899D2504");
   // Most messages sent from the queue per idle call, so a burst of display updates is spread
   // over several idle calls instead of blocking the host's thread.
   static constexpr int32 kSendsPerIdle = 4;
 
+  // Reference count 1, owned by the caller; inactive and without a link until the host attaches
+  // and activates it. [host thread]
   QENT_HWRemote();
   // Stops the worker first when the host released the remote without detaching it, so no
   // delivery can reach a freed object; then frees what is still queued.
@@ -43,38 +49,67 @@ class QENT_HWRemote : public HWRemoteBase, public ISender {
   // Stops the worker, removes the outbound channel (its slot stays, empty) and lets go of the
   // link. [host thread]
   bool detach() noexcept override;
+  // Lets the remote talk to the keyboard, then the link's own activation. The hello is tried on
+  // the first idle call only, so it goes out when the remote is active by then. [host thread]
   tresult activate() noexcept override;
   // Sends everything still queued, oldest first, then drops whatever the service sends later.
   // [host thread]
   tresult deactivate() noexcept override;
+  // A control moved: a knob's relative value (0..127), an F-key press and an SF-bank button go to
+  // the service as messages; the dial, "Jog", "Play", "Record" and "Stop" pass the hover-knob
+  // manager, which may keep them; everything else goes to the link's default handling.
+  // [host thread]
   tresult onElementValue(int32 element, int32 value) noexcept override;
+  // A SysEx from the keyboard: the first F0..F7 frame of its first 512 bytes goes to the service
+  // when the inbound filter lets it through, and "remote mode entered" (56 00 01) also sets every
+  // lamp again. Only a message without bytes goes to the link's default handling; kResultFalse
+  // before attach. [host thread]
   tresult onSysEx(Hox::SysExHandle message) noexcept override;
+  // The host sets a lamp: remembered for "Play" and "Record", passed to the link. Nothing for a
+  // null record. [host thread]
   tresult onElementFeedback(const Hox::ElementRecord* record, int32 element,
                             int32 value) noexcept override;
+  // A page of the hover-knob manager's modes became active: the manager switches to that mode
+  // and the dial's lamps follow; other pages change nothing. [host thread]
   tresult onPageChanged(const char* pageName) noexcept override;
+  // Lights a bank lamp the service asked for, says hello once (only when active), sends at most
+  // kSendsPerIdle queued messages, then gives the hover-knob manager its time and performs one
+  // of its outputs. [host thread]
   tresult onIdle() noexcept override;
 
-  // ISender: takes a message the service posted to this remote. [worker thread, channel lock]
-  void deliver(uint8* message) noexcept override;
+  // ISender: takes a message the service posted to this remote: keeps the bank and the jog
+  // option, queues what is for the keyboard, drops the rest and everything while inactive.
+  // [worker thread, channel lock held]
+  void deliver(SysExPtr message) noexcept override;
+  // Nothing: no channel sends it. [any thread]
   void notify() noexcept override {}
 
-  // Index of this remote's outbound channel in the module's list; -1 before attach.
+  // Index of this remote's outbound channel in the module's list; -1 before attach or when the
+  // channel could not be opened. [host thread]
   int32 channelIndex() const { return channelIndex_; }
 
  private:
+  // A message waiting for the keyboard: its buffer (owned by the queue), the bytes that go out
+  // and its address, decoded once when it arrived.
   struct Queued {
     uint8* bytes;
     int32 length;
+    SysExAddress address;
     friend bool operator==(const Queued&, const Queued&) = default;
   };
 
   // Sets the lamps from what the remote knows: unless knobOnly, "Play", "Record" and the SF
   // bank; always the dial's "Jog" and "Lock" lamps. [host thread]
   void refreshLamps(bool knobOnly);
+  // Sends a lamp value for an element of the table; nothing for an index outside it.
+  // [host thread]
   void setLamp(int32 element, int32 value);
   // Sends and frees up to `limit` queued messages, oldest first. [host thread, queueLock_ held]
   void sendQueued(int32 limit);
+  // The hello to the keyboard (56 01) and to the service. [host thread]
   void sayHello();
+  // Performs the hover-knob manager's oldest output: shows a mode name or hands a value to the
+  // link's default handling. [host thread]
   void performKnobOutput();
 
   ExtensionThread* worker_ = nullptr;

@@ -3,7 +3,7 @@
 # Usage: scripts/install-deps.sh [native|windows|all]
 set -u
 want="${1:-all}"
-pkgs=(cmake ninja-build g++ libgtest-dev libbenchmark-dev zlib1g-dev libexpat1-dev nlohmann-json3-dev)
+pkgs=(python3 cmake ninja-build g++ libgtest-dev libbenchmark-dev zlib1g-dev libexpat1-dev nlohmann-json3-dev)
 if [ "$want" != native ]; then
   pkgs+=(g++-mingw-w64-x86-64 googletest wine wine64)
 fi

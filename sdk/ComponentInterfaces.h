@@ -9,7 +9,7 @@
 
 #include <cstddef>
 
-#include "sdk/FUnknown.h"
+#include "core/FUnknown.h"
 #include "sdk/IPluginBase.h"
 
 namespace Brennholt {

@@ -1,7 +1,7 @@
 // The base interface of every plug-in class that a host initializes with its context.
 #pragma once
 
-#include "sdk/FUnknown.h"
+#include "core/FUnknown.h"
 
 namespace Brennholt {
 

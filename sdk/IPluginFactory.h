@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "sdk/FUnknown.h"
+#include "core/FUnknown.h"
 
 namespace Brennholt {
 

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 

@@ -5,7 +5,7 @@
 #include <pthread.h>
 #include <time.h>
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt::Platform {
 

@@ -13,7 +13,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 

@@ -2,22 +2,18 @@
 
 #include <algorithm>
 
-#include "remote/protocol/SysExBuffer.h"
 #include "remote/protocol/SysExFormat.h"
 
 namespace Brennholt {
 
-uint8* InboundFrame::copy(const uint8* bytes, std::size_t size) {
-  if (bytes == nullptr) return nullptr;
-  const uint8* end = bytes + std::min(size, kBufferSize);
+SysExPtr InboundFrame::copy(const uint8* bytes, std::size_t size) {
+  if (bytes == nullptr) return {};
+  const uint8* end = bytes + std::min(size, kScanLimit);
   const uint8* start = std::find(bytes, end, SysExFormat::kStart);
-  if (start == end) return nullptr;
+  if (start == end) return {};
   const uint8* last = std::find(start, end, SysExFormat::kEnd);
-  if (last == end) return nullptr;
-  uint8* buffer = SysExBuffer::allocate(kBufferSize);
-  if (buffer == nullptr) return nullptr;
-  std::copy(start, last + 1, buffer);
-  return buffer;
+  if (last == end) return {};
+  return SysExPtr::copyOf(start, static_cast<std::size_t>(last + 1 - start));
 }
 
 }  // namespace Brennholt

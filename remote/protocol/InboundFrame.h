@@ -4,20 +4,20 @@
 
 #include <cstddef>
 
-#include "base/Types.h"
+#include "core/Types.h"
+#include "remote/protocol/SysExBuffer.h"
 
 namespace Brennholt {
 
 class InboundFrame {
  public:
-  // Size of every buffer copy() returns, and how many port bytes it examines at most.
-  static constexpr std::size_t kBufferSize = 512;
+  // How many port bytes copy() examines at most.
+  static constexpr std::size_t kScanLimit = 512;
 
   // Skips the bytes before the first F0 and copies from there up to and including the next F7
-  // into a new zero-filled buffer of kBufferSize bytes (SysExBuffer::allocate; the caller frees
-  // it with SysExBuffer::release or posts it on). Only bytes[0 .. min(size, 512)) are examined;
-  // null when they hold no F0 followed by an F7, or when memory is short.
-  static uint8* copy(const uint8* bytes, std::size_t size);
+  // into a new message of exactly that length. Only bytes[0 .. min(size, 512)) are examined;
+  // empty when they hold no F0 followed by an F7, or when memory is short.
+  static SysExPtr copy(const uint8* bytes, std::size_t size);
 };
 
 }  // namespace Brennholt

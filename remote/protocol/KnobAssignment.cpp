@@ -75,12 +75,11 @@ int32 KnobAssignment::format(const KnobAssignment& assignment, int32 knob, uint8
   return pos + kBlock;
 }
 
-bool KnobAssignment::parseEntry(const uint8* msg, std::size_t size, int32& knob,
-                                KnobAssignment& out) {
-  SysExAddress address{};
-  if (!SysExFormat::readAddress(msg, size, address)) return false;
-  if (address.low != SysExFormat::kKnobAssignmentLow) return false;
-  const int32 n = SysExFormat::knobFromHigh(address.high);
+bool KnobAssignment::parseEntry(const SysExView& message, int32& knob, KnobAssignment& out) {
+  const uint8* msg = message.bytes;
+  const std::size_t size = message.size;
+  if (message.address.low != SysExFormat::kKnobAssignmentLow) return false;
+  const int32 n = SysExFormat::knobFromHigh(message.address.high);
   KnobAssignment parsed;
   const int32 end = parse(msg, size, kDataPos, n, parsed);
   if (end < 0 || static_cast<std::size_t>(end) >= size || msg[end] != SysExFormat::kEnd) {
@@ -91,11 +90,10 @@ bool KnobAssignment::parseEntry(const uint8* msg, std::size_t size, int32& knob,
   return true;
 }
 
-bool KnobAssignment::parseDump(const uint8* msg, std::size_t size, Table& out) {
-  SysExAddress address{};
-  if (!SysExFormat::readAddress(msg, size, address) || address != SysExFormat::kAssignmentDump) {
-    return false;
-  }
+bool KnobAssignment::parseDump(const SysExView& message, Table& out) {
+  const uint8* msg = message.bytes;
+  const std::size_t size = message.size;
+  if (message.address != SysExFormat::kAssignmentDump) return false;
   Table parsed;
   int32 pos = kDataPos;
   for (int32 knob = 0; knob < SysExFormat::kKnobCount; ++knob) {

@@ -9,8 +9,9 @@
 #include <array>
 #include <cstddef>
 
-#include "base/Types.h"
+#include "core/Types.h"
 #include "remote/protocol/SysExFormat.h"
+#include "remote/protocol/SysExView.h"
 
 namespace Brennholt {
 
@@ -54,11 +55,11 @@ struct KnobAssignment {
   // Reads a single-knob message (address 30+n 00). True only when n is 0..23 (knob 24 is the
   // keyboard's and ignored), the block parses and the byte right after it is F7; then `knob`
   // and `out` are set. The header is the caller's concern.
-  static bool parseEntry(const uint8* msg, std::size_t size, int32& knob, KnobAssignment& out);
+  static bool parseEntry(const SysExView& message, int32& knob, KnobAssignment& out);
 
   // Reads a full knob table (address 51 00). True only when all 24 blocks parse and byte 225
   // (right after the last block) is F7; `out` is written only then.
-  static bool parseDump(const uint8* msg, std::size_t size, Table& out);
+  static bool parseDump(const SysExView& message, Table& out);
 };
 
 }  // namespace Brennholt

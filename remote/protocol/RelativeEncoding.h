@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 

@@ -4,12 +4,11 @@
 
 namespace Brennholt {
 
-ServiceMessageKind ServiceDispatch::classify(const uint8* msg, std::size_t size) {
-  SysExAddress address{};
-  if (!SysExFormat::hasHeader(msg, size, SysExDirection::KeyboardToHost, SysExForm::Data) ||
-      !SysExFormat::readAddress(msg, size, address)) {
+ServiceMessageKind ServiceDispatch::classify(const SysExView& message) {
+  if (message.direction != SysExDirection::KeyboardToHost || message.form != SysExForm::Data) {
     return ServiceMessageKind::Ignored;
   }
+  const SysExAddress address = message.address;
   if (address == SysExFormat::kName) return ServiceMessageKind::KeyboardName;
   if (address == SysExFormat::kAssignmentDump) return ServiceMessageKind::AssignmentDump;
   if (address == SysExFormat::kRemoteMode) return ServiceMessageKind::RemoteMode;
@@ -24,38 +23,30 @@ ServiceMessageKind ServiceDispatch::classify(const uint8* msg, std::size_t size)
   return ServiceMessageKind::Ignored;
 }
 
-bool ServiceDispatch::readDataByte(const uint8* msg, std::size_t size, uint8& out) {
-  SysExAddress address{};
-  if (!SysExFormat::readAddress(msg, size, address)) return false;
-  if (SysExFormat::fixedLength(address) != SysExFormat::kDataPos + 2) return false;
-  if (!SysExFormat::hasValidLength(msg, size)) return false;
-  out = msg[SysExFormat::kDataPos];
+bool ServiceDispatch::readDataByte(const SysExView& message, uint8& out) {
+  if (SysExFormat::fixedLength(message.address) != SysExFormat::kDataPos + 2) return false;
+  if (!message.hasValidLength()) return false;
+  out = message.bytes[SysExFormat::kDataPos];
   return true;
 }
 
-bool ServiceDispatch::readKnobTurn(const uint8* msg, std::size_t size, int32& knob, int32& steps) {
-  SysExAddress address{};
-  if (!SysExFormat::readAddress(msg, size, address)) return false;
-  const int32 n = SysExFormat::knobFromHigh(address.high);
-  if (address.low != SysExFormat::kKnobMoveLow || n < 0 || n >= SysExFormat::kKnobCount) {
+bool ServiceDispatch::readKnobTurn(const SysExView& message, int32& knob, int32& steps) {
+  const int32 n = SysExFormat::knobFromHigh(message.address.high);
+  if (message.address.low != SysExFormat::kKnobMoveLow || n < 0 || n >= SysExFormat::kKnobCount) {
     return false;
   }
-  if (!SysExFormat::hasValidLength(msg, size)) return false;
-  const int32 value = msg[SysExFormat::kDataPos];
+  if (!message.hasValidLength()) return false;
+  const int32 value = message.bytes[SysExFormat::kDataPos];
   if (!RelativeEncoding::isMove(value)) return false;
   knob = n;
   steps = RelativeEncoding::decode(value);
   return true;
 }
 
-bool ServiceDispatch::readName(const uint8* msg, std::size_t size, std::string_view& out) {
-  SysExAddress address{};
-  if (!SysExFormat::readAddress(msg, size, address) || address != SysExFormat::kName ||
-      !SysExFormat::hasValidLength(msg, size)) {
-    return false;
-  }
+bool ServiceDispatch::readName(const SysExView& message, std::string_view& out) {
+  if (message.address != SysExFormat::kName || !message.hasValidLength()) return false;
   std::size_t length = SysExFormat::kNameWidth;
-  const char* name = reinterpret_cast<const char*>(msg + SysExFormat::kDataPos);
+  const char* name = reinterpret_cast<const char*>(message.bytes + SysExFormat::kDataPos);
   while (length > 0 && name[length - 1] == ' ') --length;
   out = std::string_view(name, length);
   return true;

@@ -7,8 +7,9 @@
 #include <cstddef>
 #include <string_view>
 
-#include "base/Types.h"
+#include "core/Types.h"
 #include "remote/protocol/SysExFormat.h"
+#include "remote/protocol/SysExView.h"
 
 namespace Brennholt {
 
@@ -28,20 +29,20 @@ class ServiceDispatch {
  public:
   // Selects the handler by header and address alone; lengths are checked by the readers.
   // Knob-range addresses with a low byte other than 00 and 41 are Ignored.
-  static ServiceMessageKind classify(const uint8* msg, std::size_t size);
+  static ServiceMessageKind classify(const SysExView& message);
 
   // The data byte of a one-byte message (21 00, 22 00, 56 00, also 23 00 and 63 00). False when
   // the address is not such a message or F7 is not right after the byte.
-  static bool readDataByte(const uint8* msg, std::size_t size, uint8& out);
+  static bool readDataByte(const SysExView& message, uint8& out);
 
   // Reads a knob turn (30+n 41). False, and nothing to do, when n is outside 0..23, F7 is not at
   // byte 10, or the value is 0 (no movement) or 128 and above. Otherwise `steps` is the decoded
   // move: +1..+64 or -1..-63.
-  static bool readKnobTurn(const uint8* msg, std::size_t size, int32& knob, int32& steps);
+  static bool readKnobTurn(const SysExView& message, int32& knob, int32& steps);
 
-  // Reads the 12-byte name field of a 50 00 message, trailing spaces removed. The view points
-  // into `msg` and is valid as long as the message is. False when F7 is not at byte 21.
-  static bool readName(const uint8* msg, std::size_t size, std::string_view& out);
+  // Reads the 12-byte name field of a 50 00 message, trailing spaces removed. The result points
+  // into the message and is valid as long as the message is. False when F7 is not at byte 21.
+  static bool readName(const SysExView& message, std::string_view& out);
 };
 
 }  // namespace Brennholt

@@ -1,5 +1,6 @@
 #include "remote/protocol/SysExBuffer.h"
 
+#include <algorithm>
 #include <new>
 
 namespace Brennholt {
@@ -10,5 +11,12 @@ uint8* SysExBuffer::allocate(std::size_t size) noexcept {
 }
 
 void SysExBuffer::release(uint8* buffer) noexcept { delete[] buffer; }
+
+SysExPtr SysExPtr::copyOf(const uint8* bytes, std::size_t size) noexcept {
+  if (bytes == nullptr) return {};
+  SysExPtr copy = allocate(size);
+  if (copy) std::copy(bytes, bytes + size, copy.get());
+  return copy;
+}
 
 }  // namespace Brennholt

@@ -1,7 +1,6 @@
 #include "remote/protocol/SysExBuilder.h"
 
 #include "remote/protocol/FixedText.h"
-#include "remote/protocol/SysExBuffer.h"
 
 namespace Brennholt {
 
@@ -12,149 +11,149 @@ constexpr int32 kDataPos = static_cast<int32>(SysExFormat::kDataPos);
 bool isKnob(int32 knob) { return knob >= 0 && knob < SysExFormat::kKnobCount; }
 bool isButton(int32 index) { return index >= 0 && index < SysExFormat::kButtonCount; }
 
-// A message with a single data byte; null for a byte outside 0..127, which SysEx cannot carry.
-uint8* withByte(SysExDirection direction, SysExAddress address, int32 value,
-                SysExForm form = SysExForm::Data) {
-  if (value < 0 || value > 0x7F) return nullptr;
-  uint8* msg = SysExBuilder::frame(direction, address, form);
-  if (msg != nullptr) msg[kDataPos] = static_cast<uint8>(value);
+// A message with a single data byte; empty for a byte outside 0..127, which SysEx cannot carry.
+SysExPtr withByte(SysExDirection direction, SysExAddress address, int32 value,
+                  SysExForm form = SysExForm::Data) {
+  if (value < 0 || value > 0x7F) return {};
+  SysExPtr msg = SysExBuilder::frame(direction, address, form);
+  if (msg) msg[kDataPos] = static_cast<uint8>(value);
   return msg;
 }
 
 enum class TextRule { FixedWidth, Verbatim };
 
 // A message whose data starts with one text field of `width` bytes; the rest of the data stays
-// zero. Null when the frame cannot be built or the field does not fit it.
-uint8* withText(SysExDirection direction, SysExAddress address, std::string_view text, int32 width,
-                TextRule rule, SysExForm form = SysExForm::Data) {
-  SysExPtr msg{SysExBuilder::frame(direction, address, form)};
-  if (!msg) return nullptr;
-  const std::size_t size = SysExFormat::fixedLength(address);
+// zero. Empty when the frame cannot be built or the field does not fit it.
+SysExPtr withText(SysExDirection direction, SysExAddress address, std::string_view text,
+                  int32 width, TextRule rule, SysExForm form = SysExForm::Data) {
+  SysExPtr msg = SysExBuilder::frame(direction, address, form);
+  if (!msg) return {};
   const int32 end = rule == TextRule::FixedWidth
-                        ? FixedText::write(text, msg.get(), size, kDataPos, width)
-                        : FixedText::writeVerbatim(text, msg.get(), size, kDataPos, width);
-  return end < 0 ? nullptr : msg.release();
+                        ? FixedText::write(text, msg.get(), msg.size(), kDataPos, width)
+                        : FixedText::writeVerbatim(text, msg.get(), msg.size(), kDataPos, width);
+  if (end < 0) return {};
+  return msg;
 }
 
 }  // namespace
 
-uint8* SysExBuilder::frame(SysExDirection direction, SysExAddress address, SysExForm form) {
+SysExPtr SysExBuilder::frame(SysExDirection direction, SysExAddress address, SysExForm form) {
   const std::size_t length = SysExFormat::fixedLength(address);
-  if (length == 0) return nullptr;
-  uint8* msg = SysExBuffer::allocate(length);
-  if (msg == nullptr) return nullptr;
-  SysExFormat::writeHeader(msg, direction, form);
+  if (length == 0) return {};
+  SysExPtr msg = SysExPtr::allocate(length);
+  if (!msg) return {};
+  SysExFormat::writeHeader(msg.get(), direction, form);
   msg[SysExFormat::kAddressHighPos] = address.high;
   msg[SysExFormat::kAddressLowPos] = address.low;
   msg[length - 1] = SysExFormat::kEnd;
   return msg;
 }
 
-uint8* SysExBuilder::knobMove(int32 knob, int32 value) {
-  if (!isKnob(knob) || value < 0 || value > 127) return nullptr;
+SysExPtr SysExBuilder::knobMove(int32 knob, int32 value) {
+  if (!isKnob(knob) || value < 0 || value > 127) return {};
   return withByte(SysExDirection::KeyboardToHost,
                   {SysExFormat::knobHigh(knob), SysExFormat::kKnobMoveLow}, value);
 }
 
-uint8* SysExBuilder::functionKey(int32 key) {
-  if (!isButton(key)) return nullptr;
+SysExPtr SysExBuilder::functionKey(int32 key) {
+  if (!isButton(key)) return {};
   return withByte(SysExDirection::KeyboardToHost, SysExFormat::kFunctionKey, key);
 }
 
-uint8* SysExBuilder::bankButton(int32 bank) {
-  if (!isButton(bank)) return nullptr;
+SysExPtr SysExBuilder::bankButton(int32 bank) {
+  if (!isButton(bank)) return {};
   return withByte(SysExDirection::KeyboardToHost, SysExFormat::kMemory, bank);
 }
 
-uint8* SysExBuilder::helloToService() {
+SysExPtr SysExBuilder::helloToService() {
   return frame(SysExDirection::KeyboardToHost, SysExFormat::kHello);
 }
 
-uint8* SysExBuilder::helloToKeyboard() {
+SysExPtr SysExBuilder::helloToKeyboard() {
   return frame(SysExDirection::HostToKeyboard, SysExFormat::kHello);
 }
 
-uint8* SysExBuilder::memory(int32 memory) {
-  if (!isButton(memory)) return nullptr;
+SysExPtr SysExBuilder::memory(int32 memory) {
+  if (!isButton(memory)) return {};
   return withByte(SysExDirection::HostToKeyboard, SysExFormat::kMemory, memory);
 }
 
-uint8* SysExBuilder::jogStop(bool on) {
+SysExPtr SysExBuilder::jogStop(bool on) {
   return withByte(SysExDirection::HostToKeyboard, SysExFormat::kJogStop, on ? 1 : 0);
 }
 
-uint8* SysExBuilder::knobName(int32 knob, std::string_view name) {
-  if (!isKnob(knob)) return nullptr;
+SysExPtr SysExBuilder::knobName(int32 knob, std::string_view name) {
+  if (!isKnob(knob)) return {};
   return withText(SysExDirection::HostToKeyboard,
                   {SysExFormat::knobHigh(knob), SysExFormat::kKnobNameLow}, name,
                   SysExFormat::kKnobNameWidth, TextRule::FixedWidth);
 }
 
-uint8* SysExBuilder::knobValue(int32 knob, std::string_view text) {
-  if (!isKnob(knob)) return nullptr;
+SysExPtr SysExBuilder::knobValue(int32 knob, std::string_view text) {
+  if (!isKnob(knob)) return {};
   // The two bytes after the text stay 00, as the frame leaves them.
   return withText(SysExDirection::HostToKeyboard,
                   {SysExFormat::knobHigh(knob), SysExFormat::kKnobValueLow}, text,
                   SysExFormat::kKnobValueWidth, TextRule::FixedWidth);
 }
 
-uint8* SysExBuilder::targetName(std::string_view name) {
-  if (name.empty() || name.front() == '\0') return nullptr;
+SysExPtr SysExBuilder::targetName(std::string_view name) {
+  if (name.empty() || name.front() == '\0') return {};
   return withText(SysExDirection::HostToKeyboard, SysExFormat::kName, name, SysExFormat::kNameWidth,
                   TextRule::Verbatim);
 }
 
-uint8* SysExBuilder::textLine(std::string_view text) {
+SysExPtr SysExBuilder::textLine(std::string_view text) {
   return withText(SysExDirection::HostToKeyboard, SysExFormat::kTextLine, text,
                   SysExFormat::kTextLineWidth, TextRule::FixedWidth);
 }
 
-uint8* SysExBuilder::buttonName(int32 key, std::string_view label) {
+SysExPtr SysExBuilder::buttonName(int32 key, std::string_view label) {
   const int32 low = SysExFormat::buttonNameLow(key);
-  if (low < 0) return nullptr;
+  if (low < 0) return {};
   return withText(SysExDirection::HostToKeyboard,
                   {SysExFormat::kButtonNameHigh, static_cast<uint8>(low)}, label,
                   SysExFormat::kButtonNameWidth, TextRule::FixedWidth);
 }
 
-uint8* SysExBuilder::memoryName(std::string_view name) {
-  if (name.empty() || name.front() == '\0') return nullptr;
+SysExPtr SysExBuilder::memoryName(std::string_view name) {
+  if (name.empty() || name.front() == '\0') return {};
   return withText(SysExDirection::HostToKeyboard, SysExFormat::kMemoryName, name,
                   SysExFormat::kMemoryNameWidth, TextRule::FixedWidth);
 }
 
-uint8* SysExBuilder::instrumentState(bool on) {
+SysExPtr SysExBuilder::instrumentState(bool on) {
   return withByte(SysExDirection::HostToKeyboard, SysExFormat::kInstrumentState, on ? 1 : 0);
 }
 
-uint8* SysExBuilder::keyboardName(std::string_view name, SysExForm form) {
+SysExPtr SysExBuilder::keyboardName(std::string_view name, SysExForm form) {
   return withText(SysExDirection::KeyboardToHost, SysExFormat::kName, name, SysExFormat::kNameWidth,
                   TextRule::Verbatim, form);
 }
 
-uint8* SysExBuilder::assignmentEntry(int32 knob, const KnobAssignment& assignment, SysExForm form) {
-  if (!isKnob(knob)) return nullptr;
+SysExPtr SysExBuilder::assignmentEntry(int32 knob, const KnobAssignment& assignment,
+                                       SysExForm form) {
+  if (!isKnob(knob)) return {};
   const SysExAddress address{SysExFormat::knobHigh(knob), SysExFormat::kKnobAssignmentLow};
-  SysExPtr msg{frame(SysExDirection::KeyboardToHost, address, form)};
-  if (!msg) return nullptr;
-  const std::size_t size = SysExFormat::fixedLength(address);
-  if (KnobAssignment::format(assignment, knob, msg.get(), size, kDataPos) < 0) return nullptr;
-  return msg.release();
+  SysExPtr msg = frame(SysExDirection::KeyboardToHost, address, form);
+  if (!msg) return {};
+  if (KnobAssignment::format(assignment, knob, msg.get(), msg.size(), kDataPos) < 0) return {};
+  return msg;
 }
 
-uint8* SysExBuilder::assignmentDump(const KnobAssignment::Table& table, SysExForm form) {
-  SysExPtr msg{frame(SysExDirection::KeyboardToHost, SysExFormat::kAssignmentDump, form)};
-  if (!msg) return nullptr;
-  const std::size_t size = SysExFormat::fixedLength(SysExFormat::kAssignmentDump);
+SysExPtr SysExBuilder::assignmentDump(const KnobAssignment::Table& table, SysExForm form) {
+  SysExPtr msg = frame(SysExDirection::KeyboardToHost, SysExFormat::kAssignmentDump, form);
+  if (!msg) return {};
   int32 pos = kDataPos;
   for (int32 knob = 0; knob < SysExFormat::kKnobCount; ++knob) {
-    pos = KnobAssignment::format(table[static_cast<std::size_t>(knob)], knob, msg.get(), size, pos);
-    if (pos < 0) return nullptr;
+    pos = KnobAssignment::format(table[static_cast<std::size_t>(knob)], knob, msg.get(), msg.size(),
+                                 pos);
+    if (pos < 0) return {};
   }
-  return msg.release();
+  return msg;
 }
 
-uint8* SysExBuilder::remoteMode(int32 state, SysExForm form) {
+SysExPtr SysExBuilder::remoteMode(int32 state, SysExForm form) {
   return withByte(SysExDirection::KeyboardToHost, SysExFormat::kRemoteMode, state, form);
 }
 

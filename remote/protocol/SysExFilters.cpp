@@ -16,10 +16,8 @@ bool SysExFilters::inboundAddress(SysExAddress address) {
          address == SysExFormat::kRemoteMode;
 }
 
-bool SysExFilters::acceptInbound(const uint8* msg, std::size_t size) {
-  SysExAddress address{};
-  return SysExFormat::hasHeaderOfDirection(msg, size, SysExDirection::KeyboardToHost) &&
-         SysExFormat::readAddress(msg, size, address) && inboundAddress(address);
+bool SysExFilters::acceptInbound(const SysExView& message) {
+  return message.direction == SysExDirection::KeyboardToHost && inboundAddress(message.address);
 }
 
 bool SysExFilters::outboundAddress(SysExAddress address) {
@@ -33,34 +31,35 @@ bool SysExFilters::outboundAddress(SysExAddress address) {
          address == SysExFormat::kInstrumentState;
 }
 
-ServiceMessageRoute SysExFilters::routeServiceMessage(const uint8* msg, std::size_t size) {
-  SysExAddress address{};
-  if (!SysExFormat::hasHeaderOfDirection(msg, size, SysExDirection::HostToKeyboard) ||
-      !SysExFormat::readAddress(msg, size, address)) {
-    return ServiceMessageRoute::Free;
-  }
+ServiceMessageRoute SysExFilters::routeServiceMessage(const SysExView& message,
+                                                      std::size_t& sendLength) {
+  sendLength = 0;
+  const SysExAddress address = message.address;
+  if (message.direction != SysExDirection::HostToKeyboard) return ServiceMessageRoute::Free;
   // The bank and the jog option stay with the remote and never reach the keyboard's port, so
   // their data byte is all that has to be there.
-  const bool hasDataByte = size > SysExFormat::kDataPos;
   if (address == SysExFormat::kMemory) {
-    return hasDataByte ? ServiceMessageRoute::SetBank : ServiceMessageRoute::Free;
+    return message.hasDataByte() ? ServiceMessageRoute::SetBank : ServiceMessageRoute::Free;
   }
   if (address == SysExFormat::kJogStop) {
-    return hasDataByte ? ServiceMessageRoute::SetJogStop : ServiceMessageRoute::Free;
+    return message.hasDataByte() ? ServiceMessageRoute::SetJogStop : ServiceMessageRoute::Free;
   }
   if (!outboundAddress(address)) return ServiceMessageRoute::Free;
-  const bool framed = SysExFormat::fixedLength(address) != 0
-                          ? SysExFormat::hasValidLength(msg, size)
-                          : SysExFormat::findEnd(msg, size) > 0;
-  if (!framed) return ServiceMessageRoute::Free;
+  std::size_t length = SysExFormat::fixedLength(address);
+  if (length != 0) {
+    if (!message.hasValidLength()) return ServiceMessageRoute::Free;
+  } else {
+    const std::ptrdiff_t end = SysExFormat::findEnd(message.bytes, message.size);
+    if (end <= 0) return ServiceMessageRoute::Free;
+    length = static_cast<std::size_t>(end) + 1;
+  }
+  sendLength = length;
   return address == SysExFormat::kTextLine ? ServiceMessageRoute::QueueAfterPrune
                                            : ServiceMessageRoute::Queue;
 }
 
-bool SysExFilters::prunedByTextLine(const uint8* msg, std::size_t size) {
-  SysExAddress address{};
-  return SysExFormat::readAddress(msg, size, address) &&
-         (address.low == SysExFormat::kKnobNameLow || address.low == SysExFormat::kKnobValueLow);
+bool SysExFilters::prunedByTextLine(SysExAddress address) {
+  return address.low == SysExFormat::kKnobNameLow || address.low == SysExFormat::kKnobValueLow;
 }
 
 }  // namespace Brennholt

@@ -4,8 +4,9 @@
 
 #include <cstddef>
 
-#include "base/Types.h"
+#include "core/Types.h"
 #include "remote/protocol/SysExFormat.h"
+#include "remote/protocol/SysExView.h"
 
 namespace Brennholt {
 
@@ -26,8 +27,8 @@ class SysExFilters {
   static bool inboundAddress(SysExAddress address);
 
   // A keyboard message the remote forwards: either keyboard-to-host header and an inbound
-  // address. Nothing beyond `size` is read.
-  static bool acceptInbound(const uint8* msg, std::size_t size);
+  // address.
+  static bool acceptInbound(const SysExView& message);
 
   // Outbound address rule: knob range with address low 09 or 21; 50 00, 52 00, 53 00, 56 01,
   // 60 00, 62 00, 63 00; 61 with address low 00, 06, 0C, 12, 18 or 1E.
@@ -36,13 +37,15 @@ class SysExFilters {
   // Decides the fate of a service message (the remote's own inactive state is checked before
   // this). A message without a host-to-keyboard header goes to Free. 22 00 and 23 00 need only
   // their data byte. A message for the keyboard whose F7 is not where its address puts it (or,
-  // for 52 00 and 53 00, which have no fixed length, one without any F7 within `size`) goes to
-  // Free as well: the keyboard's port sends up to F7, so it would read past the buffer.
-  static ServiceMessageRoute routeServiceMessage(const uint8* msg, std::size_t size);
+  // for 52 00 and 53 00, which have no fixed length, one without any F7 in it) goes to Free as
+  // well: the keyboard's port sends up to F7, so it would read past the message. For the Queue
+  // routes `sendLength` is set to the bytes that go to the keyboard: the address's fixed length,
+  // or for 52 00 and 53 00 everything up to and including the first F7; otherwise it is 0.
+  static ServiceMessageRoute routeServiceMessage(const SysExView& message, std::size_t& sendLength);
 
   // True for a queued message that a new text line supersedes: address low 09 or 21 (the
   // per-knob name and value texts).
-  static bool prunedByTextLine(const uint8* msg, std::size_t size);
+  static bool prunedByTextLine(SysExAddress address);
 };
 
 }  // namespace Brennholt

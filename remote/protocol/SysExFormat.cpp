@@ -65,23 +65,10 @@ std::size_t SysExFormat::fixedLength(SysExAddress address) {
   return 0;
 }
 
-bool SysExFormat::hasValidLength(const uint8* msg, std::size_t size) {
-  SysExAddress address{};
-  if (!readAddress(msg, size, address)) return false;
-  const std::size_t length = fixedLength(address);
-  return length != 0 && length <= size && msg[length - 1] == kEnd;
-}
-
 std::ptrdiff_t SysExFormat::findEnd(const uint8* msg, std::size_t size) {
   if (msg == nullptr) return -1;
   const uint8* end = std::find(msg, msg + size, kEnd);
   return end == msg + size ? -1 : end - msg;
-}
-
-std::size_t SysExFormat::channelBufferSize(const uint8* msg) {
-  if (msg == nullptr) return 0;
-  const std::size_t length = fixedLength({msg[kAddressHighPos], msg[kAddressLowPos]});
-  return std::max(length, kMinimumSize);
 }
 
 }  // namespace Brennholt

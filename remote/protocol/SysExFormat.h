@@ -12,14 +12,16 @@
 //   byte 9..   data, a fixed number of bytes per address
 //   last       F7      end of exclusive
 //
-// There is no checksum and no length field: every address has one fixed total length, and a
-// receiver checks a message by looking for F7 at that position.
+// There is no checksum and no length field: every address the module reads or builds has one
+// fixed total length, and a receiver checks a message by looking for F7 at that position. The
+// two addresses the remote only passes on to the keyboard (52 00, 53 00) have none and end at
+// their first F7.
 #pragma once
 
 #include <array>
 #include <cstddef>
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt {
 
@@ -134,18 +136,8 @@ class SysExFormat {
   // length (52 00, 53 00 and anything foreign).
   static std::size_t fixedLength(SysExAddress address);
 
-  // True when the message's address has a known length, the buffer holds that many bytes and
-  // the last of them is F7.
-  static bool hasValidLength(const uint8* msg, std::size_t size);
-
   // Position of the first F7 within msg[0..size), or -1 when there is none.
   static std::ptrdiff_t findEnd(const uint8* msg, std::size_t size);
-
-  // A size to use for a channel buffer whose length did not travel with it: every buffer
-  // posted to a channel is at least kMinimumSize bytes and at least the fixed length of its
-  // address (builders size exactly, the remote's copies of keyboard messages hold 512 bytes).
-  // Reads bytes 7 and 8 only. Null gives 0.
-  static std::size_t channelBufferSize(const uint8* msg);
 };
 
 }  // namespace Brennholt

@@ -11,7 +11,7 @@
 // they do not fit. Every operation is called on the host thread.
 #pragma once
 
-#include "sdk/FUnknown.h"
+#include "core/FUnknown.h"
 
 namespace Brennholt::Hox {
 

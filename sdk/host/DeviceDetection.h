@@ -50,7 +50,7 @@ class IMidiPort : public FUnknown {
 
 class IMidiPortList : public FUnknown {
  public:
-  // [host thread]
+  // Number of ports in the list. [host thread]
   virtual int32 countPorts() noexcept = 0;
   // The port at index with one reference for the caller, or null. [host thread]
   virtual IMidiPort* getPort(int32 index) noexcept = 0;

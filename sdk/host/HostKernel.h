@@ -6,7 +6,7 @@
 // silent no-op. Every operation here is called on the host thread.
 #pragma once
 
-#include "sdk/FUnknown.h"
+#include "core/FUnknown.h"
 
 namespace Brennholt::Hox {
 
@@ -25,10 +25,13 @@ class IHostKernel : public FUnknown {
 // The host's product name, version string and build string.
 class IHostInformation : public FUnknown {
  public:
-  // UTF-16 texts owned by the host, valid while the caller holds this interface; each may be
-  // null. [host thread]
+  // The texts are UTF-16, owned by the host, valid while the caller holds this interface; each
+  // may be null.
+  // The product name, e.g. "Tessaly Studio". [host thread]
   virtual const char16* productName() noexcept = 0;
+  // The version, e.g. "7.5.0". [host thread]
   virtual const char16* versionString() noexcept = 0;
+  // The build, e.g. "Build 100". [host thread]
   virtual const char16* buildString() noexcept = 0;
 
   static constexpr FUID iid = FUID::fromMemoryHex("DA07E59759E5EA4EA5AC4042E458F2B4");

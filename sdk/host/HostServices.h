@@ -6,7 +6,7 @@
 // before it goes away.
 #pragma once
 
-#include "sdk/FUnknown.h"
+#include "core/FUnknown.h"
 
 namespace Brennholt::Hox {
 
@@ -59,9 +59,10 @@ class IProjectNotification : public FUnknown {
 
 class IProjectService : public FUnknown {
  public:
-  // [host thread]
+  // Starts telling `notification` about projects; not referenced, so it must be removed before
+  // it goes away. [host thread]
   virtual tresult addProjectNotification(IProjectNotification* notification) noexcept = 0;
-  // [host thread]
+  // Stops telling it; it may be destroyed afterwards. [host thread]
   virtual tresult removeProjectNotification(IProjectNotification* notification) noexcept = 0;
   // The active project, not referenced for the caller (compare by pointer); null when none.
   // [host thread]
@@ -87,7 +88,7 @@ class IHostStateService : public FUnknown {
 // The transport's current position, in the host's units (only compared for change).
 class ITransportPosition : public FUnknown {
  public:
-  // [host thread]
+  // Where the transport stands now. [host thread]
   virtual double currentPosition() noexcept = 0;
 
   static constexpr FUID iid = FUID::fromMemoryHex("2F8A6C4E1D3B4A5C9E7F0A1B2C3D4E15");
@@ -112,7 +113,7 @@ class ICommandCatalogue : public FUnknown {
  public:
   // Adds a command of the module to the host's catalogue. [host thread]
   virtual tresult registerAction(const char* category, const char* name) noexcept = 0;
-  // [host thread]
+  // Removes a command the module added. [host thread]
   virtual tresult unregisterAction(const char* category, const char* name) noexcept = 0;
   // The handler that gets the module's commands; null unregisters. [host thread]
   virtual tresult setActionHandler(IActionHandler* handler) noexcept = 0;

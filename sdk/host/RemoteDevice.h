@@ -110,11 +110,11 @@ class IHWRemote : public IPluginBase {
   // Closes the channel and stops the remote's worker; the link is not used afterwards.
   // [host thread]
   virtual bool detach() noexcept = 0;
-  // [host thread]
+  // The device was switched on: the remote may talk to the device. [host thread]
   virtual tresult activate() noexcept = 0;
-  // [host thread]
+  // The device is being switched off: the remote stops talking to it. [host thread]
   virtual tresult deactivate() noexcept = 0;
-  // [host thread]
+  // A query the host passes through the remote to the link. [host thread]
   virtual tresult forwardedQuery() noexcept = 0;
   // The device moved a registered element. [host thread]
   virtual tresult onElementValue(int32 element, int32 value) noexcept = 0;
@@ -123,9 +123,11 @@ class IHWRemote : public IPluginBase {
   // The host sets an element's value (lamps). [host thread]
   virtual tresult onElementFeedback(const ElementRecord* record, int32 element,
                                     int32 value) noexcept = 0;
-  // Three notifications the module does not use. [host thread]
+  // Raw data from the device; the module does not use it. [host thread]
   virtual tresult onRawData(const uint8* bytes, int32 a, int32 b) noexcept = 0;
+  // An object from the host; the module does not use it. [host thread]
   virtual tresult onObject(void* object) noexcept = 0;
+  // Bytes from the host; the module does not use them. [host thread]
   virtual tresult onBytes(const uint8* bytes) noexcept = 0;
   // The page of that name became active. [host thread]
   virtual tresult onPageChanged(const char* pageName) noexcept = 0;

@@ -6,7 +6,7 @@
 // host's 8-bit, zero-terminated texts, valid only during the call.
 #pragma once
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace Brennholt::Hox {
 

@@ -8,7 +8,7 @@
 
 #include <atomic>
 
-#include "sdk/FUnknown.h"
+#include "core/FUnknown.h"
 
 namespace QentSim {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 namespace QentSim {
 

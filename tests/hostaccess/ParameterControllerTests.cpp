@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "tests/hostaccess/FakeHostKernel.h"
+#include "tests/hostaccess/hoverknob/FakeHostKernel.h"
 #include "tests/hostaccess/FakeHostTree.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // The keyboard service's life cycle, driven through its interfaces by a small host: the host
 // check, binding to the kernel, registration and its reversal, the inbound queue and sending.
 //
-// The remote-ready flag is module-wide and never cleared, so the test that needs it unset runs
-// first in this program (its own program for that reason).
+// The remote-ready flag is module-wide: each test that depends on it sets or clears it first, so
+// the tests run in any order and any number of times.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,12 +10,13 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "hostaccess/QENT_HKA.h"
-#include "remote/ChannelRegistry.h"
-#include "remote/ClassRegistry.h"
-#include "remote/ModuleState.h"
+#include "module/ClassRegistry.h"
+#include "remote/channels/ChannelRegistry.h"
+#include "remote/channels/ModuleState.h"
 #include "remote/protocol/SysExBuffer.h"
 #include "remote/protocol/SysExBuilder.h"
 
@@ -135,9 +136,9 @@ class HostContext : public Fake<FUnknown> {
 class Service : public QENT_HKA {
  public:
   explicit Service(Log* log = nullptr) : log_(log) {}
-  void handleMessage(const uint8* message, std::size_t size) override {
-    handled.emplace_back(message, message + size);
-    QENT_HKA::handleMessage(message, size);
+  void handleMessage(const SysExView& message) override {
+    handled.emplace_back(message.bytes, message.bytes + message.size);
+    QENT_HKA::handleMessage(message);
   }
   void onFirstIdle() override { ++firstIdleCalls; }
   void onShutdown() override {
@@ -169,15 +170,12 @@ bool idleUntil(Hox::IIdleHandler* idle, Done done) {
   return true;
 }
 
-std::vector<uint8> bytesOf(uint8* message) {
-  std::vector<uint8> bytes(message, message + SysExFormat::channelBufferSize(message));
-  SysExBuffer::release(message);
-  return bytes;
+std::vector<uint8> bytesOf(const SysExPtr& message) {
+  return std::vector<uint8>(message.get(), message.get() + message.size());
 }
 
-// Runs first: see the note at the top.
 TEST(ServiceStartUp, MessagesWaitForTheRemoteAndAreHandledInArrivalOrder) {
-  ASSERT_FALSE(isRemoteReady()) << "must run before anything sets the remote-ready flag";
+  clearModuleFlags();  // no remote has attached yet
   HostContext host;
   auto* service = new Service;
   ASSERT_EQ(service->initialize(&host), kResultOk);
@@ -291,7 +289,8 @@ TEST(ServiceTerminate, ReleaseWithoutTerminateUnregistersAndFreesTheQueue) {
   auto* service = new Service(&host.log);
   ASSERT_EQ(service->initialize(&host), kResultOk);
   Hox::IIdleHandler* idle = service;
-  idle->onIdle();  // starts the worker (the remote-ready flag is set by now)
+  setRemoteReady();
+  idle->onIdle();  // starts the worker
   for (int i = 0; i < 3; ++i)
     static_cast<IReceiver*>(service)->deliver(SysExBuilder::bankButton(i));
   host.log.clear();
@@ -326,7 +325,7 @@ TEST(ServiceInterfaces, FactoryCreatesTheServiceWithItsInterfaces) {
   IPluginFactory* factory = acquirePluginFactory();
   ASSERT_NE(factory, nullptr);
   IPluginBase* base = nullptr;
-  ASSERT_EQ(factory->createInstance(kServiceClassId.bytes(), IPluginBase::iid.bytes(),
+  ASSERT_EQ(factory->createInstance(QENT_HKA::kClassId.bytes(), IPluginBase::iid.bytes(),
                                     reinterpret_cast<void**>(&base)),
             kResultOk);
   factory->release();
@@ -353,11 +352,12 @@ TEST(ServiceMessages, OnlyTheDataFormHelloMarksAHello) {
   auto* service = new Service;
   ASSERT_EQ(service->initialize(&host), kResultOk);
   Hox::IIdleHandler* idle = service;
-  idle->onIdle();
+  setRemoteReady();
+  idle->onIdle();  // the start-up
 
-  uint8* second = SysExBuilder::helloToService();
+  SysExPtr second = SysExBuilder::helloToService();
   second[2] = 0x30;  // the second header form
-  static_cast<IReceiver*>(service)->deliver(second);
+  static_cast<IReceiver*>(service)->deliver(std::move(second));
   static_cast<IReceiver*>(service)->deliver(SysExBuilder::helloToKeyboard());
   idle->onIdle();
   EXPECT_EQ(service->handled.size(), 2u);
@@ -392,7 +392,7 @@ TEST(ServiceText, PutTextWritesFixedWidthFields) {
 // A remote's side of an outbound channel that keeps what arrives.
 class Remote : public ISender {
  public:
-  void deliver(uint8* message) noexcept override {
+  void deliver(SysExPtr message) noexcept override {
     std::lock_guard<std::mutex> guard(mutex);
     received.push_back(bytesOf(message));
   }

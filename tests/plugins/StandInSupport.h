@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "base/Types.h"
+#include "core/Types.h"
 
 // Exports are listed in a .def file on Windows; elsewhere they need default visibility, since
 // our targets hide everything else.

@@ -6,12 +6,13 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "RemoteFakes.h"
-#include "remote/ChannelRegistry.h"
 #include "remote/ElementTable.h"
-#include "remote/ModuleState.h"
 #include "remote/QENT_HWRemote.h"
+#include "remote/channels/ChannelRegistry.h"
+#include "remote/channels/ModuleState.h"
 #include "remote/protocol/SysExBuilder.h"
 
 namespace Brennholt {
@@ -26,18 +27,10 @@ Bytes toService(uint8 high, uint8 low, uint8 data) {
   return {0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, high, low, data, 0xF7};
 }
 
-// A channel buffer holding exactly these bytes.
-uint8* bufferOf(const Bytes& bytes) {
-  uint8* buffer = SysExBuffer::allocate(bytes.size());
-  std::copy(bytes.begin(), bytes.end(), buffer);
-  return buffer;
-}
+// A message holding exactly these bytes.
+SysExPtr bufferOf(const Bytes& bytes) { return SysExPtr::copyOf(bytes.data(), bytes.size()); }
 
-Bytes bytesOf(uint8* message) {
-  Bytes out = messageBytes(message);
-  SysExBuffer::release(message);
-  return out;
-}
+Bytes bytesOf(const SysExPtr& message) { return messageBytes(message); }
 
 class HWRemoteTest : public ::testing::Test {
  protected:
@@ -45,6 +38,7 @@ class HWRemoteTest : public ::testing::Test {
     takeAll(ChannelRegistry::inbound());
     link.target = &target;
     hostKernel = &kernel;
+    clearModuleFlags();  // no remote attached yet, whatever ran before
     remote = new QENT_HWRemote;
   }
   void TearDown() override {
@@ -60,8 +54,9 @@ class HWRemoteTest : public ::testing::Test {
 
   // Posts service messages to this remote's channel and waits until its worker handed all of
   // them over (the worker delivers while holding the channel lock).
-  void fromService(std::initializer_list<uint8*> messages) {
-    for (uint8* message : messages) ASSERT_TRUE(channel()->post(message));
+  template <class... Messages>
+  void fromService(Messages... messages) {
+    for (SysExPtr* message : {&messages...}) ASSERT_TRUE(channel()->post(std::move(*message)));
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     for (;;) {
       channel()->lock();
@@ -179,7 +174,7 @@ TEST_F(HWRemoteTest, FourQueuedMessagesPerIdleTheRestOnDeactivateNothingAfter) {
   remote->onIdle();  // the hello
   link.sent.clear();
   for (int32 knob = 0; knob < 10; ++knob) {
-    fromService({SysExBuilder::knobValue(knob, std::to_string(knob))});
+    fromService(SysExBuilder::knobValue(knob, std::to_string(knob)));
   }
   std::vector<Bytes> expected;
   expected.reserve(10);
@@ -194,7 +189,7 @@ TEST_F(HWRemoteTest, FourQueuedMessagesPerIdleTheRestOnDeactivateNothingAfter) {
   remote->deactivate();
   EXPECT_EQ(link.sent, expected);
 
-  fromService({SysExBuilder::textLine("late"), SysExBuilder::memory(2)});
+  fromService(SysExBuilder::textLine("late"), SysExBuilder::memory(2));
   remote->onIdle();
   remote->onIdle();
   EXPECT_EQ(link.sent, expected);
@@ -205,12 +200,12 @@ TEST_F(HWRemoteTest, ServiceMessagesAreFilteredAndATextLineDropsQueuedKnobTexts)
   attachActive();
   remote->onIdle();
   link.sent.clear();
-  fromService({SysExBuilder::knobValue(0, "a"), SysExBuilder::knobName(1, "b"),
-               SysExBuilder::knobValue(2, "c"), SysExBuilder::memoryName("Memory 1"),
-               SysExBuilder::textLine("line"),
-               // Not for the keyboard: a keyboard-to-host header and an unknown address.
-               SysExBuilder::functionKey(1),
-               SysExBuilder::frame(SysExDirection::HostToKeyboard, SysExFormat::kAssignmentDump)});
+  fromService(SysExBuilder::knobValue(0, "a"), SysExBuilder::knobName(1, "b"),
+              SysExBuilder::knobValue(2, "c"), SysExBuilder::memoryName("Memory 1"),
+              SysExBuilder::textLine("line"),
+              // Not for the keyboard: a keyboard-to-host header and an unknown address.
+              SysExBuilder::functionKey(1),
+              SysExBuilder::frame(SysExDirection::HostToKeyboard, SysExFormat::kAssignmentDump));
   remote->onIdle();
   remote->onIdle();
   EXPECT_EQ(link.sent, (std::vector<Bytes>{bytesOf(SysExBuilder::memoryName("Memory 1")),
@@ -224,7 +219,7 @@ TEST_F(HWRemoteTest, QueuedMessagesGoOutWithTheLengthTheirAddressGivesThem) {
   const Bytes withData{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x52, 0x00, 0x01, 0x02, 0xF7};
   const Bytes bare{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x53, 0x00, 0xF7};
   const Bytes secondForm{0xF0, 0x43, 0x30, 0x7F, 0x1C, 0x00, 0x01, 0x53, 0x00, 0x05, 0xF7};
-  fromService({bufferOf(withData), bufferOf(bare), bufferOf(secondForm)});
+  fromService(bufferOf(withData), bufferOf(bare), bufferOf(secondForm));
   remote->onIdle();
   EXPECT_EQ(link.sent, (std::vector<Bytes>{withData, bare, secondForm}));
 
@@ -232,22 +227,22 @@ TEST_F(HWRemoteTest, QueuedMessagesGoOutWithTheLengthTheirAddressGivesThem) {
   link.sent.clear();
   const Bytes name{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x50, 0x00, 'A', 'b',
                    0xF7, ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ', 0xF7};
-  fromService({SysExBuilder::targetName("Ab\xF7")});
+  fromService(SysExBuilder::targetName("Ab\xF7"));
   remote->onIdle();
   EXPECT_EQ(link.sent, std::vector<Bytes>{name});
 }
 
 TEST_F(HWRemoteTest, BankFromTheServiceLightsItsLampOnTheHostThreadNeverPastTheTable) {
   attachActive();
-  fromService({SysExBuilder::memory(3)});
+  fromService(SysExBuilder::memory(3));
   EXPECT_TRUE(link.lamps.empty()) << "the worker must not call the host";
   remote->onIdle();
   EXPECT_EQ(link.lamps, std::vector<Lamp>{Lamp("SFBank4", 52, 127)});
 
   link.lamps.clear();
-  uint8* beyond = SysExBuilder::memory(0);
+  SysExPtr beyond = SysExBuilder::memory(0);
   beyond[SysExFormat::kDataPos] = 9;
-  fromService({beyond});
+  fromService(std::move(beyond));
   remote->onIdle();
   EXPECT_TRUE(link.lamps.empty());
 }
@@ -327,7 +322,7 @@ TEST_F(HWRemoteTest, FeedbackIsRememberedForTheFullLampRefreshOnRemoteMode) {
 TEST_F(HWRemoteTest, ReleaseWithoutDetachStopsTheWorkerBeforeTheRemoteGoes) {
   attachActive();
   const int32 index = remote->channelIndex();
-  fromService({SysExBuilder::textLine("one")});
+  fromService(SysExBuilder::textLine("one"));
   for (int i = 0; i < 20; ++i) ASSERT_TRUE(channel()->post(SysExBuilder::textLine("two")));
   remote->release();
   remote = nullptr;

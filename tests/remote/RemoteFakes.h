@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "remote/SysExChannel.h"
+#include "remote/channels/SysExChannel.h"
 #include "remote/protocol/SysExBuffer.h"
 #include "remote/protocol/SysExFormat.h"
 #include "sdk/host/DeviceDetection.h"
@@ -19,27 +19,16 @@ namespace Brennholt::Testing {
 
 using Bytes = std::vector<uint8>;
 
-// The bytes of a message up to and including its first F7 (the whole buffer when none).
-inline Bytes messageBytes(const uint8* message) {
-  const std::size_t size = 512;
-  Bytes out;
-  for (std::size_t i = 0; i < size; ++i) {
-    out.push_back(message[i]);
-    if (message[i] == SysExFormat::kEnd) break;
-  }
-  return out;
+// The bytes of a message, as many as it says it has.
+inline Bytes messageBytes(const SysExPtr& message) {
+  return Bytes(message.get(), message.get() + message.size());
 }
 
-// Takes every buffer out of a channel (as its consumer would) and frees it.
+// Takes every message out of a channel (as its consumer would) and frees it.
 inline std::vector<Bytes> takeAll(SysExChannel& channel) {
   std::vector<Bytes> out;
   channel.lock();
-  while (channel.count() > 0) {
-    uint8* message = channel.front();
-    channel.removeFront();
-    out.push_back(messageBytes(message));
-    SysExBuffer::release(message);
-  }
+  while (channel.count() > 0) out.push_back(messageBytes(channel.takeFront()));
   channel.unlock();
   return out;
 }

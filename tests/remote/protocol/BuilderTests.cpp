@@ -16,7 +16,7 @@ const SysExFormat::Header kToKeyboard = SysExFormat::kHostToKeyboardData;
 
 uint8 dataByte(const Bytes& msg) {
   uint8 value = 0xFF;
-  EXPECT_TRUE(ServiceDispatch::readDataByte(msg.data(), msg.size(), value));
+  EXPECT_TRUE(ServiceDispatch::readDataByte(view(msg), value));
   return value;
 }
 
@@ -33,26 +33,26 @@ TEST(SysExBuilder, HelloInBothDirections) {
 TEST(SysExBuilder, RemoteMessagesRoundTripThroughTheServiceReaders) {
   const Bytes move = take(SysExBuilder::knobMove(23, 65));
   EXPECT_EQ(move, message(kFromKeyboard, 0x47, 0x41, {0x41}));
-  ASSERT_EQ(ServiceDispatch::classify(move.data(), move.size()), ServiceMessageKind::KnobTurn);
+  ASSERT_EQ(ServiceDispatch::classify(view(move)), ServiceMessageKind::KnobTurn);
   int32 knob = -1, steps = 0;
-  ASSERT_TRUE(ServiceDispatch::readKnobTurn(move.data(), move.size(), knob, steps));
+  ASSERT_TRUE(ServiceDispatch::readKnobTurn(view(move), knob, steps));
   EXPECT_EQ(knob, 23);
   EXPECT_EQ(steps, -1);
 
   // A zero move is built (the remote forwards 0..127) but the service does nothing with it.
   const Bytes still = take(SysExBuilder::knobMove(0, 0));
-  EXPECT_FALSE(ServiceDispatch::readKnobTurn(still.data(), still.size(), knob, steps));
+  EXPECT_FALSE(ServiceDispatch::readKnobTurn(view(still), knob, steps));
 
   const Bytes key = take(SysExBuilder::functionKey(2));
-  EXPECT_EQ(ServiceDispatch::classify(key.data(), key.size()), ServiceMessageKind::FunctionKey);
+  EXPECT_EQ(ServiceDispatch::classify(view(key)), ServiceMessageKind::FunctionKey);
   EXPECT_EQ(dataByte(key), 2);
 
   const Bytes bank = take(SysExBuilder::bankButton(5));
-  EXPECT_EQ(ServiceDispatch::classify(bank.data(), bank.size()), ServiceMessageKind::MemorySelect);
+  EXPECT_EQ(ServiceDispatch::classify(view(bank)), ServiceMessageKind::MemorySelect);
   EXPECT_EQ(dataByte(bank), 5);
 
   const Bytes hello = take(SysExBuilder::helloToService());
-  EXPECT_EQ(ServiceDispatch::classify(hello.data(), hello.size()), ServiceMessageKind::Hello);
+  EXPECT_EQ(ServiceDispatch::classify(view(hello)), ServiceMessageKind::Hello);
 }
 
 // What the service builds is routed by the remote as intended and carries the right data.
@@ -91,7 +91,7 @@ TEST(SysExBuilder, ServiceMessagesRoundTripThroughTheRemoteRoute) {
     EXPECT_EQ(c.msg.size(), 9 + c.text.size() + 1);
     EXPECT_EQ(c.msg.back(), 0xF7);
     EXPECT_EQ(textAt(c.msg, 9, c.text.size()), c.text);
-    EXPECT_EQ(SysExFilters::routeServiceMessage(c.msg.data(), c.msg.size()), c.route);
+    EXPECT_EQ(route(c.msg), c.route);
   }
 }
 
@@ -115,22 +115,21 @@ TEST(SysExBuilder, NameMessageCopiesTwelveBytesUnchanged) {
 
 TEST(SysExBuilder, KeyboardMessagesRoundTripThroughTheServiceReaders) {
   const Bytes name = take(SysExBuilder::keyboardName("Strings"));
-  ASSERT_EQ(ServiceDispatch::classify(name.data(), name.size()), ServiceMessageKind::KeyboardName);
+  ASSERT_EQ(ServiceDispatch::classify(view(name)), ServiceMessageKind::KeyboardName);
   std::string_view read;
-  ASSERT_TRUE(ServiceDispatch::readName(name.data(), name.size(), read));
+  ASSERT_TRUE(ServiceDispatch::readName(view(name), read));
   EXPECT_EQ(read, "Strings");
 
   const Bytes mode = take(SysExBuilder::remoteMode(1));
-  EXPECT_EQ(ServiceDispatch::classify(mode.data(), mode.size()), ServiceMessageKind::RemoteMode);
+  EXPECT_EQ(ServiceDispatch::classify(view(mode)), ServiceMessageKind::RemoteMode);
   EXPECT_EQ(dataByte(mode), 1);
 
   const Bytes entry = take(SysExBuilder::assignmentEntry(7, {0, 0x00ABCDEF}));
   EXPECT_EQ(textAt(entry, 9, 9), "000ABCDEF");
-  ASSERT_EQ(ServiceDispatch::classify(entry.data(), entry.size()),
-            ServiceMessageKind::AssignmentEntry);
+  ASSERT_EQ(ServiceDispatch::classify(view(entry)), ServiceMessageKind::AssignmentEntry);
   int32 knob = -1;
   KnobAssignment parsed;
-  ASSERT_TRUE(KnobAssignment::parseEntry(entry.data(), entry.size(), knob, parsed));
+  ASSERT_TRUE(KnobAssignment::parseEntry(view(entry), knob, parsed));
   EXPECT_EQ(knob, 7);
   EXPECT_EQ(parsed, (KnobAssignment{0, 0x00ABCDEF}));
 
@@ -138,28 +137,27 @@ TEST(SysExBuilder, KeyboardMessagesRoundTripThroughTheServiceReaders) {
   for (int32 k = 0; k < 24; ++k) table[std::size_t(k)] = {k % 3, 0x1000u + uint32(k)};
   const Bytes dump = take(SysExBuilder::assignmentDump(table));
   ASSERT_EQ(dump.size(), 226u);
-  ASSERT_EQ(ServiceDispatch::classify(dump.data(), dump.size()),
-            ServiceMessageKind::AssignmentDump);
+  ASSERT_EQ(ServiceDispatch::classify(view(dump)), ServiceMessageKind::AssignmentDump);
   KnobAssignment::Table read24;
-  ASSERT_TRUE(KnobAssignment::parseDump(dump.data(), dump.size(), read24));
+  ASSERT_TRUE(KnobAssignment::parseDump(view(dump), read24));
   for (int32 k = 0; k < 24; ++k) {
     EXPECT_EQ(read24[std::size_t(k)], KnobAssignment::forKnob(k, table[std::size_t(k)])) << k;
   }
 }
 
 TEST(SysExBuilder, InvalidInputBuildsNothing) {
-  EXPECT_EQ(SysExBuilder::knobMove(24, 1), nullptr);
-  EXPECT_EQ(SysExBuilder::knobMove(-1, 1), nullptr);
-  EXPECT_EQ(SysExBuilder::knobMove(0, 128), nullptr);
-  EXPECT_EQ(SysExBuilder::functionKey(6), nullptr);
-  EXPECT_EQ(SysExBuilder::bankButton(-1), nullptr);
-  EXPECT_EQ(SysExBuilder::memory(6), nullptr);
-  EXPECT_EQ(SysExBuilder::knobName(24, "x"), nullptr);
-  EXPECT_EQ(SysExBuilder::knobValue(-1, "x"), nullptr);
-  EXPECT_EQ(SysExBuilder::buttonName(6, "x"), nullptr);
-  EXPECT_EQ(SysExBuilder::targetName(""), nullptr);
-  EXPECT_EQ(SysExBuilder::memoryName(""), nullptr);
-  EXPECT_EQ(SysExBuilder::assignmentEntry(24, {}), nullptr);
-  EXPECT_EQ(SysExBuilder::remoteMode(128), nullptr);
-  EXPECT_EQ(SysExBuilder::frame(SysExDirection::HostToKeyboard, {0x52, 0x00}), nullptr);
+  EXPECT_FALSE(SysExBuilder::knobMove(24, 1));
+  EXPECT_FALSE(SysExBuilder::knobMove(-1, 1));
+  EXPECT_FALSE(SysExBuilder::knobMove(0, 128));
+  EXPECT_FALSE(SysExBuilder::functionKey(6));
+  EXPECT_FALSE(SysExBuilder::bankButton(-1));
+  EXPECT_FALSE(SysExBuilder::memory(6));
+  EXPECT_FALSE(SysExBuilder::knobName(24, "x"));
+  EXPECT_FALSE(SysExBuilder::knobValue(-1, "x"));
+  EXPECT_FALSE(SysExBuilder::buttonName(6, "x"));
+  EXPECT_FALSE(SysExBuilder::targetName(""));
+  EXPECT_FALSE(SysExBuilder::memoryName(""));
+  EXPECT_FALSE(SysExBuilder::assignmentEntry(24, {}));
+  EXPECT_FALSE(SysExBuilder::remoteMode(128));
+  EXPECT_FALSE(SysExBuilder::frame(SysExDirection::HostToKeyboard, {0x52, 0x00}));
 }

@@ -49,17 +49,37 @@ TEST(SysExFormat, EveryAddressHasItsFixedTotalLength) {
   }
 }
 
-TEST(SysExFormat, ValidLengthMeansF7ExactlyWhereTheAddressPutsIt) {
+TEST(SysExView, DecodesHeaderAndAddressOnce) {
+  const Bytes msg = message(SysExFormat::kHostToKeyboardSecond, 0x61, 0x0C, Bytes(6, 'a'));
+  const auto decoded = SysExView::read(msg.data(), msg.size());
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->bytes, msg.data());
+  EXPECT_EQ(decoded->size, msg.size());
+  EXPECT_EQ(decoded->direction, SysExDirection::HostToKeyboard);
+  EXPECT_EQ(decoded->form, SysExForm::Second);
+  EXPECT_EQ(decoded->address, (SysExAddress{0x61, 0x0C}));
+  EXPECT_EQ(view(message(SysExFormat::kKeyboardToHostData, 0x50, 0x00)).direction,
+            SysExDirection::KeyboardToHost);
+  // Without the address low, or with a byte of the header changed, there is nothing to decode.
+  EXPECT_FALSE(SysExView::read(msg.data(), 8));
+  for (std::size_t i = 0; i < SysExFormat::kHeaderSize; ++i) {
+    Bytes changed = msg;
+    changed[i] ^= 0x02;
+    EXPECT_FALSE(SysExView::read(changed.data(), changed.size())) << i;
+  }
+}
+
+TEST(SysExView, ValidLengthMeansF7ExactlyWhereTheAddressPutsIt) {
   Bytes msg = message(SysExFormat::kKeyboardToHostData, 0x21, 0x00, {0x02});
-  EXPECT_TRUE(SysExFormat::hasValidLength(msg.data(), msg.size()));
-  // Buffer cut before the F7: never read past it.
-  EXPECT_FALSE(SysExFormat::hasValidLength(msg.data(), msg.size() - 1));
+  EXPECT_TRUE(view(msg).hasValidLength());
+  // Message cut before the F7: never read past it.
+  EXPECT_FALSE(view(msg, msg.size() - 1).hasValidLength());
   // One data byte too many: F7 is not at byte 10.
   msg.insert(msg.end() - 1, 0x00);
-  EXPECT_FALSE(SysExFormat::hasValidLength(msg.data(), msg.size()));
+  EXPECT_FALSE(view(msg).hasValidLength());
   // An address without a fixed length is never valid by length.
   const Bytes foreign = message(SysExFormat::kHostToKeyboardData, 0x52, 0x00);
-  EXPECT_FALSE(SysExFormat::hasValidLength(foreign.data(), foreign.size()));
+  EXPECT_FALSE(view(foreign).hasValidLength());
 }
 
 TEST(InboundFrame, CopiesOneFrameFromTheFirstF0ToTheNextF7) {
@@ -68,29 +88,28 @@ TEST(InboundFrame, CopiesOneFrameFromTheFirstF0ToTheNextF7) {
   port.insert(port.end(), frame.begin(), frame.end());
   port.insert(port.end(), {0xF0, 0x43, 0xF7});  // a second frame is not taken
 
-  SysExPtr copy{InboundFrame::copy(port.data(), port.size())};
+  const SysExPtr copy = InboundFrame::copy(port.data(), port.size());
   ASSERT_TRUE(copy);
-  EXPECT_EQ(Bytes(copy.get(), copy.get() + frame.size()), frame);
-  // The rest of the 512-byte buffer stays zero.
-  EXPECT_EQ(copy[frame.size()], 0);
-  EXPECT_EQ(copy[InboundFrame::kBufferSize - 1], 0);
+  // Exactly the frame, and its length with it.
+  EXPECT_EQ(Bytes(copy.get(), copy.get() + copy.size()), frame);
 }
 
 TEST(InboundFrame, LooksNoFurtherThanTheFirst512Bytes) {
   Bytes port(600, 0x00);
   port[3] = 0xF0;
   port[511] = 0xF7;
-  SysExPtr atLimit{InboundFrame::copy(port.data(), port.size())};
+  const SysExPtr atLimit = InboundFrame::copy(port.data(), port.size());
   ASSERT_TRUE(atLimit);
+  ASSERT_EQ(atLimit.size(), 509u);
   EXPECT_EQ(atLimit[508], 0xF7);
 
   port[511] = 0x00;
   port[512] = 0xF7;
-  EXPECT_EQ(InboundFrame::copy(port.data(), port.size()), nullptr);
+  EXPECT_FALSE(InboundFrame::copy(port.data(), port.size()));
   // The same bytes without an F0 at all, or with the F7 before the F0.
   port[3] = 0x00;
   port[1] = 0xF7;
   port[5] = 0xF0;
-  EXPECT_EQ(InboundFrame::copy(port.data(), 300), nullptr);
-  EXPECT_EQ(InboundFrame::copy(nullptr, 10), nullptr);
+  EXPECT_FALSE(InboundFrame::copy(port.data(), 300));
+  EXPECT_FALSE(InboundFrame::copy(nullptr, 10));
 }

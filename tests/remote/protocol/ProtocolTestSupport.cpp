@@ -1,6 +1,8 @@
 #include "ProtocolTestSupport.h"
 
-#include "remote/protocol/SysExBuffer.h"
+#include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace Brennholt;
 
@@ -15,12 +17,30 @@ Bytes message(const SysExFormat::Header& header, uint8 high, uint8 low, const By
   return msg;
 }
 
-Bytes take(uint8* built) {
-  SysExPtr owned{built};
-  if (!owned) return {};
-  const std::size_t length = SysExFormat::fixedLength(
-      {owned[SysExFormat::kAddressHighPos], owned[SysExFormat::kAddressLowPos]});
-  return Bytes(owned.get(), owned.get() + length);
+Bytes take(SysExPtr built) {
+  if (!built) return {};
+  Bytes bytes(built.get(), built.get() + built.size());
+  if (bytes.size() > SysExFormat::kAddressLowPos) {
+    EXPECT_EQ(bytes.size(), SysExFormat::fixedLength({bytes[SysExFormat::kAddressHighPos],
+                                                      bytes[SysExFormat::kAddressLowPos]}));
+  } else {
+    ADD_FAILURE() << "a built message without an address";
+  }
+  return bytes;
+}
+
+SysExView view(const Bytes& msg, std::size_t size) {
+  const auto decoded = SysExView::read(msg.data(), std::min(size, msg.size()));
+  if (!decoded) {
+    ADD_FAILURE() << "no header and address to decode";
+    return {};
+  }
+  return *decoded;
+}
+
+ServiceMessageRoute route(const Bytes& msg, std::size_t size) {
+  std::size_t length = 0;
+  return SysExFilters::routeServiceMessage(view(msg, size), length);
 }
 
 std::string textAt(const Bytes& msg, std::size_t from, std::size_t count) {

@@ -1,0 +1,73 @@
+// The module's message channels, shared by the keyboard service and the hardware remotes:
+//
+//   - the inbound channel "SysExReceiving_QENT": every remote posts keyboard messages to it,
+//     the service's worker drains it into the service. One static object for as long as the
+//     module is loaded.
+//   - the outbound channel list: one channel per attached remote, named "SysExSending_QENT_%d"
+//     with index + 1, drained by that remote's worker into the remote. A remote's slot is set
+//     to null at detach and never reused, so indices and names only grow while the module is
+//     loaded.
+//
+// Lock order everywhere: a channel's lock first, the receiver's own lock second (a remote's
+// queue lock "QENT_HWRemote", the service's lock "CommonBase_HKA"). Workers deliver while
+// holding the channel lock; so nobody may post while holding a receiver's lock.
+//
+// The list itself is opened, closed and walked on the host thread only; workers reach their
+// channel through their own pointer, never through the list.
+#pragma once
+
+#include <type_traits>
+
+#include "remote/channels/ExtensionThread.h"
+#include "remote/channels/ISender.h"
+#include "remote/channels/SysExChannel.h"
+
+namespace Brennholt {
+
+class ChannelRegistry {
+ public:
+  static constexpr const char8* kInboundName = "SysExReceiving_QENT";
+  static constexpr const char8* kOutboundPattern = "SysExSending_QENT_%d";
+
+  // The inbound channel towards the service. [any thread]
+  static SysExChannel& inbound();
+
+  // Opens a channel at the end of the list and starts a worker that delivers it to `sender`.
+  // Returns the new index and sets `worker`; -1 (nothing appended, `worker` null) when the
+  // channel or its worker cannot be built. [host thread]
+  static int32 openOutbound(ISender* sender, ExtensionThread*& worker);
+
+  // Empties the slot at `index` and stops `worker` (stop request, signal, wait at most 30000 ms,
+  // forced end); `worker` becomes null. The worker and the channel are deleted when it ended in
+  // time; one ended by force may still be inside a delivery, so both are left alone (leaked)
+  // rather than freed under it. Nothing happens without a worker, for an index outside the
+  // list or for an empty slot. [host thread]
+  static void closeOutbound(int32 index, ExtensionThread*& worker);
+
+  // Length of the list, empty slots included. [host thread]
+  static int32 outboundCount();
+  // The channel at index; null for an empty slot or an index outside the list. [host thread]
+  static SysExChannel* outbound(int32 index);
+
+  // Posts a message to a channel (lock, append, unlock, signal); the channel owns it from then
+  // on. An empty message is ignored; one that cannot be posted (no channel, no room) is dropped.
+  // [any thread, no receiver lock held]
+  static bool post(SysExChannel* channel, SysExPtr message);
+
+  // Builds a fresh message for each open outbound channel with `build(context)` and posts it.
+  // Empty slots are skipped. When a build answers an empty message no further channel gets one.
+  // Returns the number of channels posted to. [host thread]
+  using BuildMessage = SysExPtr (*)(void* context);
+  static int32 sendToAllRemotes(BuildMessage build, void* context);
+
+  // The same with any callable answering a new message, e.g.
+  //   sendToAllRemotes([&] { return SysExBuilder::textLine(line); });
+  template <class Build>
+  static int32 sendToAllRemotes(Build&& build) {
+    using Callable = std::remove_reference_t<Build>;
+    return sendToAllRemotes([](void* context) { return (*static_cast<Callable*>(context))(); },
+                            const_cast<void*>(static_cast<const void*>(&build)));
+  }
+};
+
+}  // namespace Brennholt
