@@ -30,6 +30,7 @@ LAYERS = [
       "extsetup", "service"]),
     ("finder", "finder/", ["core", "platform", "base", "sdk"]),
     ("sim", "sim/", ["core", "platform", "base", "sdk"]),
+    ("tools", "tools/", ["core", "platform", "base"]),
 ]
 
 # Single includes allowed beyond the table: (including folder, included folder).
