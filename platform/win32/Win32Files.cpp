@@ -55,8 +55,8 @@ bool isSameFile(const char* first, const char* second) {
 
 bool writeNewFile(const char* path, const void* data, uint32 size) {
   if (!path || !*path || (!data && size > 0)) return false;
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
+  HANDLE file =
+      CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   const char* next = static_cast<const char*>(data);
   DWORD left = size;

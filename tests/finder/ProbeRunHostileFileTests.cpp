@@ -24,9 +24,8 @@ using ProbeRun::crlfLines;
 using ProbeRun::separator;
 
 const std::vector<std::string> kTripwireList = {"1", "Tripwire", "1", "4201", "Armed", "0"};
-const std::vector<std::string> kChoirList = {"1",    "Choir",  "3",    "10004202", "Bypass",
-                                             "0",    "4201",   "Breath", "0",      "4202",
-                                             "Vowel", "0"};
+const std::vector<std::string> kChoirList = {"1",    "Choir",  "3", "10004202", "Bypass", "0",
+                                             "4201", "Breath", "0", "4202",     "Vowel",  "0"};
 
 class ProbeRunHostileFiles : public ProbeRun::ProbeRunTest {
  protected:
@@ -137,9 +136,8 @@ TEST_F(ProbeRunHostileFiles, AnOutputThatCannotBeWrittenLeavesNothingBehind) {
   // A name over the file system's limit, and one in a folder that does not exist: exit 0 as
   // ever, and no temporary file is left in the folder.
   EXPECT_EQ(probe({plugin("Tripwire.hox3"), work(std::string(300, 'n') + ".txt")}), 0);
-  EXPECT_EQ(probe({plugin("Choir.dll"), work("out.txt"),
-                   work("missing") + separator() + "dump.xml"}),
-            0);
+  EXPECT_EQ(
+      probe({plugin("Choir.dll"), work("out.txt"), work("missing") + separator() + "dump.xml"}), 0);
   EXPECT_EQ(producedFiles(), std::vector<std::string>{"out.txt"});
   EXPECT_EQ(readFile(work("out.txt")), crlfLines(kChoirList));
 }

@@ -28,8 +28,7 @@ RunResult runQentsim(const std::string& arguments, bool withErrors = false) {
       "\"\"" + program + "\" " + arguments + (withErrors ? " 2>&1" : " 2>NUL") + "\"";
   FILE* pipe = _popen(command.c_str(), "r");
 #else
-  std::string command =
-      "'" + program + "' " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
+  std::string command = "'" + program + "' " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
   FILE* pipe = popen(command.c_str(), "r");
 #endif
   RunResult result;
