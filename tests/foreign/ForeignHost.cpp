@@ -53,7 +53,7 @@ struct Id {
 Id id(const char* hex) {
   auto digit = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
   Id value;
-  for (int i = 0; i < 16; ++i)
+  for (std::size_t i = 0; i < 16; ++i)
     value.bytes[i] = static_cast<unsigned char>(digit(hex[2 * i]) * 16 + digit(hex[2 * i + 1]));
   return value;
 }
@@ -728,12 +728,16 @@ void driveRemote(Device* device, Idle& idle) {
     optionsRight = link.options[i].code == kOptions[i][0] &&
                    link.options[i].value == static_cast<std::int32_t>(kOptions[i][1]);
   check(optionsRight, "it configures its link: midi, ftch, wrng, miex, ?hbs");
-  const Element* first = link.elements.empty() ? nullptr : link.elements.front();
-  const Element* last = link.elements.empty() ? nullptr : link.elements.back();
-  check(link.elements.size() == 55 && std::strcmp(first->name, "AsgnKnob1") == 0 &&
-            first->status == 0xB0 && first->number == 16 && first->flags == 5 &&
-            std::strcmp(last->name, "SFBank6") == 0 && last->status == 0x90 && last->number == 71 &&
-            last->flags == 0x23,
+  bool elementsRight = link.elements.size() == 55;
+  if (elementsRight) {
+    const Element* first = link.elements.front();
+    const Element* last = link.elements.back();
+    elementsRight = std::strcmp(first->name, "AsgnKnob1") == 0 && first->status == 0xB0 &&
+                    first->number == 16 && first->flags == 5 &&
+                    std::strcmp(last->name, "SFBank6") == 0 && last->status == 0x90 &&
+                    last->number == 71 && last->flags == 0x23;
+  }
+  check(elementsRight,
         "it registers the keyboard's " + std::to_string(link.elements.size()) + " controls");
   if (link.elements.size() != 55) return;
   auto bound = [&](const std::string& binding) {
