@@ -116,7 +116,9 @@ TEST_F(ProbeRunHostileFiles, AnOutputOrDumpPathNamingThePlugInEndsWith4AndTouche
     std::string upper = module;
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     spellings.push_back(upper);
-    spellings.push_back(std::string(module).replace(module.rfind('\\'), 1, "/"));
+    std::string slashed = module;
+    slashed[slashed.rfind('\\')] = '/';
+    spellings.push_back(slashed);
 #else
     std::string link = work(std::string("link-") + name);
     fs::create_symlink(module, link);

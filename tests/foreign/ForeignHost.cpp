@@ -22,13 +22,21 @@
 #include <dlfcn.h>
 #endif
 
-namespace {
+// The published tables. Other binaries implement them, so they are not in an unnamed namespace:
+// a compiler may take a class there to have no implementations beyond those it sees.
+namespace sequencer {
 
 using Result = std::int32_t;
 constexpr Result kOk = 0;
 constexpr Result kFalse = 1;
 constexpr Result kNoInterface = static_cast<Result>(0x80004002);
 constexpr Result kBadArgument = static_cast<Result>(0x80070057);
+
+}  // namespace sequencer
+
+namespace {
+
+using namespace sequencer;
 
 // ---------------------------------------------------------------- checks
 
@@ -77,6 +85,10 @@ const Id kBindingTargetIid = id("B5D7F9011345577799BBDDFF11335579");
 const Id kServiceClass = id("F255F29D5E18724489733758D4409CE3");
 const Id kRemoteClass = id("75F1DCF830A7E54BA1DE1553899D2504");
 const Id kDetectorClass = id("8714DCA0BA74F14BA71252FF31B9F1BC");
+
+}  // namespace
+
+namespace sequencer {
 
 // ---------------------------------------------------------------- the published tables
 
@@ -313,6 +325,10 @@ class Remote : public PlugIn {
  protected:
   ~Remote() = default;
 };
+
+}  // namespace sequencer
+
+namespace {
 
 // ---------------------------------------------------------------- host objects
 

@@ -19,6 +19,8 @@
 #define ORRERY_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
+// The published tables are not in an unnamed namespace: other binaries implement some of them,
+// and a compiler may take a class there to have no implementations beyond those it sees.
 namespace orrery {
 
 using Result = std::int32_t;
