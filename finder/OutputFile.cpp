@@ -42,8 +42,7 @@ bool writeOutputFile(const std::string& path, std::string_view bytes) {
   constexpr int kAttempts = 10;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     std::string temporary = temporaryName(path, attempt);
-    if (Platform::writeNewFile(temporary.c_str(), bytes.data(),
-                               static_cast<uint32>(bytes.size()))) {
+    if (Platform::writeNewFile(temporary.c_str(), bytes.data(), bytes.size())) {
       if (Platform::replaceFile(temporary.c_str(), path.c_str())) return true;
       Platform::removeFile(temporary.c_str());
       break;

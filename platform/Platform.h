@@ -142,7 +142,7 @@ bool isSameFile(const char* first, const char* second);
 // Creates the file at path, which must not exist yet (O_EXCL / CREATE_NEW), and writes the
 // bytes to it; true once all of them were handed to the system and the file was closed without
 // error. On failure a file this call created is removed again.
-bool writeNewFile(const char* path, const void* data, uint32 size);
+bool writeNewFile(const char* path, const void* data, std::size_t size);
 // Gives the file at source the name target in one step, replacing a file of that name (rename /
 // MoveFileExA with MOVEFILE_REPLACE_EXISTING): a reader of target sees the old or the new file,
 // never a part of either.

@@ -31,7 +31,7 @@ bool isSameFile(const char* first, const char* second) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-bool writeNewFile(const char* path, const void* data, uint32 size) {
+bool writeNewFile(const char* path, const void* data, std::size_t size) {
   if (!path || !*path || (!data && size > 0)) return false;
   int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return false;

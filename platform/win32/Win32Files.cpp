@@ -53,17 +53,19 @@ bool isSameFile(const char* first, const char* second) {
          a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
 }
 
-bool writeNewFile(const char* path, const void* data, uint32 size) {
+bool writeNewFile(const char* path, const void* data, std::size_t size) {
   if (!path || !*path || (!data && size > 0)) return false;
   HANDLE file =
       CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   const char* next = static_cast<const char*>(data);
-  DWORD left = size;
+  std::size_t left = size;
   bool good = true;
   while (good && left > 0) {
+    // WriteFile takes at most a DWORD's worth at a time.
+    DWORD chunk = left < 0x40000000 ? static_cast<DWORD>(left) : 0x40000000;
     DWORD written = 0;
-    good = WriteFile(file, next, left, &written, nullptr) && written > 0;
+    good = WriteFile(file, next, chunk, &written, nullptr) && written > 0;
     next += written;
     left -= written;
   }
