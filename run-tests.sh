@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite on a fresh Debian machine: installs what is missing, checks the includes
-# against the layer table, builds the native and the Windows preset and runs every test of both,
-# runs the threaded tests once more under ThreadSanitizer, and ends with one line
-# "N passed, N failed".
+# against the layer table, builds the release, native and Windows presets and runs every test of
+# each, runs the threaded tests and the foreign binaries once more under ThreadSanitizer, and ends
+# with one line "N passed, N failed".
 set -u
 cd "$(dirname "$0")"
 scripts/install-deps.sh all
@@ -17,7 +17,7 @@ else
   echo "[layers] include check: 0 passed, 1 failed"
   failed=$((failed + 1))
 fi
-for preset in native windows; do
+for preset in release native windows; do
   if scripts/build.sh "$preset" > "build-$preset.log" 2>&1; then
     out=$(scripts/run-suites.sh "$preset")
     printf '%s\n' "$out" | sed '$ s/^/['"$preset"'] total: /'
@@ -30,9 +30,10 @@ for preset in native windows; do
     failed=$((failed + 1))
   fi
 done
-# The programs that start threads, under ThreadSanitizer.
-threaded=(platform_tests base_tests channel_tests hwremote_tests service_tests)
-if { cmake --preset tsan && cmake --build --preset tsan --target "${threaded[@]}"; } > build-tsan.log 2>&1; then
+# The programs that start threads, under ThreadSanitizer; the foreign host drives the module's
+# channel workers too.
+threaded=(platform_tests base_tests channel_tests hwremote_tests service_tests foreign_tests)
+if scripts/build.sh tsan "${threaded[@]}" > build-tsan.log 2>&1; then
   out=$(scripts/run-suites.sh tsan)
   printf '%s\n' "$out" | sed '$ s/^/[tsan] total: /'
   line=$(printf '%s\n' "$out" | tail -1)

@@ -1,11 +1,11 @@
 #include "finder/CInstrumentInfoFinder.h"
 
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 
 #include "finder/CHOX3ParamFinder.h"
 #include "finder/LegacyParamFinder.h"
+#include "finder/OutputFile.h"
 #include "platform/Platform.h"
 
 namespace Brennholt::Hox {
@@ -48,20 +48,22 @@ bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
 // One output line: the field cut to what a line may hold, then CR LF on every platform, since
 // the file is read by a tool that expects exactly that.
-void writeLine(std::FILE* file, const std::string& field) {
-  size_t length = field.size() < CInstrumentInfoFinder::kMaxFieldLength
-                      ? field.size()
-                      : CInstrumentInfoFinder::kMaxFieldLength;
-  if (length > 0) std::fwrite(field.data(), 1, length, file);
-  std::fwrite("\r\n", 1, 2, file);
+void appendLine(std::string& text, const std::string& field) {
+  text.append(field, 0, CInstrumentInfoFinder::kMaxFieldLength);
+  text.append("\r\n");
 }
 
 template <class Number>
-void writeNumberLine(std::FILE* file, Number value) {
-  char text[32];
-  auto [end, error] = std::to_chars(text, text + sizeof(text), value);
+void appendNumberLine(std::string& text, Number value) {
+  char digits[32];
+  auto [end, error] = std::to_chars(digits, digits + sizeof(digits), value);
   (void)error;  // 32 bytes hold any 64-bit number
-  writeLine(file, std::string(text, end));
+  appendLine(text, std::string(digits, end));
+}
+
+// True when path names the plug-in file itself, in any spelling or through a link.
+bool namesThePlugin(const std::string& path, const char* pluginPath) {
+  return !path.empty() && Platform::isSameFile(path.c_str(), pluginPath);
 }
 
 }  // namespace
@@ -73,6 +75,9 @@ CInstrumentInfoFinder::CInstrumentInfoFinder(const char* outputPath, const char*
 
 int CInstrumentInfoFinder::run(const char* pluginPath) {
   if (outputPath_.empty() || !pluginPath || pluginPath[0] == '\0') return kExitEmptyArgument;
+  // Writing there would truncate the module while it is mapped, destroying the user's plug-in.
+  if (namesThePlugin(outputPath_, pluginPath) || namesThePlugin(xmlDumpPath_, pluginPath))
+    return kExitEmptyArgument;
   if (isExcludedPlugin(pluginPath)) return kExitBadPath;
   int known = classifyKnownPlugin(pluginPath);
   if (known != kGoOn) return known;
@@ -193,26 +198,24 @@ void CInstrumentInfoFinder::sanitizeText(std::string& text) {
 
 void CInstrumentInfoFinder::writeParameterList() {
   if (records_.empty() || outputPath_.empty()) return;
-  // Binary mode: the line ends are written as they are, the same on every platform.
-  std::FILE* file = std::fopen(outputPath_.c_str(), "wb");
-  if (!file) return;
-  writeNumberLine(file, records_.size());
+  std::string text;
+  appendNumberLine(text, records_.size());
   for (InstrumentRecord& record : records_) {
     sanitizeText(record.name);
-    writeLine(file, record.name);
-    writeNumberLine(file, record.params.size());
+    appendLine(text, record.name);
+    appendNumberLine(text, record.params.size());
     for (ParamRecord& param : record.params) {
       sanitizeText(param.name);
-      writeNumberLine(file, param.id);
-      writeLine(file, param.name);
-      writeNumberLine(file, param.unitNames.size());
+      appendNumberLine(text, param.id);
+      appendLine(text, param.name);
+      appendNumberLine(text, param.unitNames.size());
       for (std::string& unitName : param.unitNames) {
         sanitizeText(unitName);
-        writeLine(file, unitName);
+        appendLine(text, unitName);
       }
     }
   }
-  std::fclose(file);
+  writeOutputFile(outputPath_, text);
 }
 
 }  // namespace Brennholt::Hox

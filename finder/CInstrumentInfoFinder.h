@@ -16,7 +16,7 @@ enum FinderExitCode : int {
   kExitKnownInstrument = 1,  // one of the host's own instruments: nothing loaded or written
   kExitFixedAnswer = 2,      // a module with the fixed one-record answer: file written
   kExitBadPath = 3,          // no drive, cannot be split, empty name, or excluded
-  kExitEmptyArgument = 4,    // output path or plug-in path empty
+  kExitEmptyArgument = 4,    // output or plug-in path empty, or a file path names the plug-in
   kExitNotLoadable = 5,      // single-entry module cannot be loaded
   kExitNoEntry = 6,          // single-entry module exports no entry
   kExitUnusable = 7,         // no extension, or the module gives no plug-in or no factory
@@ -28,7 +28,9 @@ class CInstrumentInfoFinder {
   // Both paths are copied; xmlDumpPath may be null or empty (no XML copy wanted).
   CInstrumentInfoFinder(const char* outputPath, const char* xmlDumpPath);
 
-  // Performs the whole probe; returns the exit code.
+  // Performs the whole probe; returns the exit code. An output or dump path that names the
+  // plug-in file itself (another spelling, a link) ends the run with 4 before anything is
+  // loaded or written.
   int run(const char* pluginPath);
 
   // Appends a copy of a record found by a discovery.
@@ -52,8 +54,9 @@ class CInstrumentInfoFinder {
   // Lower-cases A-Z in place, unless a byte of the text is not ASCII.
   static void toLowerAscii(std::string& text);
 
-  // Writes the records to the output file; nothing is written when there are none. Failures
-  // are not reported.
+  // Writes the records to the output file, which then holds the whole list or, when it cannot be
+  // written, no file at all (writeOutputFile); nothing is touched when there are no records.
+  // Failures are not reported.
   void writeParameterList();
   // Replaces control bytes, DEL and every non-ASCII byte by a space, in place.
   static void sanitizeText(std::string& text);

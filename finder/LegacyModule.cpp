@@ -1,8 +1,7 @@
 #include "finder/LegacyModule.h"
 
-#include <cstdio>
-
 #include "finder/CInstrumentInfoFinder.h"
+#include "finder/OutputFile.h"
 
 namespace Brennholt::Hox {
 
@@ -33,10 +32,7 @@ void LegacyModule::dumpXmlResource() const {
   const void* data = nullptr;
   uint32 size = 0;
   if (!Platform::findResource(module_, "HOXXML", "#1", &data, &size) || !data || size == 0) return;
-  std::FILE* file = std::fopen(xmlDumpPath_, "wb");
-  if (!file) return;
-  std::fwrite(data, 1, size, file);
-  std::fclose(file);
+  writeOutputFile(xmlDumpPath_, std::string_view(static_cast<const char*>(data), size));
 }
 
 }  // namespace Brennholt::Hox

@@ -94,7 +94,12 @@ bool tryEnterLock(CriticalSection& lock);
 
 using ModuleHandle = void*;
 
-// Loads a module by its 8-bit path (LoadLibraryA / dlopen). Null on failure.
+// Loads a module by its 8-bit path (LoadLibraryA / dlopen). Null on failure. A path that is not
+// a regular file (a directory, a FIFO, a device) is refused without being opened for reading, so
+// it can neither block nor be read from. POSIX also refuses an ELF file whose program headers,
+// segments or section headers reach past its end, as a file cut short does: the system loader
+// would map it and the process would die on the first touch of the missing part. The Windows
+// loader refuses such a file itself.
 ModuleHandle loadModule(const char* path);
 // Looks up an exported symbol (GetProcAddress / dlsym). Null when absent.
 void* findExport(ModuleHandle module, const char* name);
@@ -125,9 +130,27 @@ int32 wideToMultiByte(uint32 codePage, const char16* source, int32 sourceLength,
 
 // ---------------------------------------------------------------- files and diagnostics
 
-enum class FileKind { kMissing, kFile, kDirectory };
-// What lies at a path (GetFileAttributesA).
+// kOther: something that is neither a regular file nor a directory (a FIFO, a device, a socket).
+enum class FileKind { kMissing, kFile, kDirectory, kOther };
+// What lies at a path, links followed (GetFileAttributesA; on Windows GetFileType on a handle
+// opened without access rights tells a file from a device or pipe). Never opens the path for
+// reading or writing.
 FileKind fileKind(const char* path);
+// True when both paths name one existing file, whatever their spelling and whatever links lead
+// there (device and inode; on Windows volume serial number and file index).
+bool isSameFile(const char* first, const char* second);
+// Creates the file at path, which must not exist yet (O_EXCL / CREATE_NEW), and writes the
+// bytes to it; true once all of them were handed to the system and the file was closed without
+// error. On failure a file this call created is removed again.
+bool writeNewFile(const char* path, const void* data, std::size_t size);
+// Gives the file at source the name target in one step, replacing a file of that name (rename /
+// MoveFileExA with MOVEFILE_REPLACE_EXISTING): a reader of target sees the old or the new file,
+// never a part of either.
+bool replaceFile(const char* source, const char* target);
+// Removes a file (unlink / DeleteFileA).
+bool removeFile(const char* path);
+// Identifier of the calling process (GetCurrentProcessId / getpid).
+uint32 currentProcessId();
 // Writes a line to the debugger's output (OutputDebugStringA); never to the console. POSIX
 // writes it to syslog at debug level.
 void debugOutput(const char* text);

@@ -1,11 +1,15 @@
 // Modules on POSIX: dlopen and friends, plus the exported resource table that stands in for
 // Windows resources.
 #include <dlfcn.h>
+#include <elf.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <link.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -43,10 +47,48 @@ const void* moduleBase(ModuleHandle module) {
   return info.dli_fbase;
 }
 
+// True when [offset, offset + count * entrySize) lies within a file of fileSize bytes.
+bool withinFile(uint64_t offset, uint64_t count, uint64_t entrySize, uint64_t fileSize) {
+  if (offset > fileSize) return false;
+  return count == 0 || entrySize <= (fileSize - offset) / count;
+}
+
+// The file at path is a regular file and an ELF object of this process's class whose program
+// headers, the file parts of its segments and its section headers all lie within it. The
+// system loader maps segments without comparing them with the file's length, and touching a
+// mapped page past the end of a cut file kills the process.
+bool isWholeElfFile(const char* path) {
+  struct stat info {};
+  // Asked before the file is opened: opening a FIFO for reading would wait for a writer.
+  if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  // Non-blocking in case the path was replaced by a FIFO meanwhile.
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool whole = false;
+  ElfW(Ehdr) header{};
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+      pread(fd, &header, sizeof(header), 0) == static_cast<ssize_t>(sizeof(header)) &&
+      std::memcmp(header.e_ident, ELFMAG, SELFMAG) == 0 &&
+      header.e_ident[EI_CLASS] == (sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32) &&
+      header.e_phentsize == sizeof(ElfW(Phdr))) {
+    const auto size = static_cast<uint64_t>(info.st_size);
+    whole = withinFile(header.e_phoff, header.e_phnum, sizeof(ElfW(Phdr)), size) &&
+            withinFile(header.e_shoff, header.e_shnum, header.e_shentsize, size);
+    for (ElfW(Half) i = 0; whole && i < header.e_phnum; ++i) {
+      ElfW(Phdr) segment{};
+      off_t at = static_cast<off_t>(header.e_phoff + uint64_t{i} * sizeof(segment));
+      whole = pread(fd, &segment, sizeof(segment), at) == static_cast<ssize_t>(sizeof(segment)) &&
+              withinFile(segment.p_offset, 1, segment.p_filesz, size);
+    }
+  }
+  close(fd);
+  return whole;
+}
+
 }  // namespace
 
 ModuleHandle loadModule(const char* path) {
-  if (!path || !*path) return nullptr;
+  if (!path || !*path || !isWholeElfFile(path)) return nullptr;
   return dlopen(path, RTLD_NOW | RTLD_LOCAL);
 }
 

@@ -37,7 +37,7 @@ class ResourceId {
 }  // namespace
 
 ModuleHandle loadModule(const char* path) {
-  if (!path || !*path) return nullptr;
+  if (!path || !*path || fileKind(path) != FileKind::kFile) return nullptr;
   return LoadLibraryA(path);
 }
 

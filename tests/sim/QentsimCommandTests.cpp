@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "tests/support/ArtifactPath.h"
@@ -17,15 +19,16 @@ struct RunResult {
   std::string output;
 };
 
-// Runs qentsim with the arguments; captures standard output, drops standard error.
-RunResult runQentsim(const std::string& arguments) {
+// Runs qentsim with the arguments; captures standard output, and standard error too when asked.
+RunResult runQentsim(const std::string& arguments, bool withErrors = false) {
   std::string program = QentTest::artifactPath(std::string("qentsim") + QentTest::exeSuffix());
 #ifdef _WIN32
   // cmd.exe strips the outermost quotes of its command line: add a pair of its own.
-  std::string command = "\"\"" + program + "\" " + arguments + " 2>NUL\"";
+  std::string command =
+      "\"\"" + program + "\" " + arguments + (withErrors ? " 2>&1" : " 2>NUL") + "\"";
   FILE* pipe = _popen(command.c_str(), "r");
 #else
-  std::string command = "'" + program + "' " + arguments + " 2>/dev/null";
+  std::string command = "'" + program + "' " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
   FILE* pipe = popen(command.c_str(), "r");
 #endif
   RunResult result;
@@ -107,4 +110,20 @@ TEST(QentsimCommand, RunPrintsOneLinePerFileAndASummary) {
   EXPECT_EQ(runQentsim("run \"" + good + "\"").exitCode, 0);
   std::remove(bad.c_str());
   std::remove(good.c_str());
+}
+
+TEST(QentsimCommand, AModuleFileCutShortIsRefused) {
+  // A partial download: the loader must never see it, or the host dies on the missing part.
+  std::ifstream in(QentTest::artifactPath("qentlink.hox3"), std::ios::binary);
+  std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(whole.size(), 4096u);
+  std::string cut = QentTest::testProgramDir() + "qentsim_cut.hox3";
+  for (size_t length : {size_t{2048}, whole.size() / 2}) {
+    std::ofstream(cut, std::ios::binary | std::ios::trunc) << whole.substr(0, length);
+    // Exit code 1 alone could also be a sanitizer's report of the crash.
+    RunResult run = runQentsim("classes --module \"" + cut + "\"", true);
+    EXPECT_EQ(run.exitCode, 1) << length;
+    EXPECT_EQ(run.output, "qentsim: cannot load module " + cut + "\n") << length;
+  }
+  std::filesystem::remove(cut);
 }
