@@ -27,8 +27,8 @@
 #include <string_view>
 #include <vector>
 
-#include "remote/protocol/KnobAssignment.h"
 #include "sim/MidiWire.h"
+#include "sim/keyboard/KnobSetting.h"
 
 namespace QentSim {
 
@@ -73,8 +73,8 @@ class VirtualKeyboard : public IMidiReceiver {
   // --- what the keyboard stores ---------------------------------------------------------------
 
   // Stores knob `knob`'s (0..11) assignment for the target `name` (compared as the display
-  // shows it: its first 12 characters without trailing spaces).
-  void storeAssignment(std::string_view name, int knob, const Brennholt::KnobAssignment& value);
+  // shows it: its first 12 characters without trailing spaces). Other knobs store nothing.
+  void storeAssignment(std::string_view name, int knob, const KnobSetting& value);
   // Switch the automatic answers to the hello and to a target name on or off (default on).
   void setAnswerHello(bool on) { answerHello_ = on; }
   void setAnswerName(bool on) { answerName_ = on; }
@@ -138,7 +138,7 @@ class VirtualKeyboard : public IMidiReceiver {
 
   bool answerHello_ = true;
   bool answerName_ = true;
-  std::map<std::string, Brennholt::KnobAssignment::Table> assignments_;
+  std::map<std::string, KnobSettings> assignments_;
 };
 
 }  // namespace QentSim

@@ -11,7 +11,6 @@
 #include <sstream>
 #include <thread>
 
-#include "remote/protocol/KnobAssignment.h"
 #include "sim/keyboard/KeyboardElements.h"
 #include "sim/scenario/ScenarioParser.h"
 
@@ -217,8 +216,8 @@ bool ScenarioRunner::keyboardAction(const ScenarioCommand& command, std::string*
       return true;
     case Verb::KbAssign:
       kb.storeAssignment(command.texts[0], element,
-                         {static_cast<Brennholt::int32>(command.numbers[1]),
-                          static_cast<Brennholt::uint32>(command.numbers[2])});
+                         {static_cast<int>(command.numbers[1]),
+                          static_cast<std::uint32_t>(command.numbers[2])});
       return true;
     case Verb::KbAnswer:
       if (command.which != "name") kb.setAnswerHello(command.flag);
