@@ -52,10 +52,10 @@ class HostLink final : public Brennholt::Hox::IRemoteHostLink {
 
   // ---- the host's own use ----
   // Hands one keyboard message arriving at the device's input port to the remote: a SysEx to
-  // onSysEx, a channel message matched to a registered element to onElementValue; anything
-  // else is dropped. False when nothing reached the remote.
-  bool receive(Brennholt::Hox::IHWRemote* remote, const Brennholt::uint8* bytes,
-               std::size_t length);
+  // onSysEx (its handle is `message` itself, valid during that call), a channel message matched
+  // to a registered element to onElementValue; anything else is dropped. False when nothing
+  // reached the remote.
+  bool receive(Brennholt::Hox::IHWRemote* remote, const std::vector<Brennholt::uint8>& message);
   // Takes every message queued for the device's output port, oldest first.
   std::vector<std::vector<Brennholt::uint8>> takeOutbound();
   // Sets the active mode page ("Default" or empty: none) and owes the remote a page report.
@@ -79,6 +79,12 @@ class HostLink final : public Brennholt::Hox::IRemoteHostLink {
 
  private:
   SimHost::State* host() const { return connection_ ? connection_->state : nullptr; }
+  // Records the device's new state in the host's life-cycle log.
+  void noteState(const char* state) noexcept;
+  // Runs the binding of `element` on the active page, then on "Default"; kResultFalse when it
+  // has none. May throw when the host's bookkeeping cannot allocate.
+  Brennholt::tresult runBinding(SimHost::State* s, Brennholt::int32 element,
+                                Brennholt::int32 value);
   const BindingInfo* findBinding(const std::string& page, const std::string& element) const;
   int elementIndex(const std::string& name) const;
   // False when the message could not be stored. [host thread or the remote's worker thread]
