@@ -26,7 +26,9 @@ class ArgumentReader {
   // Reads tokens[first ..]; `usage` ends every reason. The tokens must outlive the reader.
   ArgumentReader(const std::vector<ScenarioToken>& tokens, std::size_t first, std::string usage);
 
+  // True when every token has been read.
   bool atEnd() const { return next_ >= tokens_.size(); }
+  // The tokens not read yet.
   std::size_t left() const { return atEnd() ? 0 : tokens_.size() - next_; }
   // Takes the next token when it is the unquoted word `word`; false (taking nothing) otherwise.
   bool takeWord(std::string_view word);
@@ -42,6 +44,7 @@ class ArgumentReader {
   bool word(std::string& out, const char* what);
   // A whole number (decimal, or hexadecimal after "0x") within low..high.
   bool integer(std::int64_t& out, const char* what, std::int64_t low, std::int64_t high);
+  // The same into a narrower number type; low..high must fit it.
   template <class Number>
   bool integer(Number& out, const char* what, std::int64_t low, std::int64_t high) {
     std::int64_t read = 0;

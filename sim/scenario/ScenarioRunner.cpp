@@ -13,8 +13,8 @@ constexpr std::streamoff kMaxFileSize = std::streamoff{16} * 1024 * 1024;
 
 }  // namespace
 
-ScenarioRunner::ScenarioRunner(std::string modulePath, std::ostream& out)
-    : simulation_(std::move(modulePath), out) {}
+ScenarioRunner::ScenarioRunner(const std::string& modulePath, std::ostream& out)
+    : simulation_(modulePath, out) {}
 
 ScenarioResult ScenarioRunner::runFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);

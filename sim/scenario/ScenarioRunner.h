@@ -24,7 +24,7 @@ struct ScenarioResult {
 class ScenarioRunner {
  public:
   // `out` receives what show and say print (and, when watching, the keyboard as it changes).
-  ScenarioRunner(std::string modulePath, std::ostream& out);
+  ScenarioRunner(const std::string& modulePath, std::ostream& out);
 
   // Draws the keyboards after every command that changed what they show (the demo).
   void setWatching(bool on) { watching_ = on; }
@@ -34,6 +34,7 @@ class ScenarioRunner {
   // Reads a file and runs it.
   ScenarioResult runFile(const std::string& path);
 
+  // The simulated host and keyboard 1..9 the scenarios run on.
   SimHost& host() { return simulation_.host(); }
   VirtualKeyboard& keyboard(int number) { return simulation_.keyboard(number); }
 

@@ -17,7 +17,7 @@ constexpr auto kSettleLimit = std::chrono::seconds(5);
 
 }  // namespace
 
-Simulation::Simulation(std::string modulePath, std::ostream& out)
+Simulation::Simulation(const std::string& modulePath, std::ostream& out)
     : out_(out), host_(std::make_unique<SimHost>()) {
   host_->setModulePath(modulePath);
   for (int k = 1; k <= kMaxKeyboards; ++k) {

@@ -30,7 +30,7 @@ class Simulation {
   static constexpr std::uint32_t kRoundMs = 10;
 
   // A host for the module at `modulePath`, not started; `out` receives what the scenario prints.
-  Simulation(std::string modulePath, std::ostream& out);
+  Simulation(const std::string& modulePath, std::ostream& out);
   // Stops the host, and so its module, before the keyboards it talks to go away.
   ~Simulation();
   Simulation(const Simulation&) = delete;
