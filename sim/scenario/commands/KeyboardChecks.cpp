@@ -246,8 +246,10 @@ bool FKeyCheck::read(ArgumentReader& args) {
 }
 
 bool FKeyCheck::check(Simulation& simulation, std::string* why) const {
-  return expectShown("F" + std::to_string(key + 1) + " label",
-                     simulation.keyboard(keyboard).keyLabel(key), text, keyboard, why);
+  // Appended, not added: the cross compiler warns wrongly about "F" + std::to_string(...).
+  std::string what = "F";
+  what.append(std::to_string(key + 1)).append(" label");
+  return expectShown(what, simulation.keyboard(keyboard).keyLabel(key), text, keyboard, why);
 }
 
 // ---- flag ----
