@@ -9,7 +9,7 @@
 #include "sim/scenario/ScenarioParser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::vector<QentSim::ScenarioCommand> commands;
+  QentSim::Scenario commands;
   QentSim::ScenarioError error;
   QentSim::ScenarioParser::parse(std::string_view(reinterpret_cast<const char*>(data), size),
                                  commands, error);

@@ -35,7 +35,6 @@ LAYERS = [
 
 # Single includes allowed beyond the table: (including folder, included folder).
 EXCEPTIONS = [
-    ("sim/", "remote/protocol/"),  # temporary: removed when the keyboard has its own codec
 ]
 
 # Folders whose code may include any layer.

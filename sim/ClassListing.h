@@ -37,6 +37,7 @@ FactoryDescription describeFactory(Brennholt::IPluginFactory* factory);
 // Prints the factory line and one line per class.
 void printFactory(const FactoryDescription& description, std::ostream& out);
 
+// "basic", "extended" or "wide", as the listing names the form.
 const char* infoFormName(InfoForm form);
 
 }  // namespace QentSim

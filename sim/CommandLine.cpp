@@ -4,7 +4,7 @@
 #include "sim/ClassListing.h"
 #include "sim/Demo.h"
 #include "sim/HostModule.h"
-#include "sim/scenario/ScenarioParser.h"
+#include "sim/scenario/CommandTable.h"
 #include "sim/scenario/ScenarioRunner.h"
 
 namespace QentSim {
@@ -30,8 +30,9 @@ void printRunHelp(std::ostream& out) {
          "Exit code 0 only when every file passed.\n\n"
          "One command per line; # starts a comment; \"quoted\" tokens may hold blanks; hex bytes\n"
          "are two digits, ?? matches any byte in checks, XX*N repeats a byte, \"text\" in a byte\n"
-         "list stands for its bytes. @K after a verb addresses keyboard K (default 1).\n\n"
-      << ScenarioParser::synopsis();
+         "list stands for its bytes. [@K] marks the commands that @K right after the verb may\n"
+         "point at keyboard K (default 1): turn@2 AsgnKnob1 3.\n\n"
+      << CommandTable::synopsis();
 }
 
 std::string executablePath() {

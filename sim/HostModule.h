@@ -1,5 +1,5 @@
 // A plug-in module loaded the way the sequencer loads one: by path, through its three exports.
-// Grows into the reference host's module loader.
+// [host thread]
 #pragma once
 
 #include <string>
@@ -22,6 +22,7 @@ class HostModule {
   // Releases the factory, calls ExitDll and unloads the module; nothing when not loaded.
   void unload();
 
+  // True between a successful load and unload.
   bool isLoaded() const { return module_ != nullptr; }
   // The factory held since load; null when not loaded. The module holds this reference.
   Brennholt::IPluginFactory* factory() const { return factory_.get(); }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "sim/host/HostText.h"
+#include "sim/host/NoThrow.h"
 
 namespace QentSim {
 
@@ -50,7 +51,8 @@ IMidiPort* MidiPortList::getPort(int32 index) noexcept {
 
 bool DeviceRegistry::deviceExists(const char16* name, int32) noexcept {
   SimHost::State* s = connection_->state;
-  if (s == nullptr || toUtf8(name) != kDeviceName) return false;
+  if (s == nullptr || !answerSafely(false, [name] { return toUtf8(name) == kDeviceName; }))
+    return false;
   return std::any_of(s->devices.begin(), s->devices.end(),
                      [](const IPtr<RemoteDevice>& device) { return !device->gone; });
 }
@@ -59,7 +61,8 @@ FUnknown* DeviceRegistry::createDevice(const TUID classId, int32 pairIndex,
                                        bool activate) noexcept {
   SimHost::State* s = connection_->state;
   if (s == nullptr || classId == nullptr) return nullptr;
-  IPtr<RemoteDevice> device = s->createDevice(classId, pairIndex, activate);
+  IPtr<RemoteDevice> device = answerSafely(
+      IPtr<RemoteDevice>(), [&] { return s->createDevice(classId, pairIndex, activate); });
   if (!device) return nullptr;
   // The caller's reference, beside the one the host keeps in its device list.
   device->addRef();
@@ -75,9 +78,13 @@ tresult RemoteDevice::addPort(IMidiPort* port) noexcept {
   MidiPort* own = s->findPort(port);
   if (own == nullptr) return kInvalidArgument;  // not a port of this host
   (own->input() ? input_ : output_) = IPtr<MidiPort>::share(own);
-  s->note("device " + std::to_string(s->deviceNumber(*this)) + " port " +
-          (own->input() ? "in " : "out ") + own->name());
   s->touch();
+  // Bound whether or not the log can take the line.
+  answerSafely(false, [&] {
+    s->note("device " + std::to_string(s->deviceNumber(*this)) + " port " +
+            (own->input() ? "in " : "out ") + own->name());
+    return true;
+  });
   return kResultOk;
 }
 

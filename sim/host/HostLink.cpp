@@ -7,6 +7,7 @@
 
 #include "sim/host/DeviceRegistry.h"
 #include "sim/host/HostObject.h"
+#include "sim/host/NoThrow.h"
 
 namespace QentSim {
 
@@ -30,20 +31,24 @@ class HostFunction final : public HostObject<IHostFunction> {
     if (parameterName == nullptr || elementName == nullptr || pageName == nullptr) {
       return kInvalidArgument;
     }
-    BindingInfo binding;
-    binding.kind = BindingInfo::kFunction;
-    binding.page = pageName;
-    binding.element = elementName;
-    binding.object = name_;
-    binding.value = parameterName;
-    link_->declareBinding(std::move(binding));
-    return kResultOk;
+    return answerSafely(kOutOfMemory, [&] {
+      BindingInfo binding;
+      binding.kind = BindingInfo::kFunction;
+      binding.page = pageName;
+      binding.element = elementName;
+      binding.object = name_;
+      binding.value = parameterName;
+      link_->declareBinding(std::move(binding));
+      return kResultOk;
+    });
   }
   tresult setAttribute(const char* attribute) noexcept override {
     if (link_ == nullptr) return kResultFalse;
     if (attribute == nullptr) return kInvalidArgument;
-    link_->declareAttribute(name_, attribute);
-    return kResultOk;
+    return answerSafely(kOutOfMemory, [&] {
+      link_->declareAttribute(name_, attribute);
+      return kResultOk;
+    });
   }
   void disconnect() { link_ = nullptr; }
 
@@ -61,37 +66,43 @@ class BindingTarget final : public HostObject<IBindingTarget> {
   tresult addPage(const char* pageName) noexcept override {
     if (link_ == nullptr) return kResultFalse;
     if (pageName == nullptr) return kInvalidArgument;
-    link_->declarePage(pageName);
-    return kResultOk;
+    return answerSafely(kOutOfMemory, [&] {
+      link_->declarePage(pageName);
+      return kResultOk;
+    });
   }
   tresult bindValue(const char* pageName, const char* elementName, const char* objectName,
                     int32 channelSelector, const char* valueName, int32 flags) noexcept override {
     if (link_ == nullptr) return kResultFalse;
     if (!pageName || !elementName || !objectName || !valueName) return kInvalidArgument;
-    BindingInfo binding;
-    binding.kind = BindingInfo::kValue;
-    binding.page = pageName;
-    binding.element = elementName;
-    binding.object = objectName;
-    binding.selector = channelSelector;
-    binding.value = valueName;
-    binding.flags = flags;
-    link_->declareBinding(std::move(binding));
-    return kResultOk;
+    return answerSafely(kOutOfMemory, [&] {
+      BindingInfo binding;
+      binding.kind = BindingInfo::kValue;
+      binding.page = pageName;
+      binding.element = elementName;
+      binding.object = objectName;
+      binding.selector = channelSelector;
+      binding.value = valueName;
+      binding.flags = flags;
+      link_->declareBinding(std::move(binding));
+      return kResultOk;
+    });
   }
   tresult bindCommand(const char* pageName, const char* elementName, const char* category,
                       const char* commandName, int32 flags) noexcept override {
     if (link_ == nullptr) return kResultFalse;
     if (!pageName || !elementName || !category || !commandName) return kInvalidArgument;
-    BindingInfo binding;
-    binding.kind = BindingInfo::kCommand;
-    binding.page = pageName;
-    binding.element = elementName;
-    binding.category = category;
-    binding.command = commandName;
-    binding.flags = flags;
-    link_->declareBinding(std::move(binding));
-    return kResultOk;
+    return answerSafely(kOutOfMemory, [&] {
+      BindingInfo binding;
+      binding.kind = BindingInfo::kCommand;
+      binding.page = pageName;
+      binding.element = elementName;
+      binding.category = category;
+      binding.command = commandName;
+      binding.flags = flags;
+      link_->declareBinding(std::move(binding));
+      return kResultOk;
+    });
   }
   tresult findFunction(const char* name, const char* category, int32, int32,
                        IHostFunction** function) noexcept override {
@@ -101,11 +112,17 @@ class BindingTarget final : public HostObject<IBindingTarget> {
     bool known = (std::strcmp(name, "Jog") == 0 && std::strcmp(category, "Wheel") == 0) ||
                  (std::strcmp(name, "HoverKnob") == 0 && std::strcmp(category, "Encoder") == 0);
     if (!known || !offersFunctions_) return kResultFalse;
-    auto* made = new (std::nothrow) HostFunction(link_, name);
-    if (made == nullptr) return kOutOfMemory;
-    functions.push_back(IPtr<HostFunction>::share(made));
-    *function = made;
-    return kResultOk;
+    return answerSafely(kOutOfMemory, [&] {
+      auto* made = new (std::nothrow) HostFunction(link_, name);
+      if (made == nullptr) return kOutOfMemory;
+      // Freed again when the list cannot take it.
+      IPtr<HostFunction> owned = IPtr<HostFunction>::adopt(made);
+      // The list's reference, to cut the function off with the link, and the caller's.
+      functions.push_back(owned);
+      made->addRef();
+      *function = made;
+      return kResultOk;
+    });
   }
   void disconnect() {
     link_ = nullptr;
@@ -127,27 +144,34 @@ HostLink::~HostLink() {
 }
 
 tresult HostLink::setOption(uint32 code, int32 value) noexcept {
-  options_[code] = value;
   if (SimHost::State* s = host()) s->touch();
-  return kResultOk;
+  return answerSafely(kOutOfMemory, [&] {
+    options_[code] = value;
+    return kResultOk;
+  });
 }
 
 tresult HostLink::onActivate() noexcept {
   active_ = true;
-  if (SimHost::State* s = host()) {
-    s->note("device " + std::to_string(s->deviceNumber(*device_)) + " active");
-    s->touch();
-  }
+  noteState("active");
   return kResultOk;
 }
 
 tresult HostLink::onDeactivate() noexcept {
   active_ = false;
-  if (SimHost::State* s = host()) {
-    s->note("device " + std::to_string(s->deviceNumber(*device_)) + " inactive");
-    s->touch();
-  }
+  noteState("inactive");
   return kResultOk;
+}
+
+void HostLink::noteState(const char* state) noexcept {
+  SimHost::State* s = host();
+  if (s == nullptr) return;
+  s->touch();
+  // The log line is only what the host records; the device's state has changed either way.
+  answerSafely(false, [&] {
+    s->note("device " + std::to_string(s->deviceNumber(*device_)) + " " + state);
+    return true;
+  });
 }
 
 tresult HostLink::forwardedQuery() noexcept { return kResultOk; }
@@ -186,6 +210,10 @@ tresult HostLink::defaultElementValue(int32 element, int32 value) noexcept {
   if (element < 0 || static_cast<std::size_t>(element) >= elements_.size()) {
     return kInvalidArgument;
   }
+  return answerSafely(kOutOfMemory, [&] { return runBinding(s, element, value); });
+}
+
+tresult HostLink::runBinding(SimHost::State* s, int32 element, int32 value) {
   const std::string& name = elements_[static_cast<std::size_t>(element)].name;
   // The active mode page first; "Default" always applies after it.
   const BindingInfo* binding = modePage_.empty() ? nullptr : findBinding(modePage_, name);
@@ -241,41 +269,47 @@ tresult HostLink::showText(const char* text) noexcept {
   SimHost::State* s = host();
   if (s == nullptr) return kResultFalse;
   if (text == nullptr) return kInvalidArgument;
-  lastShownText_ = text;
-  s->lastShownText = text;
   s->touch();
-  // The dial's mode names are pages of this device: showing one asks the host to switch to it.
-  if (lastShownText_ != kDefaultPage &&
-      std::find(pages_.begin(), pages_.end(), lastShownText_) != pages_.end()) {
-    switchPage(lastShownText_);
-  }
-  return kResultOk;
+  return answerSafely(kOutOfMemory, [&] {
+    lastShownText_ = text;
+    s->lastShownText = text;
+    // The dial's mode names are pages of this device: showing one asks the host to switch to it.
+    if (lastShownText_ != kDefaultPage &&
+        std::find(pages_.begin(), pages_.end(), lastShownText_) != pages_.end()) {
+      switchPage(lastShownText_);
+    }
+    return kResultOk;
+  });
 }
 
 tresult HostLink::addElement(const ElementRecord* record) noexcept {
   if (record == nullptr) return kInvalidArgument;
-  records_.push_back(record);
-  ElementInfo info;
-  info.name = record->name ? record->name : "";
-  info.status = record->status;
-  info.number = record->number;
-  info.maxValue = record->maxValue;
-  info.flags = record->flags;
-  elements_.push_back(std::move(info));
   if (SimHost::State* s = host()) s->touch();
-  return kResultOk;
+  return answerSafely(kOutOfMemory, [&] {
+    ElementInfo info;
+    info.name = record->name ? record->name : "";
+    info.status = record->status;
+    info.number = record->number;
+    info.maxValue = record->maxValue;
+    info.flags = record->flags;
+    // Both lists or neither, so an element index means the same in each.
+    records_.reserve(records_.size() + 1);
+    elements_.push_back(std::move(info));
+    records_.push_back(record);
+    return kResultOk;
+  });
 }
 
-bool HostLink::receive(IHWRemote* remote, const uint8* bytes, std::size_t length) {
-  if (remote == nullptr || bytes == nullptr || length == 0) return false;
+bool HostLink::receive(IHWRemote* remote, const std::vector<uint8>& message) {
+  if (remote == nullptr || message.empty()) return false;
+  const uint8* bytes = message.data();
   if (bytes[0] == 0xF0) {
-    std::vector<uint8> message(bytes, bytes + length);
     incomingSysEx_ = &message;
     remote->onSysEx(&message);
     incomingSysEx_ = nullptr;
     return true;
   }
-  if (length < 3) return false;
+  if (message.size() < 3) return false;
   uint8 status = bytes[0];
   int32 value = bytes[2] & 0x7F;
   if ((status & 0xF0) == 0x80) {  // note-off: the note-on element with value 0

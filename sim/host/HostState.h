@@ -91,8 +91,11 @@ struct SimHost::State {
   std::deque<KeyboardMessage> fromKeyboards;
   std::map<int, IMidiReceiver*> receivers;
 
+  // Something happened; settling waits until this stands still. [any thread]
   void touch() { ++activity; }
+  // Appends a step to the life-cycle log.
   void note(const std::string& line) { log.push_back(line); }
+  // False when set-up withdrew the service.
   bool offers(HostService service) const { return withdrawn.count(service) == 0; }
 
   // Runs a host command; `source` is the link whose binding asked for it, null for the user.
@@ -112,11 +115,15 @@ struct SimHost::State {
   void shutDownDevice(RemoteDevice& device, const std::string& label);
   // Brings the port list in line with the set-up, keeping the objects of ports that stay.
   void rebuildPorts();
+  // The host's own port behind `port`; null when it is none of this host's.
   MidiPort* findPort(const Brennholt::Hox::IMidiPort* port) const;
   // Page reports and transport lamps owed to the remotes, sent from the top of the host's stack.
   void flushNotifications();
+  // Hands what the keyboards sent, in the order sent, to the devices on their input ports.
   void deliverFromKeyboards();
+  // Hands what each device queued for its output port to the keyboard on that port.
   void deliverToKeyboards();
+  // The device's 1-based number in creation order; 0 when it is not in the list.
   int deviceNumber(const RemoteDevice& device) const;
 };
 

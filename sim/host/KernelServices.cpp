@@ -5,6 +5,7 @@
 
 #include "sim/host/DeviceRegistry.h"
 #include "sim/host/HostText.h"
+#include "sim/host/NoThrow.h"
 
 namespace QentSim {
 
@@ -33,10 +34,12 @@ class IdleService final : public HostObject<IIdleService>, ServicePart {
     SimHost::State* s = host();
     if (s == nullptr) return kResultFalse;
     if (handler == nullptr) return kInvalidArgument;
-    auto& list = s->idleHandlers;
-    if (std::find(list.begin(), list.end(), handler) == list.end()) list.push_back(handler);
-    s->note("idle handler added");
-    return kResultOk;
+    return answerSafely(kOutOfMemory, [&] {
+      auto& list = s->idleHandlers;
+      if (std::find(list.begin(), list.end(), handler) == list.end()) list.push_back(handler);
+      s->note("idle handler added");
+      return kResultOk;
+    });
   }
   tresult removeIdleHandler(IIdleHandler* handler) noexcept override {
     SimHost::State* s = host();
@@ -45,7 +48,11 @@ class IdleService final : public HostObject<IIdleService>, ServicePart {
     auto found = std::find(list.begin(), list.end(), handler);
     if (found == list.end()) return kResultFalse;
     list.erase(found);
-    s->note("idle handler removed");
+    // Removed whether or not the log can take the line.
+    answerSafely(false, [s] {
+      s->note("idle handler removed");
+      return true;
+    });
     return kResultOk;
   }
   uint32 currentTime() noexcept override {
@@ -62,10 +69,12 @@ class ProjectService final : public HostObject<IProjectService>, ServicePart {
     SimHost::State* s = host();
     if (s == nullptr) return kResultFalse;
     if (listener == nullptr) return kInvalidArgument;
-    auto& list = s->projectListeners;
-    if (std::find(list.begin(), list.end(), listener) == list.end()) list.push_back(listener);
-    s->note("project notification added");
-    return kResultOk;
+    return answerSafely(kOutOfMemory, [&] {
+      auto& list = s->projectListeners;
+      if (std::find(list.begin(), list.end(), listener) == list.end()) list.push_back(listener);
+      s->note("project notification added");
+      return kResultOk;
+    });
   }
   tresult removeProjectNotification(IProjectNotification* listener) noexcept override {
     SimHost::State* s = host();
@@ -74,7 +83,11 @@ class ProjectService final : public HostObject<IProjectService>, ServicePart {
     auto found = std::find(list.begin(), list.end(), listener);
     if (found == list.end()) return kResultFalse;
     list.erase(found);
-    s->note("project notification removed");
+    // Removed whether or not the log can take the line.
+    answerSafely(false, [s] {
+      s->note("project notification removed");
+      return true;
+    });
     return kResultOk;
   }
   FUnknown* activeProject() noexcept override {
@@ -108,18 +121,22 @@ class CommandCatalogue final : public HostObject<ICommandCatalogue>, ServicePart
     SimHost::State* s = host();
     if (s == nullptr) return kResultFalse;
     if (category == nullptr || name == nullptr) return kInvalidArgument;
-    std::pair<std::string, std::string> action(category, name);
-    auto& list = s->registeredActions;
-    if (std::find(list.begin(), list.end(), action) == list.end()) list.push_back(action);
-    return kResultOk;
+    return answerSafely(kOutOfMemory, [&] {
+      std::pair<std::string, std::string> action(category, name);
+      auto& list = s->registeredActions;
+      if (std::find(list.begin(), list.end(), action) == list.end())
+        list.push_back(std::move(action));
+      return kResultOk;
+    });
   }
   tresult unregisterAction(const char* category, const char* name) noexcept override {
     SimHost::State* s = host();
     if (s == nullptr) return kResultFalse;
     if (category == nullptr || name == nullptr) return kInvalidArgument;
     auto& list = s->registeredActions;
-    auto found = std::find(list.begin(), list.end(),
-                           std::make_pair(std::string(category), std::string(name)));
+    auto found = std::find_if(list.begin(), list.end(), [category, name](const auto& action) {
+      return action.first == category && action.second == name;
+    });
     if (found == list.end()) return kResultFalse;
     list.erase(found);
     return kResultOk;
@@ -134,7 +151,7 @@ class CommandCatalogue final : public HostObject<ICommandCatalogue>, ServicePart
     SimHost::State* s = host();
     if (s == nullptr) return kResultFalse;
     if (category == nullptr || name == nullptr) return kInvalidArgument;
-    return s->executeCommand(category, name, nullptr);
+    return answerSafely(kOutOfMemory, [&] { return s->executeCommand(category, name, nullptr); });
   }
 };
 

@@ -18,9 +18,13 @@ using Connection = std::shared_ptr<SimHost::State::Connection>;
 class HostContext final
     : public HostObject<Brennholt::Hox::IHostKernel, Brennholt::Hox::IHostInformation> {
  public:
+  // Takes the product texts of the host's set-up as they are now.
   explicit HostContext(Connection connection);
 
+  // A new service object for `iid` with one reference for the caller; kNoInterface when the
+  // host has no such service, it is withdrawn or the host has shut down.
   Brennholt::tresult getService(const Brennholt::TUID iid, void** service) noexcept override;
+  // The host's product name, version and build texts, valid while the context lives.
   const Brennholt::char16* productName() noexcept override { return product_.c_str(); }
   const Brennholt::char16* versionString() noexcept override { return version_.c_str(); }
   const Brennholt::char16* buildString() noexcept override { return build_.c_str(); }

@@ -236,7 +236,7 @@ void SimHost::State::deliverFromKeyboards() {
           input->wire() != message.keyboard) {
         continue;
       }
-      device->link().receive(device->remote(), message.bytes.data(), message.bytes.size());
+      device->link().receive(device->remote(), message.bytes);
     }
   }
 }

@@ -67,7 +67,7 @@ struct BindingInfo {
 
 // A remote device the registry created.
 struct DeviceInfo {
-  int keyboard = 0;  // keyboard behind its input port, 0 when none (an extra port) or unplugged
+  int keyboard = 0;  // the keyboard that owns its ports; 0 for an extra port that carries none
   int pairIndex = 0;
   std::string inputPort;  // empty until the detector assigned one
   std::string outputPort;
@@ -92,15 +92,18 @@ class SimHost {
   // Default "Tessaly Studio", "7.5.0", "Build 100".
   void setHostIdentity(const std::string& product, const std::string& version,
                        const std::string& build);
-  void setLanguage(const std::string& code);  // default "en"
+  // The host's language code; default "en".
+  void setLanguage(const std::string& code);
   const std::string& language() const;
   // Number of keyboards plugged in (0..9). While running, a larger count plugs in the new
-  // keyboards' ports (detection is not rerun); a smaller one does not unplug, use unplug().
+  // keyboards' ports, and any count plugs unplugged keyboards back in (detection is not rerun);
+  // a smaller one does not unplug, use unplug().
   void setKeyboardCount(int count);
   int keyboardCount() const;
   // One more port in the port list, after the keyboards' ports. keyboard 0: nothing behind it;
   // k: it carries keyboard k's traffic like its own "-2" port would.
   void addExtraPort(bool input, const std::string& name, int keyboard = 0);
+  // The module the next start loads.
   void setModulePath(const std::string& path);
   const std::string& modulePath() const;
   // Offers or withdraws a service; takes effect for every later request.
@@ -116,6 +119,7 @@ class SimHost {
   // closed; the service terminated and released; factory released; ExitDll; unload.
   void stop();
   bool restart(std::string* error);  // stop + start with the same set-up
+  // Started and not stopped since.
   bool isRunning() const;
   // Runs device detection again: detector created, initialized, and detect() called unless
   // initialize answered false; released afterwards.
@@ -133,7 +137,9 @@ class SimHost {
   void clearLifecycleLog();
 
   // ---- time ----
-  std::uint32_t clock() const;  // starts at 1000
+  // The virtual millisecond clock the idle service answers; starts at 1000 and moves only when
+  // set (or advanced).
+  std::uint32_t clock() const;
   void setClock(std::uint32_t milliseconds);
   // One idle round: the registered idle handlers, each attached remote's onIdle, keyboard
   // MIDI into the host, the host's pending notifications (page changes, transport lamps), then
@@ -161,11 +167,14 @@ class SimHost {
   // ---- observations ----
   // Increases whenever the host sees or sends anything; settling waits for it to stand still.
   std::uint64_t activity() const;
+  // The commands the host ran (category, name), oldest first.
   const std::vector<std::pair<std::string, std::string>>& executedCommands() const;
   bool wasExecuted(const std::string& category, const std::string& name) const;
+  // The values that reached host-function parameters, oldest first.
   const std::vector<ParameterValue>& parameterValues() const;
   // Last value of a parameter; false when none reached it.
   bool lastParameterValue(const std::string& parameter, int* value) const;
+  // The transport: playing, recording, and its position (never below 0).
   bool playing() const;
   bool recording() const;
   double position() const;

@@ -5,33 +5,23 @@
 #include <sstream>
 #include <utility>
 
-#include "remote/protocol/RelativeEncoding.h"
-#include "remote/protocol/SysExBuffer.h"
-#include "remote/protocol/SysExBuilder.h"
-#include "remote/protocol/SysExFormat.h"
 #include "sim/keyboard/KeyboardElements.h"
+#include "sim/keyboard/KeyboardSysEx.h"
 
 namespace QentSim {
-
-using Brennholt::KnobAssignment;
-using Brennholt::SysExAddress;
-using Brennholt::SysExBuilder;
-using Brennholt::SysExDirection;
-using Brennholt::SysExFormat;
-using Brennholt::SysExPtr;
 
 namespace {
 
 constexpr std::uint8_t kNoteOn = 0x90;
 constexpr std::uint8_t kControlChange = 0xB0;
 constexpr std::uint8_t kPressed = 127;
+// A knob reports a turn in one 7-bit value: 1..64 up by that many steps, 65..127 down by
+// value - 64 steps, 0 no movement.
+constexpr int kMostUp = 64;
+constexpr int kMostDown = 63;
 
-// A builder's message as bytes; empty when the builder gave nothing.
-VirtualKeyboard::Bytes bytesOf(SysExPtr message) {
-  if (!message) return {};
-  const std::size_t length = SysExFormat::fixedLength(
-      {message[SysExFormat::kAddressHighPos], message[SysExFormat::kAddressLowPos]});
-  return VirtualKeyboard::Bytes(message.get(), message.get() + length);
+std::uint8_t turnValue(int steps) {
+  return static_cast<std::uint8_t>(steps > 0 ? steps : 64 - steps);
 }
 
 std::string field(const std::uint8_t* bytes, std::size_t width) {
@@ -65,9 +55,8 @@ bool VirtualKeyboard::turn(int element, int ticks, std::string* error) {
   // One message carries at most 64 steps up or 63 down; a faster turn sends several.
   int left = ticks;
   while (left != 0) {
-    const int step = left > 0 ? std::min(left, Brennholt::RelativeEncoding::kMaxUp)
-                              : std::max(left, -Brennholt::RelativeEncoding::kMaxDown);
-    emit({kControlChange, controller, *Brennholt::RelativeEncoding::encode(step)});
+    const int step = left > 0 ? std::min(left, kMostUp) : std::max(left, -kMostDown);
+    emit({kControlChange, controller, turnValue(step)});
     left -= step;
   }
   return true;
@@ -95,7 +84,7 @@ void VirtualKeyboard::receiveMidi(const std::uint8_t* bytes, std::size_t length)
   if (bytes == nullptr || length == 0) return;
   ++activity_;
   received_.push_back({Bytes(bytes, bytes + length), round_});
-  if (bytes[0] == SysExFormat::kStart) {
+  if (bytes[0] == 0xF0) {
     readSysEx(bytes, length);
   } else if ((bytes[0] & 0xF0) == kNoteOn && length == 3) {
     // Lamps answer to their button's note-on on any channel the host picks.
@@ -105,56 +94,51 @@ void VirtualKeyboard::receiveMidi(const std::uint8_t* bytes, std::size_t length)
 }
 
 void VirtualKeyboard::readSysEx(const std::uint8_t* bytes, std::size_t length) {
-  // The display takes either host-to-keyboard form; a message of the wrong length for its
-  // address is ignored, as the hardware would ignore a damaged one.
-  if (!SysExFormat::hasHeaderOfDirection(bytes, length, SysExDirection::HostToKeyboard)) return;
-  SysExAddress address{};
-  if (!SysExFormat::readAddress(bytes, length, address)) return;
-  if (SysExFormat::fixedLength(address) != length || bytes[length - 1] != SysExFormat::kEnd) return;
-  const std::uint8_t* data = bytes + SysExFormat::kDataPos;
-  const int knob = SysExFormat::knobFromHigh(address.high);
-  if (knob >= 0 && knob < kKnobCount) {
-    if (address.low == SysExFormat::kKnobNameLow)
-      knobNames_[knob] = field(data, SysExFormat::kKnobNameWidth);
-    else if (address.low == SysExFormat::kKnobValueLow)
-      knobValues_[knob] = field(data, SysExFormat::kKnobValueWidth);
-  } else if (address.high == SysExFormat::kButtonNameHigh) {
-    const int key = SysExFormat::buttonFromLow(address.low);
-    if (key >= 0) keyLabels_[key] = field(data, SysExFormat::kButtonNameWidth);
-  } else if (address == SysExFormat::kTextLine) {
-    line_ = field(data, SysExFormat::kTextLineWidth);
-  } else if (address == SysExFormat::kMemoryName) {
-    memoryName_ = field(data, SysExFormat::kMemoryNameWidth);
-  } else if (address == SysExFormat::kInstrumentState) {
-    flag_ = data[0];
-  } else if (address == SysExFormat::kName) {
-    nameField_ = field(data, SysExFormat::kNameWidth);
-    if (answerName_) answerName();
-  } else if (address == SysExFormat::kHello) {
-    if (answerHello_) answerHello();
+  // A damaged message, one of another device or one the display has no use for changes nothing.
+  KeyboardSysEx::FromHost message;
+  if (!KeyboardSysEx::readFromHost(bytes, length, message)) return;
+  using Kind = KeyboardSysEx::Kind;
+  switch (message.kind) {
+    case Kind::kKnobName:
+      knobNames_[message.index] = field(message.data, message.width);
+      break;
+    case Kind::kKnobValue:
+      knobValues_[message.index] = field(message.data, message.width);
+      break;
+    case Kind::kKeyLabel:
+      keyLabels_[message.index] = field(message.data, message.width);
+      break;
+    case Kind::kLine:
+      line_ = field(message.data, message.width);
+      break;
+    case Kind::kMemoryName:
+      memoryName_ = field(message.data, message.width);
+      break;
+    case Kind::kFlag:
+      flag_ = message.data[0];
+      break;
+    case Kind::kName:
+      nameField_ = field(message.data, message.width);
+      if (answerName_) answerName();
+      break;
+    case Kind::kHello:
+      if (answerHello_) answerHello();
+      break;
   }
 }
 
 void VirtualKeyboard::answerHello() {
-  pending_.push_back(bytesOf(SysExPtr(SysExBuilder::remoteMode(1))));
+  pending_.push_back(KeyboardSysEx::remoteMode(1));
   // The name field as it stands; a blank field still travels as 12 spaces.
-  Bytes name =
-      bytesOf(SysExPtr(SysExBuilder::frame(SysExDirection::KeyboardToHost, SysExFormat::kName)));
-  if (!name.empty()) {
-    std::fill(name.begin() + SysExFormat::kDataPos, name.end() - 1, ' ');
-    std::copy(nameField_.begin(), nameField_.end(), name.begin() + SysExFormat::kDataPos);
-  }
-  pending_.push_back(std::move(name));
+  pending_.push_back(KeyboardSysEx::name(nameField_));
 }
 
 void VirtualKeyboard::answerName() {
   // The field holds exactly the 12 bytes the host sent, so the echo is byte for byte.
-  Bytes name = bytesOf(SysExPtr(SysExBuilder::keyboardName(nameField_)));
-  pending_.push_back(std::move(name));
-  KnobAssignment::Table table{};
+  pending_.push_back(KeyboardSysEx::name(nameField_));
   auto stored = assignments_.find(nameKey(nameField_));
-  if (stored != assignments_.end()) table = stored->second;
-  pending_.push_back(bytesOf(SysExPtr(SysExBuilder::assignmentDump(table))));
+  pending_.push_back(KeyboardSysEx::assignmentDump(stored != assignments_.end() ? stored->second
+                                                                                : KnobSettings{}));
 }
 
 bool VirtualKeyboard::sendPendingAnswers() {
@@ -169,9 +153,8 @@ std::string VirtualKeyboard::nameKey(std::string_view name) {
   return trimmed(std::string(name.substr(0, kNameWidth)));
 }
 
-void VirtualKeyboard::storeAssignment(std::string_view name, int knob,
-                                      const KnobAssignment& value) {
-  if (knob < 0 || knob >= kKnobCount) return;
+void VirtualKeyboard::storeAssignment(std::string_view name, int knob, const KnobSetting& value) {
+  if (knob < 0 || knob >= KnobSetting::kAssignableKnobs) return;
   auto inserted = assignments_.try_emplace(nameKey(name));
   inserted.first->second[static_cast<std::size_t>(knob)] = value;
 }
@@ -226,13 +209,13 @@ void VirtualKeyboard::draw(std::ostream& out) const {
   const std::string title = "-- keyboard " + std::to_string(number_) + " ";
   out << "+" << title << std::string(kInside + 2 - title.size(), '-') << "+\n";
   row("target [" + shown(nameField_, kNameWidth) + "]  memory [" +
-      shown(memoryName_, SysExFormat::kMemoryNameWidth) + "]  flag " +
+      shown(memoryName_, KeyboardSysEx::kMemoryNameWidth) + "]  flag " +
       (flag_ < 0 ? std::string("-") : std::to_string(flag_)));
-  row("line   [" + shown(line_, SysExFormat::kTextLineWidth) + "]  mode " + modeText_);
+  row("line   [" + shown(line_, KeyboardSysEx::kLineWidth) + "]  mode " + modeText_);
   std::string keys = "keys  ";
   for (int k = 0; k < kKeyCount; ++k)
     keys += " F" + std::to_string(k + 1) + "[" +
-            shown(keyLabels_[k], SysExFormat::kButtonNameWidth) + "]";
+            shown(keyLabels_[k], KeyboardSysEx::kKeyLabelWidth) + "]";
   row(keys);
   for (int n = 0; n < 12; ++n) {
     std::ostringstream knobs;

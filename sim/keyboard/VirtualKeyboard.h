@@ -27,8 +27,8 @@
 #include <string_view>
 #include <vector>
 
-#include "remote/protocol/KnobAssignment.h"
 #include "sim/MidiWire.h"
+#include "sim/keyboard/KnobSetting.h"
 
 namespace QentSim {
 
@@ -48,8 +48,10 @@ class VirtualKeyboard : public IMidiReceiver {
   static constexpr int kKeyCount = 6;
   static constexpr int kNameWidth = 12;
 
+  // Keyboard `number` (1-based), unplugged, with a blank display and all lamps dark.
   explicit VirtualKeyboard(int number = 1);
 
+  // The number it was made with.
   int number() const { return number_; }
 
   // Plugs the keyboard's output into the host; an empty sender unplugs it (messages are lost).
@@ -57,6 +59,8 @@ class VirtualKeyboard : public IMidiReceiver {
 
   // --- host to keyboard (the cable) -----------------------------------------------------------
 
+  // Records the message and shows what it says: texts and the flag from the SysEx of the
+  // display, lamps from note-ons; the answers it calls for wait for sendPendingAnswers().
   void receiveMidi(const std::uint8_t* bytes, std::size_t length) override;
 
   // --- what a person does; each returns false with a reason when the element cannot do it -----
@@ -73,8 +77,8 @@ class VirtualKeyboard : public IMidiReceiver {
   // --- what the keyboard stores ---------------------------------------------------------------
 
   // Stores knob `knob`'s (0..11) assignment for the target `name` (compared as the display
-  // shows it: its first 12 characters without trailing spaces).
-  void storeAssignment(std::string_view name, int knob, const Brennholt::KnobAssignment& value);
+  // shows it: its first 12 characters without trailing spaces). Other knobs store nothing.
+  void storeAssignment(std::string_view name, int knob, const KnobSetting& value);
   // Switch the automatic answers to the hello and to a target name on or off (default on).
   void setAnswerHello(bool on) { answerHello_ = on; }
   void setAnswerName(bool on) { answerName_ = on; }
@@ -94,6 +98,7 @@ class VirtualKeyboard : public IMidiReceiver {
   int flag() const { return flag_; }
   // True when the host last lit the lamp of this element.
   bool lamp(int element) const;
+  // The mode text the host last showed on the keyboard's behalf, as fed in.
   const std::string& modeText() const { return modeText_; }
   void setModeText(std::string text);
 
@@ -101,6 +106,7 @@ class VirtualKeyboard : public IMidiReceiver {
 
   // Every message the host sent since the last clearLog(), oldest first.
   const std::vector<Received>& received() const { return received_; }
+  // Forgets what was received; the display keeps what it shows.
   void clearLog() { received_.clear(); }
   // The round tag given to messages arriving from now on.
   void setRound(std::uint64_t round) { round_ = round; }
@@ -110,6 +116,7 @@ class VirtualKeyboard : public IMidiReceiver {
   // Draws the display and the lamps as text.
   void draw(std::ostream& out) const;
 
+  // The text without trailing spaces.
   static std::string trimmed(const std::string& field);
 
  private:
@@ -138,7 +145,7 @@ class VirtualKeyboard : public IMidiReceiver {
 
   bool answerHello_ = true;
   bool answerName_ = true;
-  std::map<std::string, Brennholt::KnobAssignment::Table> assignments_;
+  std::map<std::string, KnobSettings> assignments_;
 };
 
 }  // namespace QentSim

@@ -14,9 +14,12 @@ class BytePattern {
   // Longest pattern a scenario may write; far beyond any message of the keyboard.
   static constexpr std::size_t kMaxLength = 65536;
 
+  // Adds one byte (0..255) or kAny at the end.
   void append(int byteOrAny) { items_.push_back(byteOrAny); }
+  // Bytes and wildcards written.
   std::size_t size() const { return items_.size(); }
   bool empty() const { return items_.empty(); }
+  // True when any item is kAny.
   bool hasWildcard() const;
 
   // The bytes; wildcards become 00. Only meaningful for patterns without wildcards.
@@ -27,6 +30,7 @@ class BytePattern {
 
   // "F0 43 ?? ..." as written; long runs are shortened with "...".
   std::string text() const;
+  // A message as text() writes a pattern.
   static std::string hex(const std::vector<std::uint8_t>& message);
 
  private:

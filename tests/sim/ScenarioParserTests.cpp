@@ -9,21 +9,38 @@
 #include "sim/keyboard/KeyboardElements.h"
 #include "sim/scenario/ScenarioParser.h"
 #include "sim/scenario/ScenarioRunner.h"
+#include "sim/scenario/commands/HostChecks.h"
+#include "sim/scenario/commands/KeyboardChecks.h"
+#include "sim/scenario/commands/KeyboardCommands.h"
+#include "sim/scenario/commands/SetupCommands.h"
+#include "sim/scenario/commands/TimeCommands.h"
 
 namespace {
 
 using namespace QentSim;
 
-std::vector<ScenarioCommand> parseOk(const std::string& text) {
-  std::vector<ScenarioCommand> commands;
+Scenario parseOk(const std::string& text) {
+  Scenario commands;
   ScenarioError error;
   EXPECT_TRUE(ScenarioParser::parse(text, commands, error))
       << "line " << error.line << ": " << error.message;
   return commands;
 }
 
+// Command i as the command it must be; a default one, and a failure, when it is another.
+template <class Command>
+Command as(const Scenario& commands, std::size_t i) {
+  const auto* command =
+      i < commands.size() ? dynamic_cast<const Command*>(commands[i].get()) : nullptr;
+  if (command == nullptr) {
+    ADD_FAILURE() << "command " << i << " is not the one expected";
+    return {};
+  }
+  return *command;
+}
+
 ScenarioError parseBad(const std::string& text) {
-  std::vector<ScenarioCommand> commands;
+  Scenario commands;
   ScenarioError error;
   EXPECT_FALSE(ScenarioParser::parse(text, commands, error)) << text;
   return error;
@@ -66,41 +83,54 @@ TEST(ScenarioParser, ReadsEveryKindOfArgument) {
       "expect flag none\n"
       "kb-assign \"Piano\" AsgnKnob12 0 0x1234ABCD\n"
       "kb-answer name off\n"
-      "idle\n");
-  ASSERT_EQ(commands.size(), 11u);
-  EXPECT_EQ(commands[0].verb, Verb::Keyboards);
-  EXPECT_EQ(commands[0].numbers, std::vector<std::int64_t>{2});
-  EXPECT_TRUE(commands[1].flag);
-  EXPECT_EQ(commands[1].texts[0], "Talvane QENT6/QENT8-2 ");
-  EXPECT_EQ(commands[1].numbers[0], 1);
+      "idle\n"
+      "expect detect 0x80004002\n"
+      "expect detect -2147467262\n");
+  ASSERT_EQ(commands.size(), 13u);
+  EXPECT_EQ(as<KeyboardsCommand>(commands, 0).count, 2);
+  const PortCommand port = as<PortCommand>(commands, 1);
+  EXPECT_TRUE(port.input);
+  EXPECT_EQ(port.name, "Talvane QENT6/QENT8-2 ");
+  EXPECT_EQ(port.carries, 1);
 
-  EXPECT_EQ(commands[2].verb, Verb::Turn);
-  EXPECT_EQ(commands[2].keyboard, 2);
-  EXPECT_EQ(commands[2].numbers, (std::vector<std::int64_t>{0, -3}));
-  EXPECT_EQ(commands[2].line, 3);
+  const TurnCommand turn = as<TurnCommand>(commands, 2);
+  EXPECT_EQ(commands[2]->keyboard, 2);
+  EXPECT_EQ(turn.element, 0);
+  EXPECT_EQ(turn.ticks, -3);
+  EXPECT_EQ(commands[2]->line, 3);
 
-  const ScenarioCommand& sent = commands[3];
-  EXPECT_EQ(sent.check, Check::Sent);
-  EXPECT_EQ(sent.keyboard, 2);
-  EXPECT_EQ(sent.bytes.text(), "F0 43 ?? 7F 41 42 00 00 00 F7");
-  EXPECT_TRUE(sent.bytes.isPrefixOf({0xF0, 0x43, 0x30, 0x7F, 'A', 'B', 0, 0, 0, 0xF7}));
-  EXPECT_FALSE(sent.bytes.isPrefixOf({0xF0, 0x43, 0x30, 0x7F, 'A', 'B', 0, 0, 0}));
-  EXPECT_FALSE(sent.bytes.isPrefixOf({0xF0, 0x42, 0x30, 0x7F, 'A', 'B', 0, 0, 0, 0xF7}));
+  const SentCheck sent = as<SentCheck>(commands, 3);
+  EXPECT_EQ(commands[3]->keyboard, 2);
+  EXPECT_TRUE(commands[3]->keyboardGiven);
+  EXPECT_EQ(sent.start.text(), "F0 43 ?? 7F 41 42 00 00 00 F7");
+  EXPECT_TRUE(sent.start.isPrefixOf({0xF0, 0x43, 0x30, 0x7F, 'A', 'B', 0, 0, 0, 0xF7}));
+  EXPECT_FALSE(sent.start.isPrefixOf({0xF0, 0x43, 0x30, 0x7F, 'A', 'B', 0, 0, 0}));
+  EXPECT_FALSE(sent.start.isPrefixOf({0xF0, 0x42, 0x30, 0x7F, 'A', 'B', 0, 0, 0, 0xF7}));
 
   // The last token of sent-count is the count, even though "3" could be read as a byte.
-  EXPECT_EQ(commands[4].bytes.size(), 2u);
-  EXPECT_EQ(commands[4].numbers[0], 3);
-  EXPECT_TRUE(commands[4].bytes.isPrefixOf({0xF0, 0x10, 0xF7}));
+  const SentCountCheck count = as<SentCountCheck>(commands, 4);
+  EXPECT_EQ(count.start.size(), 2u);
+  EXPECT_EQ(count.count, 3);
+  EXPECT_TRUE(count.start.isPrefixOf({0xF0, 0x10, 0xF7}));
 
-  EXPECT_EQ(commands[5].check, Check::KnobValue);
-  EXPECT_EQ(commands[5].numbers[0], 13);
-  EXPECT_EQ(commands[6].numbers, (std::vector<std::int64_t>{5, 125, 125}));
-  EXPECT_EQ(commands[6].line, 8);
-  EXPECT_EQ(commands[7].numbers[0], -1);
-  EXPECT_EQ(commands[8].numbers, (std::vector<std::int64_t>{11, 0, 0x1234ABCD}));
-  EXPECT_EQ(commands[9].which, "name");
-  EXPECT_FALSE(commands[9].flag);
-  EXPECT_EQ(commands[10].numbers[0], 1);
+  const KnobCheck knob = as<KnobCheck>(commands, 5);
+  EXPECT_TRUE(knob.value);
+  EXPECT_EQ(knob.knob, 13);
+  EXPECT_EQ(as<FunctionCheck>(commands, 6).values, (std::vector<std::int32_t>{5, 125, 125}));
+  EXPECT_EQ(commands[6]->line, 8);
+  EXPECT_EQ(as<FlagCheck>(commands, 7).flag, -1);
+  const KbAssignCommand assign = as<KbAssignCommand>(commands, 8);
+  EXPECT_EQ(assign.knob, 11);
+  EXPECT_EQ(assign.setting.mode, 0);
+  EXPECT_EQ(assign.setting.parameterId, 0x1234ABCDu);
+  const KbAnswerCommand answer = as<KbAnswerCommand>(commands, 9);
+  EXPECT_TRUE(answer.name);
+  EXPECT_FALSE(answer.hello);
+  EXPECT_FALSE(answer.on);
+  EXPECT_EQ(as<IdleCommand>(commands, 10).rounds, 1);
+  // A 32-bit result reads the same written in hex or in decimal.
+  EXPECT_EQ(as<DetectCheck>(commands, 11).answer, -2147467262);
+  EXPECT_EQ(as<DetectCheck>(commands, 12).answer, -2147467262);
 }
 
 TEST(ScenarioParser, BadLinesNameTheLineAndTheReason) {
@@ -133,6 +163,7 @@ TEST(ScenarioParser, BadLinesNameTheLineAndTheReason) {
       {"press", "missing ELEMENT"},
       {"start now", "unexpected \"now\""},
       {"start@2", "takes no @K"},
+      {"expect@2 devices 1", "takes no @K"},
       {"turn@0 DataDial 1", "bad keyboard"},
       {"turn@x DataDial 1", "bad keyboard"},
       {"keyboards 10", "outside"},

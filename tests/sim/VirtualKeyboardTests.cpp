@@ -165,6 +165,9 @@ TEST(VirtualKeyboard, AnswersATargetNameWithItsNameAndStoredAssignments) {
   EXPECT_EQ(std::string(dump.begin() + 9, dump.begin() + 18), "01234ABCD");
   EXPECT_EQ(std::string(dump.begin() + 9 + 11 * 9, dump.begin() + 18 + 11 * 9), "100000007");
   EXPECT_EQ(dump[9 + 1 * 9], '2');  // knob 2 unassigned
+  // The EQ knobs report the parameters they are fixed to, 4135 first and 4130 last.
+  EXPECT_EQ(std::string(dump.begin() + 9 + 12 * 9, dump.begin() + 18 + 12 * 9), "100001027");
+  EXPECT_EQ(std::string(dump.begin() + 9 + 23 * 9, dump.begin() + 18 + 23 * 9), "100001022");
   EXPECT_EQ(dump[225], 0xF7);
   EXPECT_FALSE(w.kb.sendPendingAnswers());
 
