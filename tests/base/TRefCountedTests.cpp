@@ -43,6 +43,9 @@ class Probe final : public TRefCounted<IFirst, ISecond> {
   std::atomic<int>& destroyed_;
 };
 
+// The static analyzer does not follow the atomic count, so it takes every call after a release
+// for a use after free.
+// NOLINTBEGIN(clang-analyzer-cplusplus.NewDelete)
 TEST(TRefCounted, EveryInterfaceSharesOneCountAndTheLastReleaseDestroysOnce) {
   std::atomic<int> destroyed{0};
   auto* probe = new Probe(destroyed);
@@ -58,6 +61,7 @@ TEST(TRefCounted, EveryInterfaceSharesOneCountAndTheLastReleaseDestroysOnce) {
   EXPECT_EQ(first->release(), 0u);
   EXPECT_EQ(destroyed, 1);
 }
+// NOLINTEND(clang-analyzer-cplusplus.NewDelete)
 
 TEST(TRefCounted, ThreadsSharingTheObjectLoseNoCountAndTheLastOneDestroysIt) {
   constexpr int kThreads = 4;
