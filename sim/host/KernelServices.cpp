@@ -150,8 +150,10 @@ class Translator final : public HostObject<ITranslator>, ServicePart {
     SimHost::State* s = host();
     if (s == nullptr) return kResultFalse;
     try {
+      // In English the translation is the word itself: keep it while it is written out.
+      const std::string word = toUtf8(english);
       std::string_view translated;
-      if (!s->hostLanguage->translate(toUtf8(english), &translated)) return kResultFalse;
+      if (!s->hostLanguage->translate(word, &translated)) return kResultFalse;
       return writeUtf16(translated, text, capacity, capacity);
     } catch (const std::bad_alloc&) {
       return kOutOfMemory;
