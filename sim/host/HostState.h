@@ -124,8 +124,12 @@ struct SimHost::State {
   // answers 0; keeps the answer. False when no handler is registered.
   bool callHandlers(const std::string& category, const std::string& name, bool queryOnly);
   // Runs a host command; `source` is the link whose binding asked for it, null for the user.
+  // 1 for a command the catalogue does not know (recorded in `refused`); kOutOfMemory when the
+  // records cannot grow. Called from inside module calls too, so it throws nothing.
   Brennholt::tresult executeCommand(const std::string& category, const std::string& name,
-                                    HostLink* source);
+                                    HostLink* source) noexcept;
+  Brennholt::tresult runCommand(const std::string& category, const std::string& name,
+                                HostLink* source);
   // Transport values "start", "stop", "record" as a press sets them.
   void pressTransport(const std::string& value);
   // A value reached a host-function parameter; the jog wheel also moves the position.

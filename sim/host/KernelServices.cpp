@@ -222,11 +222,7 @@ class CommandCatalogueService final : public HostObject<ICommandCatalogue>, Serv
     if (s == nullptr) return kResultFalse;
     std::string c, n;
     if (!fromModule(category, &c) || !fromModule(command, &n)) return kInvalidArgument;
-    try {
-      return s->executeCommand(c, n, nullptr);
-    } catch (const std::bad_alloc&) {
-      return kOutOfMemory;
-    }
+    return s->executeCommand(c, n, nullptr);
   }
   tresult registerCommand(const char16* category, const char16* command) noexcept override {
     SimHost::State* s = host();
@@ -245,7 +241,11 @@ class CommandCatalogueService final : public HostObject<ICommandCatalogue>, Serv
     if (s == nullptr) return kResultFalse;
     std::string c, n;
     if (!fromModule(category, &c) || !fromModule(command, &n)) return kInvalidArgument;
-    return s->catalogue.unregisterCommand(c, n) ? kResultOk : kResultFalse;
+    try {
+      return s->catalogue.unregisterCommand(c, n) ? kResultOk : kResultFalse;
+    } catch (const std::bad_alloc&) {
+      return kOutOfMemory;
+    }
   }
   tresult addActionHandler(IActionHandler* handler) noexcept override {
     SimHost::State* s = host();

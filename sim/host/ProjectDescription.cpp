@@ -19,6 +19,8 @@ namespace {
 
 constexpr std::streamoff kMaxFileSize = std::streamoff{16} * 1024 * 1024;
 constexpr std::size_t kMaxQuickControls = 8;
+// Folders in folders and objects in objects: the tree is built and walked recursively.
+constexpr int kMaxDepth = 32;
 const char kVexelOne[] = "VexelOne";
 
 // Thrown inside the reader to end it with a refusal; never leaves this file.
@@ -234,7 +236,9 @@ class Reader {
     }
   }
 
-  void objects(const Json& j, const std::string& path, std::vector<ObjectDescription>* out) {
+  void objects(const Json& j, const std::string& path, std::vector<ObjectDescription>* out,
+               int depth = 1) {
+    if (depth > kMaxDepth) refuse(path, "objects nest deeper than " + std::to_string(kMaxDepth));
     const Json& list = expectList(j, path);
     for (std::size_t i = 0; i < list.size(); ++i) {
       const std::string where = indexed(path, i);
@@ -245,7 +249,8 @@ class Reader {
       object.name = text(o["name"], keyed(where, "name"));
       if (o.contains("parameters"))
         parameters(o["parameters"], keyed(where, "parameters"), &object.parameters);
-      if (o.contains("objects")) objects(o["objects"], keyed(where, "objects"), &object.objects);
+      if (o.contains("objects"))
+        objects(o["objects"], keyed(where, "objects"), &object.objects, depth + 1);
       out->push_back(std::move(object));
     }
   }
@@ -297,9 +302,10 @@ class Reader {
     refuse(path, "no instrument named " + inQuotes(wanted) + " in \"instruments\"");
   }
 
-  TrackDescription track(const Json& j, const std::string& path) {
+  TrackDescription track(const Json& j, const std::string& path, int depth = 1) {
     using Kind = TrackDescription::Kind;
     using Equaliser = TrackDescription::Equaliser;
+    if (depth > kMaxDepth) refuse(path, "folders nest deeper than " + std::to_string(kMaxDepth));
     expectObject(j, path);
     onlyKeys(j, path,
              {"name", "kind", "instrument", "selected", "tracks", "slot", "output", "eq", "values",
@@ -403,7 +409,7 @@ class Reader {
     if (j.contains("tracks")) {
       const Json& list = expectList(j["tracks"], keyed(path, "tracks"));
       for (std::size_t i = 0; i < list.size(); ++i)
-        t.tracks.push_back(track(list[i], indexed(keyed(path, "tracks"), i)));
+        t.tracks.push_back(track(list[i], indexed(keyed(path, "tracks"), i), depth + 1));
     }
     return t;
   }

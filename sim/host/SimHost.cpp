@@ -40,7 +40,16 @@ std::string keyboardPortName(int keyboard, int portNumber) {
 // ---- the host's own operations ----
 
 tresult SimHost::State::executeCommand(const std::string& category, const std::string& name,
-                                       HostLink* source) {
+                                       HostLink* source) noexcept {
+  try {
+    return runCommand(category, name, source);
+  } catch (const std::bad_alloc&) {
+    return kOutOfMemory;
+  }
+}
+
+tresult SimHost::State::runCommand(const std::string& category, const std::string& name,
+                                   HostLink* source) {
   touch();
   if (!catalogue.knows(category, name)) {
     refused.emplace_back(category, name);

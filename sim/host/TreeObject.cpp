@@ -273,13 +273,22 @@ void TreeObject::setProgramTitles(IPtr<TreeValue> program,
 }
 
 void TreeObject::collect(std::vector<TreeItem*>* out, bool instrumentsToo) const {
-  if (std::find(out->begin(), out->end(), this) != out->end()) return;
+  std::unordered_set<const TreeObject*> seen;
+  collectInto(out, &seen, instrumentsToo);
+}
+
+void TreeObject::collectInto(std::vector<TreeItem*>* out,
+                             std::unordered_set<const TreeObject*>* seen,
+                             bool instrumentsToo) const {
+  // An instrument sits in the rack and in slots: it is collected once.
+  if (!seen->insert(this).second) return;
   out->push_back(const_cast<TreeObject*>(this));
   for (const auto& [key, value] : members_) out->push_back(value.get());
   for (const auto& [id, value] : parameters_) out->push_back(value.get());
   // program_ is a member of the instrument above, which collects it.
   auto below = [&](const IPtr<TreeObject>& object) {
-    if (instrumentsToo || object->role_ != Role::kInstrument) object->collect(out, instrumentsToo);
+    if (instrumentsToo || object->role_ != Role::kInstrument)
+      object->collectInto(out, seen, instrumentsToo);
   };
   for (const auto& child : children_) below(child);
   for (const auto& plugin : plugins_) below(plugin);

@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -143,6 +144,8 @@ class TreeObject final
   ~TreeObject() override;
 
   bool answers(const Brennholt::TUID iid) const;
+  void collectInto(std::vector<TreeItem*>* out, std::unordered_set<const TreeObject*>* seen,
+                   bool instrumentsToo) const;
 
   std::shared_ptr<DependencyRegistry> registry_;
   std::string name_;
