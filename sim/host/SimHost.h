@@ -226,7 +226,8 @@ class SimHost {
   // "track:NAME" ("volume", "pan", "panX", "panX2", "stereoPanType", "name", "output"),
   // "eq:NAME" ("band1:on" .. "band4:q"), "qc:NAME" ("QuickControl1".."8",
   // "QDestination1".."8"), "inst:NAME" (a parameter by decimal id, also of its sub-objects;
-  // "bayProg", "writeEnable") and "Mixer" ("selected").
+  // "bayProg", "writeEnable") and "Mixer" ("selected"). The transport and the mixer values the
+  // bindings toggle ("Mixer" "mute", "solo") stay with the calls above.
   // The user selects that track (a folder too) and no other; the mixer's "selected" follows
   // when the track has a channel.
   bool selectTrack(const std::string& track, std::string* error);

@@ -72,7 +72,8 @@ tresult TreeObject::queryInterface(const TUID iid, void** object) noexcept {
 // ---- IHostObject ----
 
 tresult TreeObject::getTitle(char16* text, int32 capacity) noexcept {
-  return writeUtf16(title_, text, capacity, TreeValue::kMaxText);
+  const tresult written = writeUtf16(title_, text, capacity, TreeValue::kMaxText);
+  return written == kResultOk && title_.empty() ? kResultFalse : written;
 }
 
 int32 TreeObject::childCount() noexcept { return static_cast<int32>(children_.size()); }

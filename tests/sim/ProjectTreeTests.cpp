@@ -91,6 +91,7 @@ IPtr<IHostValue> member(IHostObject* object, const char* key) {
 
 std::vector<std::string> childNames(IHostObject* object) {
   std::vector<std::string> names;
+  names.reserve(static_cast<std::size_t>(object->childCount()));
   for (int32 i = 0; i < object->childCount(); ++i) names.emplace_back(child(object, i)->name());
   return names;
 }
@@ -483,10 +484,10 @@ TEST_F(ProjectTreeTest, CatalogueRunsTheModulesCommandsThroughItsHandlerAndKeeps
   IPtr<ICommandCatalogue> catalogue = getService<ICommandCatalogue>(kernel);
   IPtr<ICommandCategoryList> categories = getService<ICommandCategoryList>(kernel);
   ASSERT_TRUE(catalogue && categories);
-  auto* handler = new Handler;
+  IPtr<Handler> handler = IPtr<Handler>::adopt(new Handler);
   ASSERT_EQ(catalogue->registerCommand(u"QENT6/QENT8", u"All EQs On"), kResultOk);
   EXPECT_EQ(catalogue->registerCommand(u"QENT6/QENT8", u"All EQs On"), kResultFalse);
-  ASSERT_EQ(catalogue->addActionHandler(handler), kResultOk);
+  ASSERT_EQ(catalogue->addActionHandler(handler.get()), kResultOk);
   const int32 qent = catalogue->categoryIndex(u"QENT6/QENT8");
   ASSERT_GE(qent, 0);
   EXPECT_GE(catalogue->commandIndex(qent, u"QENT6/QENT8 Extension Setup"), 0);
@@ -522,8 +523,7 @@ TEST_F(ProjectTreeTest, CatalogueRunsTheModulesCommandsThroughItsHandlerAndKeeps
   ASSERT_EQ(catalogue->unregisterCommand(u"QENT6/QENT8", u"All EQs On"), kResultOk);
   EXPECT_LT(catalogue->commandIndex(qent, u"All EQs On"), 0);
   EXPECT_FALSE(host.query("QENT6/QENT8", "QENT6/QENT8 Extension Setup"));
-  ASSERT_EQ(catalogue->removeActionHandler(handler), kResultOk);
-  handler->release();
+  ASSERT_EQ(catalogue->removeActionHandler(handler.get()), kResultOk);
 }
 
 }  // namespace
