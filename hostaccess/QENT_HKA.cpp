@@ -23,7 +23,8 @@ bool QENT_HKA::isHostSupported(FUnknown* context) {
   return isSupportedHost(hostInfo_);
 }
 
-tresult QENT_HKA::onAction(const char* /*category*/, const char* /*name*/) noexcept {
+tresult QENT_HKA::onAction(const char16* /*category*/, const char16* /*name*/,
+                           int32 /*queryOnly*/) noexcept {
   return kResultFalse;
 }
 

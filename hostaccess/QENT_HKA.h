@@ -28,7 +28,7 @@ class QENT_HKA : public CommonBase_HKA {
 
   // The keyboard's actions arrive with the setup work; until then nothing is handled: 1.
   // [host thread]
-  tresult onAction(const char* category, const char* name) noexcept override;
+  tresult onAction(const char16* category, const char16* name, int32 queryOnly) noexcept override;
 
  protected:
   ~QENT_HKA() override;

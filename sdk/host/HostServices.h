@@ -1,5 +1,6 @@
 // Kernel services the module uses for its life cycle: idle calls and the clock, projects, the
-// host's ready state, the transport position and the command catalogue.
+// host's ready state and the transport position. The command catalogue and the action handler
+// are in CommandServices.h, which comes with this header.
 //
 // All are asked from IHostKernel::getService by the identifiers below and called on the host
 // thread. Registered callbacks are not reference-counted by the host: the caller unregisters
@@ -7,6 +8,7 @@
 #pragma once
 
 #include "core/FUnknown.h"
+#include "sdk/host/CommandServices.h"
 
 namespace Brennholt::Hox {
 
@@ -95,35 +97,6 @@ class ITransportPosition : public FUnknown {
 
  protected:
   ~ITransportPosition() = default;
-};
-
-// Receives the host commands the module registered.
-class IActionHandler : public FUnknown {
- public:
-  // The host runs a registered command. 0 when handled. [host thread]
-  virtual tresult onAction(const char* category, const char* name) noexcept = 0;
-
-  static constexpr FUID iid = FUID::fromMemoryHex("8D2C4B6A0E1F4D3C9B8A7E6D5C4B3A16");
-
- protected:
-  ~IActionHandler() = default;
-};
-
-class ICommandCatalogue : public FUnknown {
- public:
-  // Adds a command of the module to the host's catalogue. [host thread]
-  virtual tresult registerAction(const char* category, const char* name) noexcept = 0;
-  // Removes a command the module added. [host thread]
-  virtual tresult unregisterAction(const char* category, const char* name) noexcept = 0;
-  // The handler that gets the module's commands; null unregisters. [host thread]
-  virtual tresult setActionHandler(IActionHandler* handler) noexcept = 0;
-  // Runs any host command by category and name; 0 when it ran. [host thread]
-  virtual tresult executeCommand(const char* category, const char* name) noexcept = 0;
-
-  static constexpr FUID iid = FUID::fromMemoryHex("4E6F8A0B2C4D4E6F8A0B2C4D6E8F0A17");
-
- protected:
-  ~ICommandCatalogue() = default;
 };
 
 }  // namespace Brennholt::Hox

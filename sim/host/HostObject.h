@@ -41,6 +41,12 @@ class HostObject : public Interfaces... {
     return left;
   }
 
+  // References held right now, by the host and the module together. [host thread]
+  Brennholt::uint32 referenceCount() const noexcept { return references_.load(); }
+  // The pointer queryInterface answers for FUnknown: what identifies the object whichever of
+  // its interfaces a caller holds. [any thread]
+  Brennholt::FUnknown* identity() noexcept { return unknown(); }
+
  protected:
   virtual ~HostObject() = default;
 

@@ -9,6 +9,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -19,6 +20,11 @@
 #include "sdk/host/HostServices.h"
 #include "sdk/host/RemoteDevice.h"
 #include "sim/HostModule.h"
+#include "sim/host/CommandCatalogue.h"
+#include "sim/host/DependencyRegistry.h"
+#include "sim/host/HostLanguage.h"
+#include "sim/host/ProjectDescription.h"
+#include "sim/host/ProjectModel.h"
 #include "sim/host/SimHost.h"
 
 namespace QentSim {
@@ -60,12 +66,22 @@ struct SimHost::State {
   Brennholt::IPtr<HostContext> context;
   Brennholt::IPtr<Brennholt::IPluginBase> service;
   bool serviceAccepted = false;
-  Brennholt::IPtr<Brennholt::FUnknown> project;  // the active project; empty when none
   // Registered callbacks; not referenced (the module unregisters before they go away).
   std::vector<Brennholt::Hox::IIdleHandler*> idleHandlers;
   std::vector<Brennholt::Hox::IProjectNotification*> projectListeners;
-  Brennholt::Hox::IActionHandler* actionHandler = nullptr;
-  std::vector<std::pair<std::string, std::string>> registeredActions;
+
+  // ---- the project, the tree and the commands ----
+  // What start opens (kept across runs); none: no project at all.
+  std::optional<ProjectDescription> setupProject{ProjectDescription{}};
+  std::shared_ptr<HostLanguage> hostLanguage = std::make_shared<HostLanguage>();
+  std::shared_ptr<DependencyRegistry> registry;  // this run's; kept after stop for its counts
+  std::unique_ptr<ProjectModel> model;           // the active project; null when none
+  CommandCatalogue catalogue;
+  std::vector<std::pair<std::string, std::string>> queried;  // asked with the query-only flag
+  std::vector<std::pair<std::string, std::string>> refused;  // not in the catalogue
+  bool answered = false;  // an action callback answered since start
+  Brennholt::tresult lastAnswer = 0;
+  std::string leftBehind;  // what the module held or watched when the last stop ended
   std::vector<Brennholt::IPtr<MidiPort>> ports;  // the port list in the order the module sees it
   std::set<int> unplugged;
   std::vector<Brennholt::IPtr<RemoteDevice>> devices;
@@ -98,9 +114,25 @@ struct SimHost::State {
   // False when set-up withdrew the service.
   bool offers(HostService service) const { return withdrawn.count(service) == 0; }
 
+  // Builds the project and opens it: projectOpened and projectActivated to the listeners.
+  void openModel(const ProjectDescription& description);
+  // Closes the active project: projectClosing, then going-away for whatever is still watched,
+  // delivered before the tree goes.
+  void closeModel();
+  // Delivers the queued dependency notices. Only from the top of the host's stack.
+  void deliverDependents();
+  // The identity of the active project, null when none.
+  Brennholt::FUnknown* activeProject() const;
+  // Asks the module's action handlers about (queryOnly) or runs one of its commands, until one
+  // answers 0; keeps the answer. False when no handler is registered.
+  bool callHandlers(const std::string& category, const std::string& name, bool queryOnly);
   // Runs a host command; `source` is the link whose binding asked for it, null for the user.
+  // 1 for a command the catalogue does not know (recorded in `refused`); kOutOfMemory when the
+  // records cannot grow. Called from inside module calls too, so it throws nothing.
   Brennholt::tresult executeCommand(const std::string& category, const std::string& name,
-                                    HostLink* source);
+                                    HostLink* source) noexcept;
+  Brennholt::tresult runCommand(const std::string& category, const std::string& name,
+                                HostLink* source);
   // Transport values "start", "stop", "record" as a press sets them.
   void pressTransport(const std::string& value);
   // A value reached a host-function parameter; the jog wheel also moves the position.

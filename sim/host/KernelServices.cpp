@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <new>
 
+#include "sdk/host/CommandServices.h"
+#include "sdk/host/HostObjects.h"
 #include "sim/host/DeviceRegistry.h"
 #include "sim/host/HostText.h"
 #include "sim/host/NoThrow.h"
+#include "sim/host/TreeObject.h"
 
 namespace QentSim {
 
@@ -92,7 +95,7 @@ class ProjectService final : public HostObject<IProjectService>, ServicePart {
   }
   FUnknown* activeProject() noexcept override {
     SimHost::State* s = host();
-    return s ? s->project.get() : nullptr;
+    return s ? s->activeProject() : nullptr;
   }
 };
 
@@ -113,45 +116,178 @@ class TransportPosition final : public HostObject<ITransportPosition>, ServicePa
   }
 };
 
-class CommandCatalogue final : public HostObject<ICommandCatalogue>, ServicePart {
+class ObjectTreeService final : public HostObject<IObjectTreeService>, ServicePart {
+ public:
+  using Interface = IObjectTreeService;
+  using ServicePart::ServicePart;
+  tresult getRoot(IHostObject** root) noexcept override {
+    SimHost::State* s = host();
+    return handOut(s && s->model ? s->model->root() : nullptr, root);
+  }
+  tresult getInstrumentList(IHostObject** list) noexcept override {
+    SimHost::State* s = host();
+    return handOut(s && s->model ? s->model->instrumentList() : nullptr, list);
+  }
+
+ private:
+  static tresult handOut(TreeObject* object, IHostObject** out) noexcept {
+    if (out == nullptr) return kInvalidArgument;
+    *out = object;
+    if (object == nullptr) return kResultFalse;
+    object->addRef();
+    return kResultOk;
+  }
+};
+
+class DependencyService final : public HostObject<IDependencyService>, ServicePart {
+ public:
+  using Interface = IDependencyService;
+  using ServicePart::ServicePart;
+  tresult addDependent(FUnknown* object, IDependent* dependent) noexcept override {
+    SimHost::State* s = host();
+    return s && s->registry ? s->registry->add(object, dependent) : kResultFalse;
+  }
+  tresult removeDependent(FUnknown* object, IDependent* dependent) noexcept override {
+    SimHost::State* s = host();
+    return s && s->registry ? s->registry->remove(object, dependent) : kResultFalse;
+  }
+};
+
+class Translator final : public HostObject<ITranslator>, ServicePart {
+ public:
+  using Interface = ITranslator;
+  using ServicePart::ServicePart;
+  tresult translate(const char16* english, char16* text, int32 capacity) noexcept override {
+    if (english == nullptr || text == nullptr || capacity < 1) return kInvalidArgument;
+    text[0] = 0;
+    SimHost::State* s = host();
+    if (s == nullptr) return kResultFalse;
+    try {
+      // In English the translation is the word itself: keep it while it is written out.
+      const std::string word = toUtf8(english);
+      std::string_view translated;
+      if (!s->hostLanguage->translate(word, &translated)) return kResultFalse;
+      return writeUtf16(translated, text, capacity, capacity);
+    } catch (const std::bad_alloc&) {
+      return kOutOfMemory;
+    }
+  }
+  // The host reads no translation tables from modules.
+  tresult registerTable(void*, const char16*, const char16*) noexcept override {
+    return kResultFalse;
+  }
+  tresult getLanguage(char16* code, int32 capacity) noexcept override {
+    SimHost::State* s = host();
+    if (s == nullptr) return kResultFalse;
+    return writeUtf16(s->hostLanguage->code(), code, capacity, capacity);
+  }
+};
+
+// Texts the module hands over, as the host's 8-bit names; false for a null text.
+bool fromModule(const char16* text, std::string* out) noexcept {
+  if (text == nullptr) return false;
+  try {
+    *out = toUtf8(text);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+tresult writeName(const std::string* name, char16* out, int32 capacity) noexcept {
+  if (out == nullptr || capacity < 1) return kInvalidArgument;
+  out[0] = 0;
+  if (name == nullptr) return kResultFalse;
+  return writeUtf16(*name, out, capacity, capacity);
+}
+
+class CommandCatalogueService final : public HostObject<ICommandCatalogue>, ServicePart {
  public:
   using Interface = ICommandCatalogue;
   using ServicePart::ServicePart;
-  tresult registerAction(const char* category, const char* name) noexcept override {
+  int32 categoryIndex(const char16* category) noexcept override {
     SimHost::State* s = host();
-    if (s == nullptr) return kResultFalse;
-    if (category == nullptr || name == nullptr) return kInvalidArgument;
-    return answerSafely(kOutOfMemory, [&] {
-      std::pair<std::string, std::string> action(category, name);
-      auto& list = s->registeredActions;
-      if (std::find(list.begin(), list.end(), action) == list.end())
-        list.push_back(std::move(action));
-      return kResultOk;
-    });
+    std::string name;
+    if (s == nullptr || !fromModule(category, &name)) return -1;
+    return s->catalogue.categoryIndex(name);
   }
-  tresult unregisterAction(const char* category, const char* name) noexcept override {
+  tresult getCategoryName(int32 index, char16* name, int32 capacity) noexcept override {
     SimHost::State* s = host();
-    if (s == nullptr) return kResultFalse;
-    if (category == nullptr || name == nullptr) return kInvalidArgument;
-    auto& list = s->registeredActions;
-    auto found = std::find_if(list.begin(), list.end(), [category, name](const auto& action) {
-      return action.first == category && action.second == name;
-    });
-    if (found == list.end()) return kResultFalse;
-    list.erase(found);
-    return kResultOk;
+    return writeName(s ? s->catalogue.categoryName(index) : nullptr, name, capacity);
   }
-  tresult setActionHandler(IActionHandler* handler) noexcept override {
+  int32 commandCount(int32 category) noexcept override {
     SimHost::State* s = host();
-    if (s == nullptr) return kResultFalse;
-    s->actionHandler = handler;
-    return kResultOk;
+    return s ? s->catalogue.commandCount(category) : 0;
   }
-  tresult executeCommand(const char* category, const char* name) noexcept override {
+  int32 commandIndex(int32 category, const char16* command) noexcept override {
+    SimHost::State* s = host();
+    std::string name;
+    if (s == nullptr || !fromModule(command, &name)) return -1;
+    return s->catalogue.commandIndex(category, name);
+  }
+  tresult getCommandName(int32 category, int32 index, char16* name,
+                         int32 capacity) noexcept override {
+    SimHost::State* s = host();
+    return writeName(s ? s->catalogue.commandName(category, index) : nullptr, name, capacity);
+  }
+  tresult executeCommand(const char16* category, const char16* command) noexcept override {
     SimHost::State* s = host();
     if (s == nullptr) return kResultFalse;
-    if (category == nullptr || name == nullptr) return kInvalidArgument;
-    return answerSafely(kOutOfMemory, [&] { return s->executeCommand(category, name, nullptr); });
+    std::string c, n;
+    if (!fromModule(category, &c) || !fromModule(command, &n)) return kInvalidArgument;
+    return s->executeCommand(c, n, nullptr);
+  }
+  tresult registerCommand(const char16* category, const char16* command) noexcept override {
+    SimHost::State* s = host();
+    if (s == nullptr) return kResultFalse;
+    std::string c, n;
+    if (!fromModule(category, &c) || !fromModule(command, &n) || c.empty() || n.empty())
+      return kInvalidArgument;
+    try {
+      return s->catalogue.registerCommand(c, n) ? kResultOk : kResultFalse;
+    } catch (const std::bad_alloc&) {
+      return kOutOfMemory;
+    }
+  }
+  tresult unregisterCommand(const char16* category, const char16* command) noexcept override {
+    SimHost::State* s = host();
+    if (s == nullptr) return kResultFalse;
+    std::string c, n;
+    if (!fromModule(category, &c) || !fromModule(command, &n)) return kInvalidArgument;
+    try {
+      return s->catalogue.unregisterCommand(c, n) ? kResultOk : kResultFalse;
+    } catch (const std::bad_alloc&) {
+      return kOutOfMemory;
+    }
+  }
+  tresult addActionHandler(IActionHandler* handler) noexcept override {
+    SimHost::State* s = host();
+    if (s == nullptr) return kResultFalse;
+    if (handler == nullptr) return kInvalidArgument;
+    try {
+      return s->catalogue.addHandler(handler) ? kResultOk : kResultFalse;
+    } catch (const std::bad_alloc&) {
+      return kOutOfMemory;
+    }
+  }
+  tresult removeActionHandler(IActionHandler* handler) noexcept override {
+    SimHost::State* s = host();
+    if (s == nullptr) return kResultFalse;
+    return s->catalogue.removeHandler(handler) ? kResultOk : kResultFalse;
+  }
+};
+
+class CommandCategoryList final : public HostObject<ICommandCategoryList>, ServicePart {
+ public:
+  using Interface = ICommandCategoryList;
+  using ServicePart::ServicePart;
+  int32 categoryCount() noexcept override {
+    SimHost::State* s = host();
+    return s ? s->catalogue.categoryCount() : 0;
+  }
+  tresult getCategoryName(int32 index, char16* name, int32 capacity) noexcept override {
+    SimHost::State* s = host();
+    return writeName(s ? s->catalogue.categoryName(index) : nullptr, name, capacity);
   }
 };
 
@@ -187,7 +323,14 @@ tresult HostContext::getService(const TUID iid, void** service) noexcept {
   if (!found && s->offers(HostService::kTransportPosition))
     found = offer<TransportPosition>(iid, service, c);
   if (!found && s->offers(HostService::kCommandCatalogue))
-    found = offer<CommandCatalogue>(iid, service, c);
+    found = offer<CommandCatalogueService>(iid, service, c);
+  if (!found && s->offers(HostService::kCommandCategoryList))
+    found = offer<CommandCategoryList>(iid, service, c);
+  if (!found && s->offers(HostService::kObjectTree))
+    found = offer<ObjectTreeService>(iid, service, c);
+  if (!found && s->offers(HostService::kDependency))
+    found = offer<DependencyService>(iid, service, c);
+  if (!found && s->offers(HostService::kTranslator)) found = offer<Translator>(iid, service, c);
   if (!found && s->offers(HostService::kMidiPortList)) found = offer<MidiPortList>(iid, service, c);
   if (!found && s->offers(HostService::kDeviceRegistry))
     found = offer<DeviceRegistry>(iid, service, c);

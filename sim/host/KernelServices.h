@@ -36,7 +36,4 @@ class HostContext final
   std::u16string build_;
 };
 
-// The open project: only its identity matters to the module.
-class ProjectObject final : public HostObject<Brennholt::FUnknown> {};
-
 }  // namespace QentSim

@@ -5,6 +5,7 @@
 
 #include "sim/host/DeviceRegistry.h"
 #include "sim/host/HostState.h"
+#include "sim/host/HostText.h"
 #include "sim/host/KernelServices.h"
 
 namespace QentSim {
@@ -39,8 +40,21 @@ std::string keyboardPortName(int keyboard, int portNumber) {
 // ---- the host's own operations ----
 
 tresult SimHost::State::executeCommand(const std::string& category, const std::string& name,
-                                       HostLink* source) {
+                                       HostLink* source) noexcept {
+  try {
+    return runCommand(category, name, source);
+  } catch (const std::bad_alloc&) {
+    return kOutOfMemory;
+  }
+}
+
+tresult SimHost::State::runCommand(const std::string& category, const std::string& name,
+                                   HostLink* source) {
   touch();
+  if (!catalogue.knows(category, name)) {
+    refused.emplace_back(category, name);
+    return kResultFalse;
+  }
   executed.emplace_back(category, name);
   if (category == "Remote" &&
       std::find(std::begin(kModePages), std::end(kModePages), name) != std::end(kModePages)) {
@@ -51,13 +65,68 @@ tresult SimHost::State::executeCommand(const std::string& category, const std::s
     if (name == "Record") pressTransport("record");
     if (name == "Return to Zero") position = 0;
   }
-  if (actionHandler != nullptr &&
-      std::find(registeredActions.begin(), registeredActions.end(),
-                std::make_pair(category, name)) != registeredActions.end()) {
-    actionHandler->onAction(category.c_str(), name.c_str());
-  }
+  if (catalogue.isModuleCommand(category, name)) callHandlers(category, name, false);
   return kResultOk;
 }
+
+bool SimHost::State::callHandlers(const std::string& category, const std::string& name,
+                                  bool queryOnly) {
+  const std::u16string category16 = toUtf16(category);
+  const std::u16string name16 = toUtf16(name);
+  // Copy: a handler may remove itself.
+  const std::vector<IActionHandler*> handlers = catalogue.handlers();
+  bool reached = false;
+  for (IActionHandler* handler : handlers) {
+    const auto& now = catalogue.handlers();
+    if (std::find(now.begin(), now.end(), handler) == now.end()) continue;
+    reached = true;
+    answered = true;
+    lastAnswer = handler->onAction(category16.c_str(), name16.c_str(), queryOnly ? 1 : 0);
+    if (lastAnswer == kResultOk) break;
+  }
+  touch();
+  return reached;
+}
+
+void SimHost::State::openModel(const ProjectDescription& description) {
+  if (!registry) registry = std::make_shared<DependencyRegistry>();
+  hostLanguage->setProjectTranslations(description.translations);
+  try {
+    model = std::make_unique<ProjectModel>(description, registry, hostLanguage);
+  } catch (const std::bad_alloc&) {
+    model.reset();
+    note("project not opened: out of memory");
+    return;
+  }
+  note("project opened");
+  touch();
+  FUnknown* project = model->activeProject();
+  std::vector<IProjectNotification*> listeners = projectListeners;
+  for (IProjectNotification* listener : listeners) listener->projectOpened(project);
+  deliverDependents();
+  listeners = projectListeners;
+  for (IProjectNotification* listener : listeners) listener->projectActivated(project);
+  deliverDependents();
+}
+
+void SimHost::State::closeModel() {
+  if (!model) return;
+  std::vector<IProjectNotification*> listeners = projectListeners;
+  for (IProjectNotification* listener : listeners) listener->projectClosing(model->activeProject());
+  deliverDependents();
+  model->goingAway();
+  deliverDependents();
+  model.reset();
+  hostLanguage->setProjectTranslations({});
+  note("project closed");
+  touch();
+}
+
+void SimHost::State::deliverDependents() {
+  if (registry && registry->deliver() > 0) touch();
+}
+
+FUnknown* SimHost::State::activeProject() const { return model ? model->activeProject() : nullptr; }
 
 void SimHost::State::pressTransport(const std::string& value) {
   bool wasPlaying = playing;
@@ -276,7 +345,10 @@ void SimHost::setHostIdentity(const std::string& product, const std::string& ver
   state_->build = build;
 }
 
-void SimHost::setLanguage(const std::string& code) { state_->language = code; }
+void SimHost::setLanguage(const std::string& code) {
+  state_->language = code;
+  state_->hostLanguage->setCode(code);
+}
 const std::string& SimHost::language() const { return state_->language; }
 
 void SimHost::setKeyboardCount(int count) {
@@ -330,6 +402,9 @@ bool SimHost::start(std::string* error) {
   }
   s.context = IPtr<HostContext>::adopt(context);
   s.running = true;
+  s.registry = std::make_shared<DependencyRegistry>();
+  s.leftBehind.clear();
+  s.answered = false;
   s.playing = s.recording = s.transportChanged = false;
   s.position = 0;
   IPluginFactory* factory = s.module.factory();
@@ -356,15 +431,7 @@ bool SimHost::start(std::string* error) {
     }
   }
 
-  auto* project = new (std::nothrow) ProjectObject();
-  if (project != nullptr) {
-    s.project = IPtr<FUnknown>::adopt(project);
-    s.note("project opened");
-    std::vector<IProjectNotification*> listeners = s.projectListeners;
-    for (IProjectNotification* listener : listeners) listener->projectOpened(project);
-    listeners = s.projectListeners;
-    for (IProjectNotification* listener : listeners) listener->projectActivated(project);
-  }
+  if (s.setupProject) s.openModel(*s.setupProject);
 
   s.rebuildPorts();
   detect();
@@ -381,21 +448,24 @@ void SimHost::stop() {
     s.shutDownDevice(*devices[i].get(), "remote " + std::to_string(i + 1));
   }
   s.devices.clear();
-  if (s.project) {
-    std::vector<IProjectNotification*> listeners = s.projectListeners;
-    for (IProjectNotification* listener : listeners) listener->projectClosing(s.project.get());
-    s.project.reset();
-    s.note("project closed");
-  }
+  s.closeModel();
   if (s.service) {
     s.note("service terminate " + resultText(s.service->terminate()));
     s.service.reset();
     s.note("service released");
   }
+  // The host holds nothing of the tree any more: whatever is left is the module's.
+  const int dependents = s.registry->dependentCount();
+  const long references = static_cast<long>(s.registry->outsideReferences());
+  if (dependents > 0 || references > 0) {
+    s.leftBehind = std::to_string(dependents) + (dependents == 1 ? " dependent" : " dependents") +
+                   " and " + std::to_string(references) +
+                   (references == 1 ? " reference" : " references") + " to host objects";
+    s.note("left behind: " + s.leftBehind);
+  }
   s.idleHandlers.clear();
   s.projectListeners.clear();
-  s.actionHandler = nullptr;
-  s.registeredActions.clear();
+  s.catalogue.reset();
   // Whatever the module still holds answers as missing from here on.
   s.connection->state = nullptr;
   s.connection.reset();
@@ -496,15 +566,20 @@ void SimHost::idleRound() {
   std::vector<IIdleHandler*> handlers = s.idleHandlers;
   for (IIdleHandler* handler : handlers) {
     if (std::find(s.idleHandlers.begin(), s.idleHandlers.end(), handler) != s.idleHandlers.end()) {
+      // Every notice, those the module's own writes caused too, arrives before its next idle.
+      s.deliverDependents();
       handler->onIdle();
     }
   }
+  s.deliverDependents();
   std::vector<IPtr<RemoteDevice>> devices = s.devices;
   for (const IPtr<RemoteDevice>& device : devices) {
     if (!device->gone && device->attached && device->remote()) device->remote()->onIdle();
   }
+  s.deliverDependents();
   s.flushNotifications();
   s.deliverFromKeyboards();
+  s.deliverDependents();
   s.flushNotifications();
   s.deliverToKeyboards();
 }
@@ -541,6 +616,7 @@ bool SimHost::command(const std::string& category, const std::string& name) {
   State& s = *state_;
   if (!s.running || !s.offers(HostService::kCommandCatalogue)) return false;
   s.executeCommand(category, name, nullptr);
+  s.deliverDependents();
   s.flushNotifications();
   return true;
 }
@@ -646,14 +722,167 @@ std::vector<std::string> SimHost::portNames(bool inputs) const {
 
 std::vector<std::string> SimHost::registeredActions() const {
   std::vector<std::string> out;
-  for (const auto& [category, name] : state_->registeredActions)
+  for (const auto& [category, name] : state_->catalogue.registered())
     out.push_back(std::string(category).append("/").append(name));
   return out;
 }
 
 void SimHost::clearRecords() {
   state_->executed.clear();
+  state_->queried.clear();
+  state_->refused.clear();
   state_->parameterValues.clear();
+}
+
+// ---- the project ----
+
+void SimHost::openProject(const ProjectDescription& project) {
+  State& s = *state_;
+  s.setupProject = project;
+  if (!s.running) return;
+  s.closeModel();
+  s.openModel(project);
+  s.flushNotifications();
+}
+
+bool SimHost::openProjectFile(const std::string& path, std::string* error) {
+  ProjectDescription project;
+  if (!ProjectDescription::readFile(path, &project, error)) return false;
+  openProject(project);
+  return true;
+}
+
+void SimHost::openDemoProject() { openProject(ProjectDescription::demo()); }
+
+void SimHost::closeProject() {
+  State& s = *state_;
+  s.setupProject.reset();
+  if (!s.running) return;
+  s.closeModel();
+  s.flushNotifications();
+}
+
+bool SimHost::hasProject() const { return state_->model != nullptr; }
+
+namespace {
+
+ProjectModel* openModel(SimHost::State& s, std::string* error) {
+  if (!s.running || !s.model) {
+    if (error) *error = s.running ? "no project is open" : "the host is not running";
+    return nullptr;
+  }
+  return s.model.get();
+}
+
+}  // namespace
+
+bool SimHost::selectTrack(const std::string& track, std::string* error) {
+  ProjectModel* model = openModel(*state_, error);
+  if (model == nullptr || !model->select(track, error)) return false;
+  state_->touch();
+  state_->deliverDependents();
+  return true;
+}
+
+bool SimHost::selectNoTrack(std::string* error) {
+  ProjectModel* model = openModel(*state_, error);
+  if (model == nullptr) return false;
+  model->selectNone();
+  state_->touch();
+  state_->deliverDependents();
+  return true;
+}
+
+bool SimHost::setValue(const std::string& object, const std::string& key, double value,
+                       std::string* error) {
+  ProjectModel* model = openModel(*state_, error);
+  if (model == nullptr || !model->setValue(object, key, value, error)) return false;
+  state_->touch();
+  state_->deliverDependents();
+  return true;
+}
+
+bool SimHost::setValueText(const std::string& object, const std::string& key,
+                           const std::string& text, std::string* error) {
+  ProjectModel* model = openModel(*state_, error);
+  if (model == nullptr || !model->setValueText(object, key, text, error)) return false;
+  state_->touch();
+  state_->deliverDependents();
+  return true;
+}
+
+bool SimHost::routeTrack(const std::string& track, const std::string& instrument,
+                         std::string* error) {
+  ProjectModel* model = openModel(*state_, error);
+  if (model == nullptr || !model->route(track, instrument, error)) return false;
+  state_->touch();
+  state_->deliverDependents();
+  return true;
+}
+
+bool SimHost::removeTrack(const std::string& track, std::string* error) {
+  ProjectModel* model = openModel(*state_, error);
+  if (model == nullptr || !model->remove(track, error)) return false;
+  state_->touch();
+  state_->deliverDependents();
+  return true;
+}
+
+bool SimHost::readValue(const std::string& object, const std::string& key, ValueReading* out,
+                        std::string* error) const {
+  ProjectModel* model = openModel(*state_, error);
+  const TreeValue* value = model ? model->findValue(object, key, error) : nullptr;
+  if (value == nullptr) return false;
+  if (out != nullptr) {
+    out->text = value->isText();
+    out->plain = value->isText() ? 0 : value->plain();
+    out->shown = value->text();
+    out->completedEdits = value->completedEdits();
+    out->editOpen = value->editOpen();
+  }
+  return true;
+}
+
+int SimHost::dependentCount() const {
+  return state_->registry ? state_->registry->dependentCount() : 0;
+}
+
+long SimHost::heldReferences() const {
+  const State& s = *state_;
+  if (!s.registry) return 0;
+  // The host's own handle on the open project's tree is not the module's.
+  return static_cast<long>(s.registry->outsideReferences()) - (s.model ? 1 : 0);
+}
+
+const std::string& SimHost::leftBehind() const { return state_->leftBehind; }
+
+// ---- the module's commands ----
+
+bool SimHost::query(const std::string& category, const std::string& name) {
+  State& s = *state_;
+  if (!s.running || !s.offers(HostService::kCommandCatalogue) ||
+      !s.catalogue.isModuleCommand(category, name)) {
+    return false;
+  }
+  s.queried.emplace_back(category, name);
+  const bool reached = s.callHandlers(category, name, true);
+  s.deliverDependents();
+  s.flushNotifications();
+  return reached;
+}
+
+bool SimHost::lastAnswer(std::int32_t* answer) const {
+  if (!state_->answered) return false;
+  if (answer != nullptr) *answer = state_->lastAnswer;
+  return true;
+}
+
+const std::vector<std::pair<std::string, std::string>>& SimHost::queriedCommands() const {
+  return state_->queried;
+}
+
+const std::vector<std::pair<std::string, std::string>>& SimHost::refusedCommands() const {
+  return state_->refused;
 }
 
 }  // namespace QentSim

@@ -19,21 +19,26 @@
 #include <vector>
 
 #include "sim/MidiWire.h"
+#include "sim/host/ProjectDescription.h"
 
 namespace QentSim {
 
 // Kernel services (and host features) that set-up can withdraw, to check that the module
 // treats a missing one as a silent no-op.
 enum class HostService {
-  kIdle,               // IIdleService: idle handlers and the clock
-  kProject,            // IProjectService
-  kHostState,          // IHostStateService
-  kTransportPosition,  // ITransportPosition
-  kCommandCatalogue,   // ICommandCatalogue
-  kMidiPortList,       // IMidiPortList
-  kDeviceRegistry,     // IRemoteDeviceRegistry
-  kMixerTarget,        // the host link's binding target "Mixer"
-  kHostFunctions,      // the host functions "Jog"/"Wheel" and "HoverKnob"/"Encoder"
+  kIdle,                 // IIdleService: idle handlers and the clock
+  kProject,              // IProjectService
+  kHostState,            // IHostStateService
+  kTransportPosition,    // ITransportPosition
+  kCommandCatalogue,     // ICommandCatalogue
+  kMidiPortList,         // IMidiPortList
+  kDeviceRegistry,       // IRemoteDeviceRegistry
+  kMixerTarget,          // the host link's binding target "Mixer"
+  kHostFunctions,        // the host functions "Jog"/"Wheel" and "HoverKnob"/"Encoder"
+  kObjectTree,           // IObjectTreeService: the project's tree
+  kDependency,           // IDependencyService
+  kTranslator,           // ITranslator
+  kCommandCategoryList,  // ICommandCategoryList
 };
 
 // One value that reached a host-function parameter ("wheel", "1:dial", "1:switch").
@@ -78,6 +83,15 @@ struct DeviceInfo {
 struct DetectOutcome {
   bool ran = false;         // false: no detector, or its initialize answered false
   std::int32_t result = 1;  // what detect() answered
+};
+
+// One value of the open project as the host keeps it (SimHost::readValue).
+struct ValueReading {
+  bool text = false;       // a value that is only a text ("name", "output", "QDestination%d")
+  double plain = 0;        // the plain value; 0 for a text value
+  std::string shown;       // the value's text as the module reads it
+  int completedEdits = 0;  // edits the module opened and closed
+  bool editOpen = false;   // an edit is open right now
 };
 
 class SimHost {
@@ -160,8 +174,8 @@ class SimHost {
   // Makes page `name` the active mode page of every attached device and reports it to each
   // remote. "Default" clears the mode page ("Default" itself always applies).
   void page(const std::string& name);
-  // Runs a command through the command catalogue as the user would. False when the catalogue
-  // is withdrawn.
+  // Runs a command through the command catalogue as the user would (an unknown command is
+  // refused and recorded apart). False when the catalogue is withdrawn.
   bool command(const std::string& category, const std::string& name);
 
   // ---- observations ----
@@ -191,11 +205,82 @@ class SimHost {
   // Value of an attach option by four-character code; false when never set.
   bool option(int keyboard, const std::string& fourCharacterCode, int* value) const;
   std::vector<std::string> portNames(bool inputs) const;  // the port list as the module sees it
-  // Registered actions of the module, "category/name".
+  // Commands the module registered with the catalogue, "category/name".
   std::vector<std::string> registeredActions() const;
 
-  // Forgets the recorded commands and parameter values (not the transport or pages).
+  // Forgets the recorded commands (run, asked, refused) and parameter values (not the
+  // transport or pages).
   void clearRecords();
+
+  // ---- the project ----
+  // Makes `project` the host's project: opened at start, and kept across stop and restart.
+  // While running, the open project goes away first (projectClosing to the module, then
+  // going-away notices for whatever it still watches) and the new one is opened and activated
+  // at once. Without a call the host has an empty project: a mixer without channels.
+  void openProject(const ProjectDescription& project);
+  // Reads the project file and opens it as above. False with the reason in *error (the file
+  // and the line or key, and what is wrong) when it is refused; nothing changes then.
+  bool openProjectFile(const std::string& path, std::string* error);
+  // The built-in demonstration project (ProjectDescription::demo).
+  void openDemoProject();
+  // No project: the open one goes away as above, and start opens none.
+  void closeProject();
+  bool hasProject() const;  // a project is open right now
+
+  // ---- the user's changes to the open project ----
+  // Each answers false with the reason in *error when nothing is running, there is no project,
+  // or the track, object or key does not exist. The notices a change causes, and those the
+  // module's reactions cause in turn, are delivered before the call returns, in order.
+  // TRACK is a track's name (any level). OBJECT and KEY are those of the scenario language:
+  // "track:NAME" ("volume", "pan", "panX", "panX2", "stereoPanType", "name", "output"),
+  // "eq:NAME" ("band1:on" .. "band4:q"), "qc:NAME" ("QuickControl1".."8",
+  // "QDestination1".."8"), "inst:NAME" (a parameter by decimal id, also of its sub-objects;
+  // "bayProg", "writeEnable") and "Mixer" ("selected"). The transport and the mixer values the
+  // bindings toggle ("Mixer" "mute", "solo") stay with the calls above.
+  // The user selects that track (a folder too) and no other; the mixer's "selected" follows
+  // when the track has a channel.
+  bool selectTrack(const std::string& track, std::string* error);
+  // No track is selected; the mixer's "selected" becomes -1.
+  bool selectNoTrack(std::string* error);
+  // Sets a plain value, clamped to its range; a text value refuses a number. "Mixer"
+  // "selected" selects the track of that channel.
+  bool setValue(const std::string& object, const std::string& key, double value,
+                std::string* error);
+  // Sets a value from a text: a text value takes it as it stands; a number takes an exact
+  // entry of its texts, else the number at the text's start, clamped.
+  bool setValueText(const std::string& object, const std::string& key, const std::string& text,
+                    std::string* error);
+  // A MIDI track plays `instrument` from now on: its "output" text and the instruments'
+  // connections change, with their notices.
+  bool routeTrack(const std::string& track, const std::string& instrument, std::string* error);
+  // The track (a folder with its tracks) and its channel go away: going-away notices for all
+  // their objects and values, then the mixer, the track list, the rack entries and "selected".
+  bool removeTrack(const std::string& track, std::string* error);
+
+  // ---- what the host keeps and what the module holds ----
+  // A value of the open project (OBJECT and KEY as above). False with the reason otherwise.
+  bool readValue(const std::string& object, const std::string& key, ValueReading* out,
+                 std::string* error) const;
+  // Dependents the module has registered right now (each add not yet removed).
+  int dependentCount() const;
+  // References to the tree's objects and values the module holds right now.
+  long heldReferences() const;
+  // What the module had left registered or held when the last stop ended ("2 dependents and 1
+  // reference to host objects"); empty when it left nothing.
+  const std::string& leftBehind() const;
+
+  // ---- the module's commands ----
+  // Asks the module's action callback about one of its commands with the query-only flag, as
+  // the host does when it fills a menu. False when nothing is running, the catalogue is
+  // withdrawn, the command is not the module's or no handler is registered.
+  bool query(const std::string& category, const std::string& name);
+  // The module's answer to the last command or query that reached its action callback; false
+  // when none has since start.
+  bool lastAnswer(std::int32_t* answer) const;
+  // Commands asked with the query-only flag, and commands the catalogue refused (unknown), in
+  // order.
+  const std::vector<std::pair<std::string, std::string>>& queriedCommands() const;
+  const std::vector<std::pair<std::string, std::string>>& refusedCommands() const;
 
   struct State;  // the running host; defined with the host objects
 

@@ -1,6 +1,7 @@
 // A stand-in keyboard module for the simulated host's tests: a service, a detector and a remote
 // with a small element table, written against the host interfaces only. It records every host
-// call it receives, one line each, and the test reads the record through stubEvents.
+// call it receives, one line each, and the test reads the record through stubEvents; through
+// stubKernel a test reaches the host's services as the module does.
 //
 // The remote passes element values straight to the host's binding, echoes each SysEx back to
 // the device, and feeds lamps through, so both directions of the host link show.
@@ -234,3 +235,6 @@ STUB_EXPORT bool ExitDll() {
 STUB_EXPORT IPluginFactory* GetPluginFactory() { return new (std::nothrow) Factory; }
 STUB_EXPORT const char* stubEvents() { return events.c_str(); }
 STUB_EXPORT void stubClearEvents() { events.clear(); }
+// The kernel the service was given, not referenced: tests play the module's part through it.
+// Null outside initialize..terminate.
+STUB_EXPORT IHostKernel* stubKernel() { return kernel; }
