@@ -228,8 +228,8 @@ void CommonBase_HKA::idleWork() {
   if (nameTimer_.running() && nameTimer_.expired(hostKernel, kNameRefreshMs)) {
     rebindAll();  // stops the timer
     // The target was cleared before the keyboard's matching answer, which blanked the line:
-    // the refresh shows it again, and before the knob texts, which a text line drops from the
-    // remote's queue.
+    // the refresh shows it again, before the knob texts (a text line drops those still queued
+    // at the remote).
     sendObjectTitle(nameValue_.get());
     sendInstrumentState();
     sendAllNames();
@@ -439,6 +439,7 @@ void CommonBase_HKA::onAssignmentEntry(const SysExView& message) {
   slot.kind = static_cast<uint8>(assignment.kind);
   slot.id = assignment.parameterId;
   rebindAll();
+  restoreTargetLine();
   sendName(knob);
   dirtyKnobs_ |= 1u << knob;
   updateNoTarget();
@@ -461,6 +462,7 @@ void CommonBase_HKA::onAssignmentDump(const SysExView& message) {
     slot.id = table[static_cast<std::size_t>(k)].parameterId;
   }
   rebindAll();
+  restoreTargetLine();
   sendAllNames();
   dirtyKnobs_ = kAllKnobs;
   updateNoTarget();
@@ -642,13 +644,21 @@ void CommonBase_HKA::clearTarget() {
   noTarget_ = true;
 }
 
-void CommonBase_HKA::updateNoTarget() {
+bool CommonBase_HKA::allKnobsBlank() const {
   for (const KnobSlot& slot : knobs_) {
-    if (slot.controller.isBound() || !slot.name.empty()) {
-      noTarget_ = false;
-      return;
-    }
+    if (slot.controller.isBound() || !slot.name.empty()) return false;
   }
+  return true;
+}
+
+void CommonBase_HKA::updateNoTarget() {
+  if (!allKnobsBlank()) noTarget_ = false;
+}
+
+void CommonBase_HKA::restoreTargetLine() {
+  if (!noTarget_ || allKnobsBlank()) return;
+  sendObjectTitle(nameValue_.get());
+  sendInstrumentState();
 }
 
 std::string CommonBase_HKA::currentTargetName() {

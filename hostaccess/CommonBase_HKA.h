@@ -158,7 +158,8 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // [host thread]
   virtual void onKnobRelative(const SysExView& message);
   // 9. All 24 assignments in one message (51 00): taken, rebound and shown only when every
-  // block reads and F7 follows the last one. [host thread]
+  // block reads and F7 follows the last one. After the no-target state the text line and the
+  // state flag are shown again first. [host thread]
   virtual void onAssignmentDump(const SysExView& message);
   // 10. One assignment (30+n 00, n 0..23): taken, rebound and shown only when the block reads
   // and F7 follows it. [host thread]
@@ -302,8 +303,14 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   void dropProject(FUnknown* project, bool reportDeselection);
   // The name of the current target; empty without a channel or track.
   std::string currentTargetName();
+  // Every knob is unbound and has an empty name.
+  bool allKnobsBlank() const;
   // Clears noTarget_ unless every knob is unbound with an empty name.
   void updateNoTarget();
+  // The keyboard's answer to the target name leaves the no-target state, whose line is blank:
+  // the text line and the state flag go out again, ahead of the knob texts (a text line makes
+  // the remote drop knob texts still queued). Nothing while the no-target state stays.
+  void restoreTargetLine();
   Hox::IDependent* dependent() { return this; }
 
   // Drains the inbound channel into deliver; host thread only.
