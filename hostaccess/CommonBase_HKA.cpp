@@ -756,7 +756,9 @@ void CommonBase_HKA::resetTarget(int32 level, bool releaseEdit) {
     targetInstrument_.reset();
   }
   if (level < 3) {
-    previousChannel_ = currentChannel_;
+    // A selection change resets more than once (deselected, then selected): only a reset that
+    // finds a channel makes it the previous one.
+    if (currentChannel_) previousChannel_ = std::move(currentChannel_);
     currentChannel_.reset();
     currentTrack_.reset();
     nameValue_.release(hostKernel);
