@@ -399,6 +399,49 @@ TEST(ServiceMessages, OnlyTheDataFormHelloIsAnsweredWithTheDisplay) {
   service->release();
 }
 
+TEST(ServiceMessages, ShortAndUnterminatedMessagesAreDroppedUnread) {
+  HostContext host;
+  auto* service = new Service;
+  ASSERT_EQ(service->initialize(&host), kResultOk);
+  Hox::IIdleHandler* idle = service;
+  setRemoteReady();
+  idle->onIdle();  // the start-up
+  Remote remote;
+  ExtensionThread* worker = nullptr;
+  const int32 index = ChannelRegistry::openOutbound(&remote, worker);
+  ASSERT_GE(index, 0);
+
+  // Every message the service answers, cut after each of its bytes from the address on, and
+  // whole but without its F7. AddressSanitizer reports a read past any of these buffers.
+  SysExPtr answered[] = {SysExBuilder::remoteMode(1), SysExBuilder::keyboardName(""),
+                         SysExBuilder::assignmentDump(KnobAssignment::Table{}),
+                         SysExBuilder::assignmentEntry(3, KnobAssignment{0, 0x64}),
+                         SysExBuilder::helloToService()};
+  for (const SysExPtr& whole : answered) {
+    ASSERT_TRUE(whole);
+    for (std::size_t size = SysExFormat::kDataPos; size < whole.size(); ++size) {
+      static_cast<IReceiver*>(service)->deliver(SysExPtr::copyOf(whole.get(), size));
+    }
+    SysExPtr unterminated = SysExPtr::copyOf(whole.get(), whole.size());
+    unterminated[whole.size() - 1] = 0x00;
+    static_cast<IReceiver*>(service)->deliver(std::move(unterminated));
+  }
+  idle->onIdle();
+  // The same remote mode, whole, is answered: the dropped ones were not just queued behind.
+  static_cast<IReceiver*>(service)->deliver(SysExBuilder::remoteMode(1));
+  idle->onIdle();
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (remote.count() < 2 && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ChannelRegistry::closeOutbound(index, worker);
+  ASSERT_EQ(remote.received.size(), 2u);
+  EXPECT_EQ(remote.received[0], bytesOf(SysExBuilder::textLine("")));
+  EXPECT_EQ(remote.received[1], bytesOf(SysExBuilder::instrumentState(false)));
+  EXPECT_EQ(service->terminate(), kResultOk);
+  service->release();
+}
+
 TEST(ServiceText, PutTextWritesFixedWidthFields) {
   Service service;  // never initialized; only the text writer is used
   uint8 buffer[20];
