@@ -103,8 +103,10 @@ Hox::FileType fileType(const char8* extension, const char8* description) {
 }
 
 // The host's translation of an English text; false when it has none.
-bool translate(FUnknown* host, const char8* english, String& out) {
+bool translate(Hox::IHostKernel* host, const char8* english, String& out) {
   IPtr<Hox::ITranslator> translator = Hox::createInstance<Hox::ITranslator>(host);
+  // A host that makes no translator on request may still offer its kernel's.
+  if (!translator) translator = Hox::getService<Hox::ITranslator>(host);
   if (!translator) return false;
   char16 text[256] = {};
   const String source = wide(english);
@@ -113,7 +115,7 @@ bool translate(FUnknown* host, const char8* english, String& out) {
 }
 
 // Shows "Failed to load." with an "OK" button, when the host translates both.
-void showLoadFailure(FUnknown* host) {
+void showLoadFailure(Hox::IHostKernel* host) {
   String message;
   String ok;
   if (!translate(host, "Failed to load.", message) || !translate(host, "OK", ok)) return;
