@@ -2,7 +2,13 @@
 
 #include <cstdio>
 
+#include "extsetup/SetupSettings.h"
+
 namespace Brennholt {
+
+namespace {
+constexpr const char8* kJogStopKey = "JogStop";
+}  // namespace
 
 void CExtOption::initialise(Hox::IHostKernel* host, const char8* setupKey) {
   if (!host || !setupKey) return;
@@ -11,7 +17,15 @@ void CExtOption::initialise(Hox::IHostKernel* host, const char8* setupKey) {
   std::snprintf(section, sizeof(section), "%s Extension Settings", setupKey);
   host_ = host;
   section_.assign(section);
-  flags_[kJogStop] = true;
+  int32 stored = 1;
+  SetupSettings(host).getInteger(section_.text8(), kJogStopKey, stored);
+  flags_[kJogStop] = stored != 0;
+  writeJogStop();
+}
+
+void CExtOption::writeJogStop() const {
+  if (!host_) return;
+  SetupSettings(host_).setInteger(section_.text8(), kJogStopKey, flags_[kJogStop] ? 1 : 0);
 }
 
 bool CExtOption::option(int32 index, bool& out) const {
@@ -23,6 +37,7 @@ bool CExtOption::option(int32 index, bool& out) const {
 bool CExtOption::setOption(int32 index, bool flag) {
   if (index < 0 || index >= kOptionCount) return false;
   flags_[index] = flag;
+  if (index == kJogStop) writeJogStop();
   return true;
 }
 

@@ -74,6 +74,10 @@ class CUserCmdInfo {
 
  protected:
   Hox::IHostKernel* host() const { return host_; }
+  // The memory-name list, which has memoryCount entries once initialised.
+  std::vector<String>& memoryNames() { return memoryNames_; }
+  const std::vector<String>& memoryNames() const { return memoryNames_; }
+  size_t buttonNameCount() const { return buttonNames_.size(); }
   // The entry of a well-formed memory, or null.
   CommandAssignment* assignmentAt(int32 memory, int32 button);
   // The factory entry, or null.

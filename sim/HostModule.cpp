@@ -1,5 +1,7 @@
 #include "sim/HostModule.h"
 
+#include <vector>
+
 namespace QentSim {
 
 using namespace Brennholt;
@@ -35,6 +37,14 @@ bool HostModule::load(const std::string& path, std::string* error) {
   exitModule_ = exitModule;
   factory_ = std::move(factory);
   return true;
+}
+
+void HostModule::abandon() {
+  // The factory reference goes with the module: releasing it would run the module's code.
+  static std::vector<IPtr<IPluginFactory>>* abandoned = new std::vector<IPtr<IPluginFactory>>();
+  abandoned->push_back(std::move(factory_));
+  module_ = nullptr;
+  exitModule_ = nullptr;
 }
 
 void HostModule::unload() {

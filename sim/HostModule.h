@@ -22,6 +22,9 @@ class HostModule {
   // Releases the factory, calls ExitDll and unloads the module; nothing when not loaded.
   void unload();
 
+  // Forgets the module without calling it or unloading it, as a crashed host leaves it.
+  void abandon();
+
   // True between a successful load and unload.
   bool isLoaded() const { return module_ != nullptr; }
   // The factory held since load; null when not loaded. The module holds this reference.

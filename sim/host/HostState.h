@@ -25,6 +25,7 @@
 #include "sim/host/HostLanguage.h"
 #include "sim/host/ProjectDescription.h"
 #include "sim/host/ProjectModel.h"
+#include "sim/host/SettingsData.h"
 #include "sim/host/SimHost.h"
 
 namespace QentSim {
@@ -58,6 +59,16 @@ struct SimHost::State {
   };
   std::vector<ExtraPort> extraPorts;
   std::set<HostService> withdrawn;
+  // The settings and what the user will answer; kept across runs, a crash too.
+  SettingsData settings;
+  struct DialogAnswer {
+    DialogKind kind = DialogKind::kCancel;
+    std::string path;  // absolute
+  };
+  std::deque<DialogAnswer> dialogAnswers;
+  std::deque<int> alertAnswers;
+  std::vector<std::string> alertsShown;  // until clearRecords
+  int crashes = 0;                       // kills so far: later starts load a fresh copy
 
   // ---- the run ----
   HostModule module;

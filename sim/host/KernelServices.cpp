@@ -8,6 +8,7 @@
 #include "sim/host/DeviceRegistry.h"
 #include "sim/host/HostText.h"
 #include "sim/host/NoThrow.h"
+#include "sim/host/SetupObjects.h"
 #include "sim/host/TreeObject.h"
 
 namespace QentSim {
@@ -336,6 +337,24 @@ tresult HostContext::getService(const TUID iid, void** service) noexcept {
     found = offer<DeviceRegistry>(iid, service, c);
   if (!found) return kNoInterface;
   return *service != nullptr ? kResultOk : kOutOfMemory;
+}
+
+}  // namespace QentSim
+
+namespace QentSim {
+
+Brennholt::tresult HostContext::createInstance(const Brennholt::TUID classId,
+                                               const Brennholt::TUID iid,
+                                               void** object) noexcept {
+  using namespace Brennholt;
+  if (object == nullptr) return kInvalidArgument;
+  *object = nullptr;
+  if (classId == nullptr || iid == nullptr) return kNoInterface;
+  if (Hox::ITranslator::iid.matches(classId)) {
+    if (!Hox::ITranslator::iid.matches(iid)) return kNoInterface;
+    return getService(classId, object);
+  }
+  return createSetupObject(connection_, classId, iid, object);
 }
 
 }  // namespace QentSim

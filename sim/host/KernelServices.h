@@ -7,6 +7,7 @@
 #include <string>
 
 #include "sdk/host/HostKernel.h"
+#include "sdk/host/SetupServices.h"
 #include "sim/host/HostObject.h"
 #include "sim/host/HostState.h"
 
@@ -16,7 +17,8 @@ using Connection = std::shared_ptr<SimHost::State::Connection>;
 
 // The context handed to the service's initialize: the kernel and the host's product texts.
 class HostContext final
-    : public HostObject<Brennholt::Hox::IHostKernel, Brennholt::Hox::IHostInformation> {
+    : public HostObject<Brennholt::Hox::IHostKernel, Brennholt::Hox::IHostInformation,
+                        Brennholt::Hox::IHostClasses> {
  public:
   // Takes the product texts of the host's set-up as they are now.
   explicit HostContext(Connection connection);
@@ -24,6 +26,10 @@ class HostContext final
   // A new service object for `iid` with one reference for the caller; kNoInterface when the
   // host has no such service, it is withdrawn or the host has shut down.
   Brennholt::tresult getService(const Brennholt::TUID iid, void** service) noexcept override;
+  // A new object of class `classId` (the setup's services; the translator as getService gives
+  // it) as interface `iid`, one reference for the caller; kNoInterface when there is none.
+  Brennholt::tresult createInstance(const Brennholt::TUID classId, const Brennholt::TUID iid,
+                                    void** object) noexcept override;
   // The host's product name, version and build texts, valid while the context lives.
   const Brennholt::char16* productName() noexcept override { return product_.c_str(); }
   const Brennholt::char16* versionString() noexcept override { return version_.c_str(); }

@@ -1,6 +1,7 @@
 #include "sim/host/SimHost.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <new>
 
 #include "sim/host/DeviceRegistry.h"
@@ -14,6 +15,20 @@ using namespace Brennholt;
 using namespace Brennholt::Hox;
 
 namespace {
+
+// A copy of the module at `path` under a name of its own, so that loading it gives a module
+// with fresh state; the path itself when the copy cannot be made.
+std::string freshModuleCopy(const std::string& path, int generation) {
+  namespace fs = std::filesystem;
+  std::error_code failed;
+  const fs::path source(path);
+  const fs::path copy = fs::temp_directory_path(failed) /
+                        ("qentsim-" + std::to_string(Platform::currentProcessId()) + "-" +
+                         std::to_string(generation) + source.extension().string());
+  if (failed) return path;
+  fs::copy_file(source, copy, fs::copy_options::overwrite_existing, failed);
+  return failed ? path : copy.string();
+}
 
 constexpr FUID kServiceClass = FUID::fromMemoryHex("F255F29D5E18724489733758D4409CE3");
 constexpr FUID kDetectorClass = FUID::fromMemoryHex("8714DCA0BA74F14BA71252FF31B9F1BC");
@@ -386,10 +401,16 @@ bool SimHost::start(std::string* error) {
   State& s = *state_;
   if (s.running) stop();
   std::string why;
-  if (!s.module.load(s.modulePath, &why)) {
+  // A crashed run's module is still loaded with its state: the next run gets a copy of its own.
+  const std::string path = s.crashes > 0 ? freshModuleCopy(s.modulePath, s.crashes) : s.modulePath;
+  if (!s.module.load(path, &why)) {
     if (error) *error = why;
     s.note("load failed");
     return false;
+  }
+  if (path != s.modulePath) {
+    std::error_code ignored;  // a module that is in use cannot go everywhere; it stays then
+    std::filesystem::remove(path, ignored);
   }
   s.note("InitDll");
   s.connection = std::make_shared<State::Connection>();
@@ -479,6 +500,77 @@ void SimHost::stop() {
   s.serviceAccepted = false;
   s.touch();
 }
+
+void SimHost::kill() {
+  State& s = *state_;
+  if (!s.running) return;
+  s.note("killed");
+  // Whatever the module holds stays as it is and is never released: its references are kept
+  // where nothing reaches them again.
+  struct Remains {
+    IPtr<IPluginBase> service;
+    std::vector<IPtr<RemoteDevice>> devices;
+    IPtr<HostContext> context;
+    std::unique_ptr<ProjectModel> model;
+  };
+  static auto* crashed = new std::vector<std::unique_ptr<Remains>>();
+  auto remains = std::make_unique<Remains>();
+  remains->service = std::move(s.service);
+  remains->devices = std::move(s.devices);
+  remains->context = std::move(s.context);
+  remains->model = std::move(s.model);
+  crashed->push_back(std::move(remains));
+  s.devices.clear();
+  s.idleHandlers.clear();
+  s.projectListeners.clear();
+  s.catalogue.reset();
+  // Calls from what the module still runs answer as missing from here on.
+  s.connection->state = nullptr;
+  s.connection.reset();
+  s.ports.clear();
+  s.unplugged.clear();
+  s.fromKeyboards.clear();
+  s.module.abandon();
+  ++s.crashes;
+  s.running = false;
+  s.serviceAccepted = false;
+  s.touch();
+}
+
+bool SimHost::useSettingsFile(const std::string& path, std::string* report) {
+  return state_->settings.useFile(path, report);
+}
+
+bool SimHost::storeSetting(const std::string& section, const std::string& key, int value) {
+  return state_->settings.set(section, key, static_cast<std::int32_t>(value));
+}
+
+bool SimHost::storeSetting(const std::string& section, const std::string& key,
+                           const std::string& text) {
+  return state_->settings.set(section, key, text);
+}
+
+bool SimHost::findSetting(const std::string& section, const std::string& key, bool* isNumber,
+                          int* number, std::string* text) const {
+  const SettingsData::Value* value = state_->settings.find(section, key);
+  if (value == nullptr) return false;
+  const auto* integer = std::get_if<std::int32_t>(value);
+  *isNumber = integer != nullptr;
+  if (integer) {
+    *number = *integer;
+  } else {
+    *text = std::get<std::string>(*value);
+  }
+  return true;
+}
+
+void SimHost::queueDialogAnswer(DialogKind kind, const std::string& path) {
+  state_->dialogAnswers.push_back({kind, path});
+}
+
+void SimHost::queueAlertAnswer(int button) { state_->alertAnswers.push_back(button); }
+
+const std::vector<std::string>& SimHost::alertsShown() const { return state_->alertsShown; }
 
 bool SimHost::restart(std::string* error) {
   stop();
@@ -732,6 +824,7 @@ void SimHost::clearRecords() {
   state_->queried.clear();
   state_->refused.clear();
   state_->parameterValues.clear();
+  state_->alertsShown.clear();
 }
 
 // ---- the project ----

@@ -94,6 +94,9 @@ struct ValueReading {
   bool editOpen = false;   // an edit is open right now
 };
 
+// Which file selector a queued answer is for; kCancel cancels whichever comes next.
+enum class DialogKind { kSave, kOpen, kCancel };
+
 class SimHost {
  public:
   SimHost();
@@ -133,6 +136,9 @@ class SimHost {
   // closed; the service terminated and released; factory released; ExitDll; unload.
   void stop();
   bool restart(std::string* error);  // stop + start with the same set-up
+  // Ends the run at once, as a crash would: nothing of the module is called or released and its
+  // library stays loaded. The next start loads a fresh copy of the module.
+  void kill();
   // Started and not stopped since.
   bool isRunning() const;
   // Runs device detection again: detector created, initialized, and detect() called unless
@@ -207,6 +213,23 @@ class SimHost {
   std::vector<std::string> portNames(bool inputs) const;  // the port list as the module sees it
   // Commands the module registered with the catalogue, "category/name".
   std::vector<std::string> registeredActions() const;
+
+  // ---- settings and dialogs ----
+  // Keeps the settings in `path` (reading what it holds); false with *report when the file was
+  // damaged and has been set aside.
+  bool useSettingsFile(const std::string& path, std::string* report);
+  // Stores a value as an earlier run would have; false when the file cannot be written.
+  bool storeSetting(const std::string& section, const std::string& key, int value);
+  bool storeSetting(const std::string& section, const std::string& key, const std::string& text);
+  // The stored value: an integer in *number or a text in *text; false when the key is missing.
+  bool findSetting(const std::string& section, const std::string& key, bool* isNumber,
+                   int* number, std::string* text) const;
+  // The next file selector answers with `path` (absolute), or is cancelled (kCancel).
+  void queueDialogAnswer(DialogKind kind, const std::string& path);
+  // The next alert box answers with button `button` (1-based).
+  void queueAlertAnswer(int button);
+  // The messages alert boxes showed since the last clearRecords, oldest first.
+  const std::vector<std::string>& alertsShown() const;
 
   // Forgets the recorded commands (run, asked, refused) and parameter values (not the
   // transport or pages).

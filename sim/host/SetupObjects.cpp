@@ -1,0 +1,54 @@
+#include "sim/host/SetupObjects.h"
+
+#include <new>
+
+#include "sdk/host/SetupServices.h"
+#include "sim/host/FileDialogs.h"
+#include "sim/host/HostObject.h"
+#include "sim/host/SettingsStore.h"
+#include "sim/host/XmlDocuments.h"
+
+namespace QentSim {
+
+using namespace Brennholt;
+using namespace Brennholt::Hox;
+
+namespace {
+
+template <class Object>
+bool make(const TUID classId, const TUID iid, void** out,
+          const std::shared_ptr<SimHost::State::Connection>& connection, tresult* result) {
+  using Interface = typename Object::Interface;
+  if (!Interface::iid.matches(classId)) return false;
+  if (!Interface::iid.matches(iid) && !FUnknown::iid.matches(iid)) {
+    *result = kNoInterface;
+    return true;
+  }
+  auto* made = new (std::nothrow) Object(connection);
+  *out = made ? static_cast<Interface*>(made) : nullptr;
+  *result = made ? kResultOk : kOutOfMemory;
+  return true;
+}
+
+}  // namespace
+
+tresult createSetupObject(const std::shared_ptr<SimHost::State::Connection>& connection,
+                          const TUID classId, const TUID iid, void** object) noexcept {
+  if (object == nullptr) return kInvalidArgument;
+  *object = nullptr;
+  if (classId == nullptr || iid == nullptr || !connection || connection->state == nullptr)
+    return kNoInterface;
+  tresult result = kNoInterface;
+  const auto& c = connection;
+  (make<SettingsStore>(classId, iid, object, c, &result) ||
+   make<XmlWriter>(classId, iid, object, c, &result) ||
+#if QENT_SIM_HAS_XML_READER
+   make<XmlReader>(classId, iid, object, c, &result) ||
+#endif
+   make<SaveFileSelector>(classId, iid, object, c, &result) ||
+   make<OpenFileSelector>(classId, iid, object, c, &result) ||
+   make<AlertBox>(classId, iid, object, c, &result));
+  return result;
+}
+
+}  // namespace QentSim
