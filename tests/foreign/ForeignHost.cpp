@@ -9,6 +9,7 @@
 // Walks the factory, creates the service, the detector and (through the detector's request to
 // the device registry) a remote, and drives each through its interfaces; prints one line per
 // check and ends with "N checks, M failed". Exit code 0 only when every check passed.
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -775,7 +776,10 @@ void driveRemote(Device* device, Idle& idle) {
   }
   const std::vector<std::uint8_t> hello = {0xF0, 0x43, 0x10, 0x7F, 0x1C,
                                            0x00, 0x01, 0x56, 0x01, 0xF7};
-  check(link.sent.size() == 1 && link.sent[0] == hello, "it says hello to the keyboard, once");
+  // The service's answer to the hello may follow it, as soon as the channel workers pass it on.
+  check(!link.sent.empty() && link.sent[0] == hello &&
+            std::count(link.sent.begin(), link.sent.end(), hello) == 1,
+        "it says hello to the keyboard, once");
 
   // The keyboard answers that it entered remote mode: the lamps are lit anew.
   SysExMessage remoteMode{{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, 0x56, 0x00, 0x01, 0xF7}};
