@@ -55,6 +55,9 @@ constexpr const CommandSpec* kCommands[] = {
     &HostCommandCommand::spec,
     &SetCommand::spec,
     &SelectCommand::spec,
+    &RouteCommand::spec,
+    &RemoveCommand::spec,
+    &QueryCommand::spec,
     &MenuCommand::spec,
     // checks of a keyboard
     &SentCheck::spec,
@@ -84,6 +87,10 @@ constexpr const CommandSpec* kCommands[] = {
     &NotStepCheck::spec,
     &ValueCheck::spec,
     &TextCheck::spec,
+    &EditsCheck::spec,
+    &EditCheck::spec,
+    &DependentsCheck::spec,
+    &AnswerCheck::spec,
     &SettingCheck::spec,
     // output
     &ClearCommand::spec,
