@@ -776,9 +776,17 @@ void CommonBase_HKA::resetTarget(int32 level, bool releaseEdit) {
 
 // --- SelectedNotification --------------------------------------------------------------------
 
-void CommonBase_HKA::channelDeselected(Hox::IHostObject* /*old*/) { resetTarget(1, true); }
+// A deselection counts as a change too: when nothing is selected afterwards, the keyboard must
+// not go on showing the names of knobs that are no longer bound.
+void CommonBase_HKA::channelDeselected(Hox::IHostObject* /*old*/) {
+  resetTarget(1, true);
+  selectionChanged_ = true;
+}
 
-void CommonBase_HKA::trackDeselected(Hox::IHostObject* /*old*/) { resetTarget(1, true); }
+void CommonBase_HKA::trackDeselected(Hox::IHostObject* /*old*/) {
+  resetTarget(1, true);
+  selectionChanged_ = true;
+}
 
 void CommonBase_HKA::trackSelected(Hox::IHostObject* track) {
   IPtr<Hox::IHostObject> channel;

@@ -241,8 +241,8 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
 
   // --- SelectedNotification ------------------------------------------------------------------
 
-  // Drop the knobs and the channel; a new selection is taken on the next idle call.
-  // [host thread]
+  // Drop the knobs and the channel; the selection (a new one, or none) is taken on the next
+  // idle call. [host thread]
   void channelDeselected(Hox::IHostObject* old) override;
   void trackDeselected(Hox::IHostObject* old) override;
   void trackSelected(Hox::IHostObject* track) override;
