@@ -30,6 +30,8 @@ class ArgumentReader {
   bool atEnd() const { return next_ >= tokens_.size(); }
   // The tokens not read yet.
   std::size_t left() const { return atEnd() ? 0 : tokens_.size() - next_; }
+  // True when a token is left and it was written in quotes.
+  bool nextIsQuoted() const { return !atEnd() && tokens_[next_].quoted; }
   // Takes the next token when it is the unquoted word `word`; false (taking nothing) otherwise.
   bool takeWord(std::string_view word);
 
