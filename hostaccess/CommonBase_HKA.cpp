@@ -1,12 +1,32 @@
 #include "hostaccess/CommonBase_HKA.h"
 
+#include <algorithm>
+
+#include "base/StringConversion.h"
+#include "hostaccess/DisplayText.h"
+#include "hostaccess/HostPaths.h"
+#include "hostaccess/HostText.h"
 #include "remote/channels/ExtensionThread.h"
 #include "remote/channels/ModuleState.h"
 #include "remote/protocol/FixedText.h"
+#include "remote/protocol/ServiceDispatch.h"
 
 namespace Brennholt {
 
 namespace {
+
+// Function codes of fixed-function knobs besides the channel identifiers they stand for.
+constexpr uint32 kVolumeCode = 1025;
+constexpr uint32 kPanCode = 4201;
+constexpr uint32 kFirstQuickControlCode = 1;
+constexpr uint32 kLastQuickControlCode = 8;
+// The EQ gains, frequencies and Qs that knobs 12..23 carry (channel identifiers as they stand).
+constexpr uint32 kFirstEqKnobCode = ChannelId::kEqGainFirst;
+constexpr uint32 kLastEqKnobCode = ChannelId::kEqLast;
+
+constexpr const char* kNoAssign = "*No Assign";
+constexpr const char* kNotFound = "*Not Found";
+constexpr const char* kOtherTrack = "Other Track";
 
 // The host's newer mixer exposes instruments as racks connected to tracks: from 7.5 on, and
 // from 6.5 on for the Morvane line, which counts its versions differently.
@@ -16,13 +36,47 @@ bool hasNewMixerModel(const DAWInfo& info) {
   return info.compare(7, 5, -1) >= 0;
 }
 
+// Acceleration curve of each knob group: the assignable knobs, then the EQ Qs, frequencies
+// and gains.
+int32 curveOf(int32 knob) {
+  if (knob < 12) return 1;
+  if (knob < 16) return 6;
+  if (knob < 20) return 5;
+  return 4;
+}
+
+bool isEqKnobCode(uint32 code) { return code >= kFirstEqKnobCode && code <= kLastEqKnobCode; }
+
+// The keyboard shows the first 12 characters of a name: the two agree when both are there and
+// the keyboard's holds the target's first characters, as many as the target has, at most 12.
+bool namesMatch(std::string_view target, std::string_view keyboard) {
+  if (target.empty() || keyboard.empty()) return false;
+  const std::size_t n = std::min(target.size(), CommonBase_HKA::kTargetNameWidth);
+  return keyboard.size() >= n && keyboard.substr(0, n) == target.substr(0, n);
+}
+
+IPtr<Hox::IHostValue> member(Hox::IHostObject* object, const char* key) {
+  IPtr<Hox::IHostValue> value;
+  if (object && object->getMember(key, value.put()) != kResultOk) value.reset();
+  return value;
+}
+
 }  // namespace
 
-CommonBase_HKA::CommonBase_HKA() = default;
+CommonBase_HKA::CommonBase_HKA() : mixerMonitor_(&hostKernel) {
+  for (int32 k = 0; k < kKnobCount; ++k) {
+    KnobSlot& slot = knobs_[static_cast<std::size_t>(k)];
+    slot.leader = static_cast<uint8>(k);
+    if (k >= kAssignableKnobs) {
+      slot.kind = KnobSlot::kFixedFunction;
+      slot.id = KnobAssignment::fixedParameter(k);
+    }
+  }
+}
 
 CommonBase_HKA::~CommonBase_HKA() {
   // A host that releases without terminate must not find a worker on this object, nor call
-  // handlers that are gone.
+  // handlers that are gone, nor keep dependents that point here.
   CommonBase_HKA::stopWorker();
   unbind();
 }
@@ -40,6 +94,8 @@ tresult CommonBase_HKA::queryInterface(const TUID iid, void** object) noexcept {
     answer = static_cast<Hox::IProjectNotification*>(this);
   } else if (Hox::IActionHandler::iid.matches(iid)) {
     answer = static_cast<Hox::IActionHandler*>(this);
+  } else if (Hox::IDependent::iid.matches(iid)) {
+    answer = static_cast<Hox::IDependent*>(this);
   }
   *object = answer;
   if (!answer) return kNoInterface;
@@ -69,7 +125,7 @@ tresult CommonBase_HKA::initialize(FUnknown* context) noexcept {
   }
   newMixerModel_ = hasNewMixerModel(hostInfo_);
 
-  // The selection tracker takes the kernel here once the target work exists.
+  setKernelSlot(&hostKernel);
 
   if (!wasBound) {
     if (auto projects = Hox::getService<Hox::IProjectService>(hostKernel)) {
@@ -93,6 +149,13 @@ tresult CommonBase_HKA::terminate() noexcept {
   }
   if (hostKernel) {
     onShutdown();
+    // Everything the target work holds goes back while the kernel can still end its watches.
+    try {
+      resetTarget(0, true);
+    } catch (...) {
+      // Nothing here allocates on the way back; a throwing override leaves the rest to the
+      // destructor.
+    }
     if (auto idle = Hox::getService<Hox::IIdleService>(hostKernel)) idle->removeIdleHandler(this);
     hostKernel->release();
     hostKernel = nullptr;
@@ -105,6 +168,11 @@ void CommonBase_HKA::unbind() {
   if (!bound_) return;
   bound_ = false;
   if (!hostKernel) return;
+  // Only this class's part is left: its own reset, not an override.
+  try {
+    CommonBase_HKA::resetTarget(0, true);
+  } catch (...) {
+  }
   if (auto projects = Hox::getService<Hox::IProjectService>(hostKernel)) {
     projects->removeProjectNotification(this);
   }
@@ -124,16 +192,81 @@ void CommonBase_HKA::onIdle() noexcept {
     firstIdle_ = false;
     return;
   }
+  try {
+    idleWork();
+  } catch (...) {
+    // Out of memory in the middle of the work: the rest waits for the next call.
+  }
+}
 
-  // The mixer binding (bindPending_) and the knob moves come here with the knob work, ahead
-  // of the keyboard's messages.
-
+void CommonBase_HKA::idleWork() {
+  // A host without a mixer leaves the binding pending; the keyboard's messages still count.
+  if (bindPending_ && bindMixer()) {
+    bindPending_ = false;
+    return;
+  }
+  if (applyKnobMoves()) return;
   if (incomingPending_.load()) {
     processIncoming();
     return;
   }
 
-  // Polling the selection tracker and acting on a changed selection come here last.
+  poll();
+  if (selectionChanged_) {
+    if (!trackingEnabled_) return;  // the keyboard's name answer comes first
+    currentChannel_ = IPtr<Hox::IHostObject>::share(selectedChannel());
+    currentTrack_ = IPtr<Hox::IHostObject>::share(selectedTrack());
+    selectionChanged_ = false;
+    onSelectionChanged();
+    return;
+  }
+  if (targetChanged_) {
+    targetChanged_ = false;
+    rebuildTarget();
+    return;
+  }
+  if (nameTimer_.running() && nameTimer_.expired(hostKernel, kNameRefreshMs)) {
+    rebindAll();  // stops the timer
+    // The target was cleared before the keyboard's matching answer, which blanked the line:
+    // the refresh shows it again, before the knob texts (a text line drops those still queued
+    // at the remote).
+    sendObjectTitle(nameValue_.get());
+    sendInstrumentState();
+    sendAllNames();
+    dirtyKnobs_ = kAllKnobs;
+    updateNoTarget();
+    return;
+  }
+  if (dirtyKnobs_ != 0) {
+    const uint32 dirty = dirtyKnobs_;
+    dirtyKnobs_ = 0;
+    if ((dirty & kAllKnobs) == kAllKnobs) {
+      sendAllValues();
+    } else {
+      for (int32 k = 0; k < kKnobCount; ++k) {
+        if (dirty & (1u << k)) sendValue(k);
+      }
+    }
+  }
+}
+
+bool CommonBase_HKA::applyKnobMoves() {
+  for (int32 k = 0; k < kKnobCount; ++k) {
+    ParameterController2& controller = knobs_[static_cast<std::size_t>(k)].controller;
+    if (controller.hasMoves()) {
+      const uint8 before = controller.pickup();
+      controller.apply(hostKernel, true, curveOf(k));
+      if (before < ParameterController::kPickupCaught &&
+          controller.pickup() >= ParameterController::kPickupCaught) {
+        sendValue(k);
+      }
+    } else if (controller.isEditOpen()) {
+      controller.checkEditTimeout(hostKernel, kEditTimeoutMs);
+    }
+  }
+  if (!knobsChanged_) return false;
+  knobsChanged_ = false;
+  return true;
 }
 
 void CommonBase_HKA::processIncoming() {
@@ -156,18 +289,90 @@ void CommonBase_HKA::processIncoming() {
 
 void CommonBase_HKA::projectOpened(FUnknown* /*project*/) noexcept { bindPending_ = true; }
 
-void CommonBase_HKA::projectClosing(FUnknown* /*project*/) noexcept {
-  // Dropping the selection and the target of a closing active project comes with the target
-  // work; until then there is nothing bound to drop.
-}
+void CommonBase_HKA::projectClosing(FUnknown* project) noexcept { dropProject(project, true); }
 
 void CommonBase_HKA::projectActivated(FUnknown* /*project*/) noexcept {}
 
-void CommonBase_HKA::projectRemoved(FUnknown* /*project*/) noexcept {
-  // As projectClosing, without the deselection reports; with the target work.
-}
+void CommonBase_HKA::projectRemoved(FUnknown* project) noexcept { dropProject(project, false); }
 
 tresult CommonBase_HKA::canCloseProject(FUnknown* /*project*/) noexcept { return kResultOk; }
+
+void CommonBase_HKA::dropProject(FUnknown* project, bool reportDeselection) {
+  auto projects = Hox::getService<Hox::IProjectService>(hostKernel);
+  if (!projects || !project || projects->activeProject() != project) return;
+  try {
+    if (reportDeselection) deselectAll();
+    resetTarget(0, false);
+    clearTarget();
+  } catch (...) {
+  }
+}
+
+// --- IDependent ------------------------------------------------------------------------------
+
+void CommonBase_HKA::update(FUnknown* changed, int32 message) noexcept {
+  if (!changed) return;
+  try {
+    onMixerUpdate(changed, message);
+    if (slotObject_.is(changed) || output_.is(changed)) {
+      if (message == kChanged) targetChanged_ = true;
+      if (message == kGoingAway) resetTarget(1, false);
+    } else if (bayProg_.is(changed)) {
+      if (message == kChanged) refreshVexelOneNames();
+    } else if (writeEnable_.is(changed)) {
+      if (message == kGoingAway) writeEnable_.release(hostKernel);
+    } else if (nameValue_.is(changed)) {
+      if (message == kChanged) sendObjectTitle(nameValue_.get());
+    } else if (message == kChanged) {
+      onKnobUpdate(changed);
+    }
+  } catch (...) {
+    // Out of memory: this report is lost; the next one brings the display up to date.
+  }
+}
+
+void CommonBase_HKA::onMixerUpdate(FUnknown* changed, int32 message) {
+  Hox::IHostObject* const mixer = mixerMonitor_.mixer();
+  if (message != kChanged || !mixer) return;
+  bool ours = changed == static_cast<FUnknown*>(mixer);
+  if (!ours) {
+    // Looked up afresh: the host may have replaced the value since the monitor bound it.
+    auto selected = member(mixer, "selected");
+    ours = selected && changed == static_cast<FUnknown*>(selected.get());
+  }
+  if (ours) evaluate();
+}
+
+void CommonBase_HKA::onKnobUpdate(FUnknown* changed) {
+  for (int32 i = 0; i < kKnobCount; ++i) {
+    KnobSlot& slot = knobs_[static_cast<std::size_t>(i)];
+    Hox::IHostValue* const bound = slot.controller.parameter();
+    if (bound && changed == static_cast<FUnknown*>(bound)) {
+      for (int32 j = 0; j < kKnobCount; ++j) {
+        if (knobs_[static_cast<std::size_t>(j)].leader == i) sendValue(j);
+      }
+      slot.controller.continueStepSearch(1);
+    }
+    if (slot.secondary.is(changed)) {
+      slot.name = quickControlRename(hostKernel, slot.name, slot.secondary.get());
+      for (int32 j = 0; j < kKnobCount; ++j) {
+        if (knobs_[static_cast<std::size_t>(j)].leader == i) sendName(j);
+      }
+    }
+  }
+}
+
+void CommonBase_HKA::refreshVexelOneNames() {
+  bool renamed = false;
+  for (int32 i = 0; i < kAssignableKnobs; ++i) {
+    KnobSlot& slot = knobs_[static_cast<std::size_t>(i)];
+    if (slot.kind != KnobSlot::kHostParameter || !slot.controller.isBound()) continue;
+    if (vexelOneName(targetInstrument_.get(), slot.controller.parameter(), slot.name)) {
+      renamed = true;
+    }
+  }
+  if (renamed) sendAllNames();
+}
 
 // --- IReceiver -------------------------------------------------------------------------------
 
@@ -198,39 +403,395 @@ void CommonBase_HKA::stopWorker() {
   ExtensionThread::stopWorker(worker_, &ChannelRegistry::inbound());
 }
 
-// --- Text ------------------------------------------------------------------------------------
+// --- Knob messages ---------------------------------------------------------------------------
+
+void CommonBase_HKA::onKnobAbsolute(const SysExView& /*message*/) {
+  // No knob of this keyboard sends absolute values.
+}
+
+void CommonBase_HKA::onKnobRelative(const SysExView& message) {
+  if (!mixerMonitor_.mixer()) return;
+  int32 knob = 0;
+  int32 steps = 0;
+  if (!ServiceDispatch::readKnobTurn(message, knob, steps)) return;
+  KnobSlot& leader = knobs_[knobs_[static_cast<std::size_t>(knob)].leader];
+  if (!leader.controller.isBound()) return;
+  leader.controller.queueMove(steps);
+  knobsChanged_ = true;
+}
+
+int32 CommonBase_HKA::parseAssignment(const SysExView& message, int32 pos, int32 knob,
+                                      KnobAssignment& out) {
+  return KnobAssignment::parse(message.bytes, message.size, pos, knob, out);
+}
+
+void CommonBase_HKA::onAssignmentEntry(const SysExView& message) {
+  const int32 knob = SysExFormat::knobFromHigh(message.address.high);
+  if (knob < 0 || knob >= kKnobCount || !message.hasValidLength()) return;
+  KnobAssignment assignment;
+  const int32 end =
+      parseAssignment(message, static_cast<int32>(SysExFormat::kDataPos), knob, assignment);
+  if (end < 0 || static_cast<std::size_t>(end) >= message.size ||
+      message.bytes[end] != SysExFormat::kEnd) {
+    return;
+  }
+  KnobSlot& slot = knobs_[static_cast<std::size_t>(knob)];
+  slot.kind = static_cast<uint8>(assignment.kind);
+  slot.id = assignment.parameterId;
+  rebindAll();
+  restoreTargetLine();
+  sendName(knob);
+  dirtyKnobs_ |= 1u << knob;
+  updateNoTarget();
+}
+
+void CommonBase_HKA::onAssignmentDump(const SysExView& message) {
+  if (!message.hasValidLength()) return;
+  KnobAssignment::Table table;
+  int32 pos = static_cast<int32>(SysExFormat::kDataPos);
+  for (int32 k = 0; k < kKnobCount && pos >= 0; ++k) {
+    pos = parseAssignment(message, pos, k, table[static_cast<std::size_t>(k)]);
+  }
+  if (pos < 0 || static_cast<std::size_t>(pos) >= message.size ||
+      message.bytes[pos] != SysExFormat::kEnd) {
+    return;
+  }
+  for (int32 k = 0; k < kKnobCount; ++k) {
+    KnobSlot& slot = knobs_[static_cast<std::size_t>(k)];
+    slot.kind = static_cast<uint8>(table[static_cast<std::size_t>(k)].kind);
+    slot.id = table[static_cast<std::size_t>(k)].parameterId;
+  }
+  rebindAll();
+  restoreTargetLine();
+  sendAllNames();
+  dirtyKnobs_ = kAllKnobs;
+  updateNoTarget();
+}
+
+void CommonBase_HKA::onKeyboardName(const SysExView& message) {
+  std::string_view name;
+  if (!ServiceDispatch::readName(message, name)) return;
+  keyboardName_.assign(name);
+  trackingEnabled_ = true;
+  const std::string target = currentTargetName();
+  const bool match = namesMatch(target, keyboardName_);
+  if (nameRequested_) {
+    nameRequested_ = false;
+    if (!match) {
+      clearTarget();
+      sendTargetName(target);
+    }
+  } else if (match) {
+    if (noTarget_) nameTimer_.start(hostKernel);
+  } else if (keyboardName_.empty()) {
+    clearTarget();
+  }
+}
+
+// --- Knob binding ----------------------------------------------------------------------------
+
+void CommonBase_HKA::rebindAll() {
+  resetTarget(4, true);
+  nameTimer_.stop();
+  if (!isTargetUnchanged()) {
+    for (int32 k = kAssignableKnobs; k < kKnobCount; ++k) {
+      bindKnob(k);
+      watchKnob(k);
+    }
+    return;
+  }
+  for (int32 i = 0; i < kKnobCount; ++i) {
+    KnobSlot& slot = knobs_[static_cast<std::size_t>(i)];
+    if (slot.leader != i) continue;
+    if (i < kAssignableKnobs) {
+      for (int32 j = i + 1; j < kAssignableKnobs; ++j) {
+        KnobSlot& other = knobs_[static_cast<std::size_t>(j)];
+        if (other.kind == slot.kind && other.id == slot.id) other.leader = static_cast<uint8>(i);
+      }
+    }
+    bindKnob(i);
+    watchKnob(i);
+  }
+}
+
+bool CommonBase_HKA::isTargetUnchanged() {
+  if (selectedChannel() != currentChannel_.get() && !previousChannel_) return false;
+  auto instrument =
+      findTargetInstrument(hostKernel, currentChannel_.get(), output_.get(), newMixerModel_);
+  if (instrument.get() != targetInstrument_.get()) return false;
+  if (keyboardName_.empty()) return true;
+  return namesMatch(currentTargetName(), keyboardName_);
+}
+
+void CommonBase_HKA::bindKnob(int32 knob) {
+  if (knob < 0 || knob >= kKnobCount) return;
+  KnobSlot& slot = knobs_[static_cast<std::size_t>(knob)];
+  slot.name.clear();
+  switch (slot.kind) {
+    case KnobSlot::kHostParameter: {
+      std::string title;
+      auto value =
+          findInstrumentParameter(targetInstrument_.get(), static_cast<int32>(slot.id), title);
+      if (value && slot.controller.bind(value.get(), ParameterController::kRelative,
+                                        ParameterController::kPickupCaughtOnBind)) {
+        slot.name = std::move(title);
+      }
+      break;
+    }
+    case KnobSlot::kFixedFunction:
+      bindFixedKnob(knob, ParameterController::kRelative, ParameterController::kPickupCaughtOnBind);
+      break;
+    default:
+      slot.name = kNoAssign;
+      break;
+  }
+  if (slot.name != kNoAssign && !slot.controller.isBound()) {
+    const bool midiEq = slot.kind == KnobSlot::kFixedFunction && isEqKnobCode(slot.id) &&
+                        channelKind(currentChannel_.get()) == ChannelKind::kMidiChannel;
+    if (midiEq) {
+      slot.name.clear();
+    } else {
+      slot.name = kNotFound;
+    }
+  }
+}
+
+void CommonBase_HKA::bindFixedKnob(int32 knob, int32 kind, int32 pickupState) {
+  if (knob < 0 || knob >= kKnobCount) return;
+  KnobSlot& slot = knobs_[static_cast<std::size_t>(knob)];
+  Hox::IHostObject* const channel = currentChannel_.get();
+  const auto controllerKind = static_cast<uint8>(kind);
+  const auto pickup = static_cast<uint8>(pickupState);
+  const uint32 code = slot.id;
+  std::string title;
+  if (code == kVolumeCode || code == kPanCode) {
+    const bool volume = code == kVolumeCode;
+    auto value = findChannelValue(channel, volume ? ChannelId::kVolume : ChannelId::kPan, title);
+    slot.controller.bind(value.get(), controllerKind, pickup);
+    slot.name = volume ? "Volume" : "Pan Left-Right";
+  } else if (code >= kFirstQuickControlCode && code <= kLastQuickControlCode) {
+    const auto index = static_cast<int32>(code - kFirstQuickControlCode);
+    auto control = findChannelValue(channel, ChannelId::kQuickControlFirst + index, title);
+    auto destination = findChannelValue(channel, ChannelId::kQDestinationFirst + index, title);
+    if (!control || !destination) return;
+    slot.controller.bind(control.get(), controllerKind, pickup);
+    slot.name = quickControlName(index, destination.get());
+    slot.secondary.hold(hostKernel, std::move(destination));
+  } else if (isEqKnobCode(code)) {
+    auto value = findChannelValue(channel, static_cast<int32>(code), title);
+    if (value && slot.controller.bind(value.get(), controllerKind, pickup)) {
+      slot.name = englishName(hostKernel, title);
+    }
+  }
+}
+
+void CommonBase_HKA::watchKnob(int32 knob) {
+  if (knob < 0 || knob >= kKnobCount) return;
+  KnobSlot& slot = knobs_[static_cast<std::size_t>(knob)];
+  slot.controller.watch(hostKernel, dependent());
+  slot.secondary.watch(hostKernel, dependent());
+}
+
+std::string CommonBase_HKA::quickControlName(int32 index, Hox::IHostValue* destination) {
+  return Brennholt::quickControlName(hostKernel, index, destination);
+}
+
+void CommonBase_HKA::unbindKnob(int32 knob, bool releaseEdit) {
+  if (knob < 0 || knob >= kKnobCount) return;
+  KnobSlot& slot = knobs_[static_cast<std::size_t>(knob)];
+  if (slot.controller.isBound()) {
+    if (releaseEdit && slot.controller.isEditOpen()) slot.controller.endEdit();
+    slot.controller.unwatch(hostKernel, dependent());
+    slot.controller.unbind();
+  }
+  slot.secondary.release(hostKernel);
+  slot.name.clear();
+  slot.leader = static_cast<uint8>(knob);
+}
+
+// --- Texts -----------------------------------------------------------------------------------
+
+std::string CommonBase_HKA::valueText(int32 knob) {
+  if (knob < 0 || knob >= kKnobCount) return {};
+  const KnobSlot& slot = knobs_[static_cast<std::size_t>(knob)];
+  return Brennholt::valueText(slot.controller, slot.secondary.get(), slot.name);
+}
+
+std::string CommonBase_HKA::knobText(int32 knob) {
+  if (knob < 0 || knob >= kKnobCount) return {};
+  const KnobSlot& leader = leaderOf(knob);
+  return knobValueText(hostKernel, leader.controller, leader.secondary.get(), leader.name);
+}
+
+int32 CommonBase_HKA::formatValue(int32 knob, uint8* buffer, std::size_t bufferSize, int32 pos,
+                                  int32 width) {
+  return putText(knobText(knob), buffer, bufferSize, pos, width);
+}
 
 int32 CommonBase_HKA::putText(std::string_view text, uint8* buffer, std::size_t bufferSize,
                               int32 pos, int32 width) {
   return FixedText::write(text, buffer, bufferSize, pos, width);
 }
 
-// --- Knob, target and dispatch work ----------------------------------------------------------
-//
-// Not built yet. Each answers "nothing done"; nothing in this object calls them so far, and the
-// dispatch in QENT_HKA already routes the keyboard's knob messages here.
+// --- Target ----------------------------------------------------------------------------------
 
-void CommonBase_HKA::onKnobAbsolute(const SysExView& /*message*/) {
-  // No knob of this keyboard sends absolute values.
+void CommonBase_HKA::clearTarget() {
+  if (noTarget_) return;
+  resetTarget(4, true);
+  sendObjectTitle(nullptr);
+  sendAllNames();
+  sendAllValues();
+  noTarget_ = true;
 }
 
-void CommonBase_HKA::onKnobRelative(const SysExView& /*message*/) {}
-void CommonBase_HKA::onAssignmentDump(const SysExView& /*message*/) {}
-void CommonBase_HKA::onAssignmentEntry(const SysExView& /*message*/) {}
-int32 CommonBase_HKA::parseAssignment(const SysExView& /*message*/, int32 /*pos*/, int32 /*knob*/) {
-  return -1;
+bool CommonBase_HKA::allKnobsBlank() const {
+  for (const KnobSlot& slot : knobs_) {
+    if (slot.controller.isBound() || !slot.name.empty()) return false;
+  }
+  return true;
 }
-void CommonBase_HKA::rebindAll() {}
-bool CommonBase_HKA::isTargetUnchanged() { return false; }
-void CommonBase_HKA::bindKnob(int32 /*knob*/) {}
-void CommonBase_HKA::bindFixedKnob(int32 /*knob*/, int32 /*kind*/, int32 /*pickupState*/) {}
-void CommonBase_HKA::watchKnob(int32 /*knob*/) {}
-void CommonBase_HKA::onKeyboardName(const SysExView& /*message*/) {}
-void CommonBase_HKA::clearTarget() {}
-bool CommonBase_HKA::bindMixer() { return false; }
-void CommonBase_HKA::onSelectionChanged() {}
-void CommonBase_HKA::rebuildTarget() {}
-void CommonBase_HKA::resetTarget(int32 /*level*/, bool /*releaseEdit*/) {}
-void CommonBase_HKA::unbindKnob(int32 /*knob*/, bool /*releaseEdit*/) {}
+
+void CommonBase_HKA::updateNoTarget() {
+  if (!allKnobsBlank()) noTarget_ = false;
+}
+
+void CommonBase_HKA::restoreTargetLine() {
+  if (!noTarget_ || allKnobsBlank()) return;
+  sendObjectTitle(nameValue_.get());
+  sendInstrumentState();
+}
+
+std::string CommonBase_HKA::currentTargetName() {
+  if (!currentChannel_ && !currentTrack_) return {};
+  return targetName(currentChannel_.get(), targetInstrument_.get(), slotObject_.get(),
+                    newMixerModel_);
+}
+
+bool CommonBase_HKA::bindMixer() {
+  mixerMonitor_.releaseAll();
+  if (!mixerMonitor_.bind(dependent())) {
+    mixerMonitor_.releaseAll();
+    return false;
+  }
+  mixerMonitor_.watchMixer();
+  mixerMonitor_.watchSelected();
+  resetTarget(1, true);
+  onMixerUpdate(mixerMonitor_.mixer(), kChanged);
+  return true;
+}
+
+void CommonBase_HKA::onSelectionChanged() {
+  if (!currentChannel_ && !currentTrack_) {
+    clearTarget();
+    return;
+  }
+  // An instrument channel without a plug-in slot cannot be a target: the previous channel stays
+  // the target while it is still in the mixer.
+  const bool slotless = channelKind(currentChannel_.get()) == ChannelKind::kSynth &&
+                        !findPath(hostKernel, currentChannel_.get(), "Slot");
+  if (slotless && previousChannel_ && mixerMonitor_.contains(previousChannel_.get())) {
+    currentChannel_ = previousChannel_;
+  } else {
+    previousChannel_.reset();
+  }
+  std::string ignored;
+  nameValue_.hold(hostKernel, findChannelValue(currentChannel_.get(), ChannelId::kName, ignored));
+  nameValue_.watch(hostKernel, dependent());
+  if (channelKind(currentChannel_.get()) == ChannelKind::kMidiChannel) {
+    output_.hold(hostKernel, member(currentChannel_.get(), "output"));
+    output_.watch(hostKernel, dependent());
+  }
+  rebuildTarget();
+  if ((currentChannel_ || currentTrack_) && !writeEnable_) {
+    writeEnable_.hold(hostKernel, member(targetInstrument_.get(), "writeEnable"));
+    writeEnable_.watch(hostKernel, dependent());
+  }
+}
+
+void CommonBase_HKA::rebuildTarget() {
+  resetTarget(3, true);
+  writeEnable_.release(hostKernel);
+  if (currentChannel_ || currentTrack_) {
+    Hox::IHostObject* const channel = currentChannel_.get();
+    targetInstrument_ = findTargetInstrument(hostKernel, channel, output_.get(), newMixerModel_);
+    slotObject_.hold(hostKernel,
+                     findSlotObject(hostKernel, channel, targetInstrument_.get(), newMixerModel_));
+    slotObject_.watch(hostKernel, dependent());
+    if (!newMixerModel_ && targetInstrument_ && hostTitle(targetInstrument_.get()) == u"VexelOne") {
+      bayProg_.hold(hostKernel, member(targetInstrument_.get(), "bayProg"));
+      bayProg_.watch(hostKernel, dependent());
+    }
+    writeEnable_.hold(hostKernel, member(targetInstrument_.get(), "writeEnable"));
+    writeEnable_.watch(hostKernel, dependent());
+  }
+  std::string name = currentTargetName();
+  if (name.empty()) {
+    clearTarget();
+    return;
+  }
+  if (name.size() > kTargetNameWidth) name.resize(kTargetNameWidth);
+  if (name == keyboardName_ || (name == kOtherTrack && keyboardName_.empty())) {
+    rebindAll();
+    sendObjectTitle(nameValue_.get());
+    sendInstrumentState();
+    sendAllNames();
+    dirtyKnobs_ = kAllKnobs;
+    updateNoTarget();
+  } else {
+    // The keyboard answers the name with its own and its assignments for that target, which
+    // rebind the knobs.
+    sendObjectTitle(nameValue_.get());
+    sendInstrumentState();
+    trackingEnabled_ = false;
+    sendTargetName(name);
+  }
+}
+
+void CommonBase_HKA::resetTarget(int32 level, bool releaseEdit) {
+  if (level < 0 || level > 4) return;
+  for (int32 k = 0; k < kKnobCount; ++k) unbindKnob(k, releaseEdit);
+  if (level < 4) {
+    slotObject_.release(hostKernel);
+    bayProg_.release(hostKernel);
+    targetInstrument_.reset();
+  }
+  if (level < 3) {
+    // A selection change resets more than once (deselected, then selected): only a reset that
+    // finds a channel makes it the previous one.
+    if (currentChannel_) previousChannel_ = std::move(currentChannel_);
+    currentChannel_.reset();
+    currentTrack_.reset();
+    nameValue_.release(hostKernel);
+    writeEnable_.release(hostKernel);
+    output_.release(hostKernel);
+  }
+  // Level 1 has nothing more to drop: the monitor keeps no channel of its own.
+  if (level == 0) {
+    forget();
+    mixerMonitor_.releaseAll();
+    // The project and its channels go away: the previous channel with them.
+    previousChannel_.reset();
+  }
+}
+
+// --- SelectedNotification --------------------------------------------------------------------
+
+void CommonBase_HKA::channelDeselected(Hox::IHostObject* /*old*/) { resetTarget(1, true); }
+
+void CommonBase_HKA::trackDeselected(Hox::IHostObject* /*old*/) { resetTarget(1, true); }
+
+void CommonBase_HKA::trackSelected(Hox::IHostObject* track) {
+  IPtr<Hox::IHostObject> channel;
+  auto selected = Brennholt::queryInterface<Hox::IHostTrack>(track);
+  if (selected && selected->getChannel(channel.put()) != kResultOk) channel.reset();
+  if (channel) return;
+  resetTarget(1, true);
+  selectionChanged_ = true;
+}
+
+void CommonBase_HKA::channelSelected(Hox::IHostObject* /*channel*/) {
+  resetTarget(1, true);
+  selectionChanged_ = true;
+}
 
 }  // namespace Brennholt

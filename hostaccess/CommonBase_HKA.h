@@ -1,19 +1,28 @@
 // The keyboard service's core: binding to the host kernel, the inbound message queue and its
-// worker, the idle work, and sending to every attached remote.
+// worker, following the host's selection to a target, the 24 knob slots bound to the target's
+// parameters, the idle work, and sending to every attached remote.
 //
 // One object per process. The host creates it through the factory, calls initialize with its
 // context, then onIdle periodically, and terminate before the last release. Every operation runs
-// on the host thread except IReceiver::deliver, which the inbound channel's worker calls.
+// on the host thread (initialize, terminate, the idle call, the project, dependency and action
+// callbacks) except IReceiver::deliver, which the inbound channel's worker calls.
 //
 // Locks: `lock_` ("CommonBase_HKA") guards `incoming_` and `incomingPending_` only. deliver takes
 // it while the worker holds the inbound channel's lock (channel lock first, then this one); the
 // host thread takes it alone and never calls out while holding it.
 //
-// The model-specific part (the keyboard's messages, its actions and panel) is QENT_HKA.
+// Host references: every object and value of the host the service keeps is held with a
+// reference and, where it is watched, with its watch; the five reset levels (resetTarget) give
+// them back, and terminate (or a release without it) resets to level 0 before it lets go of the
+// kernel, so nothing is left registered with the host.
+//
+// The model-specific part (the keyboard's messages, its actions and the setup) is QENT_HKA.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -22,34 +31,51 @@
 #include "base/TRefCounted.h"
 #include "core/Types.h"
 #include "hostaccess/DAWInfo.h"
+#include "hostaccess/KnobSlot.h"
+#include "hostaccess/MixerMonitor.h"
+#include "hostaccess/SelectedNotification.h"
+#include "hostaccess/THostWatch.h"
 #include "hostaccess/hoverknob/HostTimer.h"
 #include "remote/channels/ChannelRegistry.h"
 #include "remote/channels/IReceiver.h"
+#include "remote/protocol/KnobAssignment.h"
 #include "remote/protocol/SysExBuffer.h"
 #include "remote/protocol/SysExView.h"
 #include "sdk/IPluginBase.h"
+#include "sdk/host/CommandServices.h"
 #include "sdk/host/HostKernel.h"
+#include "sdk/host/HostObjects.h"
 #include "sdk/host/HostServices.h"
 
 namespace Brennholt {
 
-// The dependency interface (update from watched host objects) joins the bases with the target
-// work, between IActionHandler and IReceiver.
 class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::IProjectNotification,
-                                          Hox::IActionHandler>,
-                       public IReceiver {
+                                          Hox::IActionHandler, Hox::IDependent>,
+                       public IReceiver,
+                       public SelectedNotification {
  public:
   static constexpr int32 kKnobCount = 24;
+  // Knobs below this one take the keyboard's assignments; the others are the EQ knobs.
+  static constexpr int32 kAssignableKnobs = 12;
+  // dirtyKnobs_ with every knob's bit set.
+  static constexpr uint32 kAllKnobs = 0xFFFFFF;
   // How long stopWorker waits for the inbound worker before ending it by force.
   static constexpr uint32 kWorkerStopTimeoutMs = ExtensionThread::kStopTimeout;
+  // An edit gesture on a knob's parameter ends this long after the knob's last move.
+  static constexpr uint32 kEditTimeoutMs = 2000;
+  // The full refresh after the keyboard reported the asked-for name waits this long for the
+  // keyboard's other answers.
+  static constexpr uint32 kNameRefreshMs = 100;
+  // The keyboard shows this many characters of the target name.
+  static constexpr std::size_t kTargetNameWidth = 12;
 
   CommonBase_HKA(const CommonBase_HKA&) = delete;
   CommonBase_HKA& operator=(const CommonBase_HKA&) = delete;
 
   // --- FUnknown ------------------------------------------------------------------------------
 
-  // FUnknown and IPluginBase answer the primary base; IIdleHandler, IProjectNotification and
-  // IActionHandler their sub-objects. [any thread]
+  // FUnknown and IPluginBase answer the primary base; IIdleHandler, IProjectNotification,
+  // IActionHandler and IDependent their sub-objects. [any thread]
   tresult queryInterface(const TUID iid, void** object) noexcept override;
 
   // --- IPluginBase ---------------------------------------------------------------------------
@@ -59,27 +85,38 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // context without a kernel. [host thread]
   tresult initialize(FUnknown* context) noexcept override;
   // 1 and nothing done while the host does not allow shutdown. Otherwise stops the inbound
-  // worker, unregisters everything and releases `hostKernel`. [host thread]
+  // worker, unregisters everything, gives back every host object it holds and releases
+  // `hostKernel`. [host thread]
   tresult terminate() noexcept override;
 
   // --- IIdleHandler --------------------------------------------------------------------------
 
-  // One kind of work per call: first the start-up once a remote is ready, later the queued
-  // keyboard messages. [host thread]
+  // One kind of work per call, in this order: the start-up once a remote is ready, binding the
+  // mixer, applying knob moves, the queued keyboard messages; then the selection poll and what
+  // follows from it (a new selection, a changed target, the refresh after the keyboard's name,
+  // the knob values to resend). [host thread]
   void onIdle() noexcept override;
 
   // --- IProjectNotification ------------------------------------------------------------------
 
   // Marks the mixer for binding on a later idle call. [host thread]
   void projectOpened(FUnknown* project) noexcept override;
-  // Target reset for the active project: with the target work. [host thread]
+  // For the active project: reports the selection as deselected, drops everything down to
+  // level 0 and shows the no-target state. [host thread]
   void projectClosing(FUnknown* project) noexcept override;
   // Nothing. [host thread]
   void projectActivated(FUnknown* project) noexcept override;
-  // Target reset for the active project: with the target work. [host thread]
+  // As projectClosing, without the deselection reports. [host thread]
   void projectRemoved(FUnknown* project) noexcept override;
   // Never holds a project open: 0. [host thread]
   tresult canCloseProject(FUnknown* project) noexcept override;
+
+  // --- IDependent ----------------------------------------------------------------------------
+
+  // A watched object or value changed (kChanged) or is about to go away (kGoingAway): the
+  // mixer's selection is evaluated, then the first of target, program, write enable, channel
+  // name and knob parameters that `changed` is reacts. [host thread, never inside own calls]
+  void update(FUnknown* changed, int32 message) noexcept override;
 
   // --- IReceiver -----------------------------------------------------------------------------
 
@@ -90,17 +127,15 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
 
  protected:
   CommonBase_HKA();
-  // Stops a worker that terminate did not stop and frees every queued message.
+  // Stops a worker that terminate did not stop, gives back what terminate did not and frees
+  // every queued message.
   ~CommonBase_HKA() override;
 
   // --- Own operations, in slot order -------------------------------------------------------
-  //
-  // Operations marked "knob work" belong to the knob, target and dispatch work that is not
-  // built yet: until then they do nothing and answer "nothing done". Only the dispatch in
-  // QENT_HKA::handleMessage calls some of them so far.
 
   // 1. Handles one queued keyboard message, its header decoded; the message is freed after the
-  // call. Messages without a header never get here. [host thread, no lock held]
+  // call. Messages without a header never get here; their length is the handler's to check.
+  // [host thread, no lock held]
   virtual void handleMessage(const SysExView& message) = 0;
   // 2. initialize goes on only when this answers true. [host thread]
   virtual bool isHostSupported(FUnknown* context) = 0;
@@ -118,26 +153,41 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   virtual void stopWorker();
   // 7. Absolute knob values: no knob of this keyboard is absolute, so nothing. [host thread]
   virtual void onKnobAbsolute(const SysExView& message);
-  // 8. Relative move of knob 0..23. Knob work. [host thread]
+  // 8. Relative move of knob 0..23 (30+n 41): queued on the controller of the knob's leader
+  // while the mixer is bound. Short, unterminated and no-move messages are dropped.
+  // [host thread]
   virtual void onKnobRelative(const SysExView& message);
-  // 9. All 24 assignments in one message. Knob work. [host thread]
+  // 9. All 24 assignments in one message (51 00): taken, rebound and shown only when every
+  // block reads and F7 follows the last one. After the no-target state the text line and the
+  // state flag are shown again first. [host thread]
   virtual void onAssignmentDump(const SysExView& message);
-  // 10. One assignment. Knob work. [host thread]
+  // 10. One assignment (30+n 00, n 0..23): taken, rebound and shown only when the block reads
+  // and F7 follows it. [host thread]
   virtual void onAssignmentEntry(const SysExView& message);
-  // 11. Reads one assignment at `pos`; the next position or -1. Knob work: -1. [host thread]
-  virtual int32 parseAssignment(const SysExView& message, int32 pos, int32 knob);
-  // 12. Binds every knob slot to its host parameter. Knob work. [host thread]
+  // 11. Reads knob `knob`'s block at `pos` into `out`; the next position, or -1 (and `out`
+  // untouched) for `pos` below 9, a knob outside 0..23 or a block past the message's end.
+  // [host thread]
+  virtual int32 parseAssignment(const SysExView& message, int32 pos, int32 knob,
+                                KnobAssignment& out);
+  // 12. Unbinds every knob and binds them again: all 24 for an unchanged target, only the EQ
+  // knobs otherwise (the keyboard's assignments belong to another target). [host thread]
   virtual void rebindAll();
-  // 13. Whether the selection still leads to the same target. Knob work: false. [host thread]
+  // 13. The selection still leads to the bound channel and instrument, and the keyboard's name
+  // is empty or agrees with the target name. [host thread]
   virtual bool isTargetUnchanged();
-  // 14. Binds one slot to the target's parameter. Knob work. [host thread]
+  // 14. Binds knob `knob` to the parameter its assignment names and sets its display name
+  // ("*No Assign", "*Not Found" when nothing was found). [host thread]
   virtual void bindKnob(int32 knob);
-  // 15. Binds a slot with a fixed function. Knob work. [host thread]
+  // 15. Binds a knob with a fixed function (volume, pan, quick control, EQ band) on the current
+  // channel with that controller kind and pickup state. [host thread]
   virtual void bindFixedKnob(int32 knob, int32 kind, int32 pickupState);
-  // 16. Starts observing the slot's parameter. Knob work. [host thread]
+  // 16. Starts watching the knob's parameter and its quick control's destination.
+  // [host thread]
   virtual void watchKnob(int32 knob);
-  // 17. quickControlName(index, value) joins here with the host's value type.
-  // 18. The keyboard reported the name on its display. Knob work. [host thread]
+  // 17. "Q%d:%s" of `index` + 1 and the destination's text; empty without one. [host thread]
+  virtual std::string quickControlName(int32 index, Hox::IHostValue* destination);
+  // 18. The keyboard reported the name on its display (50 00). Short or unterminated messages
+  // are dropped. [host thread]
   virtual void onKeyboardName(const SysExView& message);
   // 19. Sends every knob's parameter name to every remote. [host thread]
   virtual void sendAllNames() = 0;
@@ -150,28 +200,53 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // 23. Sends the first 12 bytes of `name` to every remote; nothing for an empty name.
   // [host thread]
   virtual void sendTargetName(std::string_view name) = 0;
-  // 24. valueText(knob) and 25. formatValue(knob, ...) join here with the parameter controllers.
+  // 24. The fallback value text "(%.3f)" of knob `knob`; empty when unbound and for a quick
+  // control without destination. [host thread]
+  virtual std::string valueText(int32 knob);
+  // 25. Writes the value text of knob `knob`'s leader as a field of `width` at buffer[pos..]
+  // (putText's rules). pos + width, or -1 as putText. [host thread]
+  virtual int32 formatValue(int32 knob, uint8* buffer, std::size_t bufferSize, int32 pos,
+                            int32 width);
   // 26. Writes exactly `width` bytes of `text` at buffer[pos..]: spaces past the end of the
   // text, "-" from the first byte of 0x80 or more to the end of the text. Returns pos + width,
   // or -1 with nothing written for a null buffer, `pos` below 9 or a field that would pass
   // `bufferSize`. [any thread]
   virtual int32 putText(std::string_view text, uint8* buffer, std::size_t bufferSize, int32 pos,
                         int32 width);
-  // 27. Sends the no-target state once. Knob work. [host thread]
+  // 27. Sends the no-target state once: knobs unbound, an empty text line, blank names and
+  // values. [host thread]
   virtual void clearTarget();
-  // 28. sendObjectTitle(value) joins here with the host's value type.
+  // 28. Sends the text of `value` as the text line (60 00); an empty line for null.
+  // [host thread]
+  virtual void sendObjectTitle(Hox::IHostValue* value) = 0;
   // 29. The instrument state flag (63 00). [host thread]
   virtual void sendInstrumentState() = 0;
-  // 30. Binds to the mixer and the selection; true when done. Knob work: false. [host thread]
+  // 30. Binds to the mixer and its selection and evaluates the selection; false (retried on a
+  // later idle call) when the host has no mixer. [host thread]
   virtual bool bindMixer();
-  // 31. Re-derives the target from a new selection. Knob work. [host thread]
+  // 31. Re-derives the target from the selection just taken from the tracker. [host thread]
   virtual void onSelectionChanged();
-  // 32. Finds the target and rebinds the knobs. Knob work. [host thread]
+  // 32. Finds the target instrument, its slot and name and their watches, then either rebinds
+  // the knobs (the keyboard already shows that name) or asks the keyboard for its name and
+  // assignments by sending the target name. [host thread]
   virtual void rebuildTarget();
-  // 33. Drops target state down to `level` (0..4). Knob work. [host thread]
+  // 33. Drops target state: 4 the knobs; 3 also the instrument, its slot and program; 2 also the
+  // channel, track and their values (the channel is kept as the previous one); 1 the same (the
+  // monitor holds no channel of its own); 0 also the selection and the mixer. Other levels do
+  // nothing. `releaseEdit` closes open edits first. [host thread]
   virtual void resetTarget(int32 level, bool releaseEdit);
-  // 34. Ends observation and binding of one slot. Knob work. [host thread]
+  // 34. Ends observation and binding of one knob; `releaseEdit` closes an open edit first.
+  // [host thread]
   virtual void unbindKnob(int32 knob, bool releaseEdit);
+
+  // --- SelectedNotification ------------------------------------------------------------------
+
+  // Drop the knobs and the channel; a new selection is taken on the next idle call.
+  // [host thread]
+  void channelDeselected(Hox::IHostObject* old) override;
+  void trackDeselected(Hox::IHostObject* old) override;
+  void trackSelected(Hox::IHostObject* track) override;
+  void channelSelected(Hox::IHostObject* channel) override;
 
   // --- Helpers for the model ---------------------------------------------------------------
 
@@ -186,18 +261,57 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
 
   const DAWInfo& hostInfo() const { return hostInfo_; }
   bool newMixerModel() const { return newMixerModel_; }
+  // This object bound `hostKernel` and registered its handlers.
+  bool isBoundToHost() const { return bound_; }
+  // Knob `knob`'s slot (0..23) and the slot of its leader.
+  const KnobSlot& knob(int32 knob) const { return knobs_[static_cast<std::size_t>(knob)]; }
+  const KnobSlot& leaderOf(int32 knob) const { return knobs_[knobs_[knob].leader]; }
+  // The text the keyboard shows for knob `knob`'s value: its leader's value text made
+  // displayable, or valueText. [host thread]
+  std::string knobText(int32 knob);
+  // The selected mixer channel and its channel's "name" value; null when none.
+  Hox::IHostObject* currentChannel() const { return currentChannel_.get(); }
+  Hox::IHostValue* channelNameValue() const { return nameValue_.get(); }
+  // The instrument or slot under control; null when none.
+  Hox::IHostObject* targetInstrument() const { return targetInstrument_.get(); }
 
   DAWInfo hostInfo_;
   // Chooses how a track's instrument is found: true from 7.5 on (6.5 on edition 6).
   bool newMixerModel_ = false;
   // 100 ms debounce of a pending full refresh after the keyboard reported its name.
   HostTimer nameTimer_;
+  // The keyboard was asked for its name (remote mode entered); its next name answers it.
+  bool nameRequested_ = false;
 
  private:
   // Hands every queued message to handleMessage and frees it.
   void processIncoming();
-  // Unregisters the handlers and releases `hostKernel` when this object bound it.
+  // Gives back every host object, unregisters the handlers and releases `hostKernel` when this
+  // object bound it.
   void unbind();
+  // The idle work after the start-up, one kind per call.
+  void idleWork();
+  // Applies the queued knob moves; true when the keyboard moved a knob since the last call.
+  bool applyKnobMoves();
+  // Evaluates the selection when `changed` is the mixer or its "selected" value.
+  void onMixerUpdate(FUnknown* changed, int32 message);
+  // Reacts to a change of a knob's bound parameter or quick-control destination.
+  void onKnobUpdate(FUnknown* changed);
+  // New VexelOne names after its program changed; all names resent when any changed.
+  void refreshVexelOneNames();
+  // What projectClosing and projectRemoved share.
+  void dropProject(FUnknown* project, bool reportDeselection);
+  // The name of the current target; empty without a channel or track.
+  std::string currentTargetName();
+  // Every knob is unbound and has an empty name.
+  bool allKnobsBlank() const;
+  // Clears noTarget_ unless every knob is unbound with an empty name.
+  void updateNoTarget();
+  // The keyboard's answer to the target name leaves the no-target state, whose line is blank:
+  // the text line and the state flag go out again, ahead of the knob texts (a text line makes
+  // the remote drop knob texts still queued). Nothing while the no-target state stays.
+  void restoreTargetLine();
+  Hox::IDependent* dependent() { return this; }
 
   // Drains the inbound channel into deliver; host thread only.
   ExtensionThread* worker_ = nullptr;
@@ -210,6 +324,27 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // This object took the reference in `hostKernel` and registered its handlers; only then does
   // it unregister and release them.
   bool bound_ = false;
+
+  // --- Target state (host thread) --------------------------------------------------------------
+  MixerMonitor mixerMonitor_;
+  std::array<KnobSlot, kKnobCount> knobs_;
+  bool selectionChanged_ = false;
+  bool targetChanged_ = false;
+  bool trackingEnabled_ = true;
+  bool noTarget_ = false;
+  IPtr<Hox::IHostObject> currentChannel_;
+  IPtr<Hox::IHostObject> currentTrack_;
+  IPtr<Hox::IHostObject> previousChannel_;
+  IPtr<Hox::IHostObject> targetInstrument_;
+  THostWatch<Hox::IHostObject> slotObject_;  // the target's plug-in slot
+  THostWatch<Hox::IHostValue> output_;       // a MIDI channel's "output"
+  THostWatch<Hox::IHostValue> writeEnable_;  // the target's "writeEnable"
+  THostWatch<Hox::IHostValue> bayProg_;      // a VexelOne's program
+  THostWatch<Hox::IHostValue> nameValue_;    // the channel's "name"
+  // The name the keyboard last reported, trailing spaces removed.
+  std::string keyboardName_;
+  uint32 dirtyKnobs_ = 0;
+  bool knobsChanged_ = false;
 };
 
 }  // namespace Brennholt

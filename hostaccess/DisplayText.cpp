@@ -117,13 +117,19 @@ std::string quickControlRename(Hox::IHostKernel* kernel, std::string_view name,
   }
 }
 
+namespace {
+
+// A quick control whose destination is empty controls nothing: its name is "Q" digit ":" alone.
+bool isIdleQuickControl(Hox::IHostValue* secondary, std::string_view name) {
+  return secondary && name.size() == 3 && name[0] == 'Q' && name[1] >= '0' && name[1] <= '9' &&
+         name[2] == ':';
+}
+
+}  // namespace
+
 std::string valueText(const ParameterController& controller, Hox::IHostValue* secondary,
                       std::string_view name) noexcept {
-  if (!controller.isBound()) return {};
-  if (secondary && name.size() == 3 && name[0] == 'Q' && name[1] >= '0' && name[1] <= '9' &&
-      name[2] == ':') {
-    return {};
-  }
+  if (!controller.isBound() || isIdleQuickControl(secondary, name)) return {};
   double normalized = 0;
   if (!controller.value(normalized, true)) return {};
   char text[64];
@@ -137,6 +143,8 @@ std::string valueText(const ParameterController& controller, Hox::IHostValue* se
 
 std::string knobValueText(Hox::IHostKernel* kernel, const ParameterController& controller,
                           Hox::IHostValue* secondary, std::string_view name) noexcept {
+  // The host still gives such a control a value text; the keyboard shows none.
+  if (isIdleQuickControl(secondary, name)) return {};
   try {
     const std::u16string text = controller.parameterText();
     if (text.empty()) return valueText(controller, secondary, name);

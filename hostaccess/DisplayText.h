@@ -46,7 +46,8 @@ std::string valueText(const ParameterController& controller, Hox::IHostValue* se
                       std::string_view name) noexcept;
 
 // The text the keyboard shows for a slot's value: the bound value's text made displayable, or
-// valueText when the host gives none. [host thread]
+// valueText when the host gives none; empty for a quick control without a destination, whatever
+// text the host gives it. [host thread]
 std::string knobValueText(Hox::IHostKernel* kernel, const ParameterController& controller,
                           Hox::IHostValue* secondary, std::string_view name) noexcept;
 

@@ -1,5 +1,6 @@
 // The keyboard service for the QENT6/QENT8: the host check, the dispatch of the keyboard's
-// messages and the messages the keyboard displays, on top of CommonBase_HKA's life cycle.
+// messages, the messages the keyboard displays, the keyboard's host actions and the extension
+// setup, on top of CommonBase_HKA.
 //
 // Created by the factory for the "Service" category, one per process. Everything here runs on
 // the host thread.
@@ -8,17 +9,22 @@
 #include <cstddef>
 #include <string_view>
 
+#include "extsetup/CExtSetupPanelController.h"
+#include "extsetup/IExtSetupInfoMonitor.h"
 #include "hostaccess/CommonBase_HKA.h"
 
 namespace Brennholt {
 
-class QENT_HKA : public CommonBase_HKA {
+class QENT_HKA : public CommonBase_HKA, public IExtSetupInfoMonitor {
  public:
   // The class identifier the factory offers the service under (16 bytes in memory order).
   static constexpr FUID kClassId = FUID::fromMemoryHex("F255F29D5E18724489733758D4409CE3");
+  // The category of the keyboard's host actions.
+  static constexpr const char* kActionCategory = "QENT6/QENT8";
 
-  // Reference count 1, owned by the caller.
-  QENT_HKA();
+  // Reference count 1, owned by the caller. `module` is the module whose resources hold the
+  // setup window's skin; may be null.
+  explicit QENT_HKA(void* module = nullptr);
 
   // Whether the service runs on this host: valid information, not the LE edition, and at least
   // version 6 of the Morvane line or version 7 of every other edition.
@@ -26,38 +32,80 @@ class QENT_HKA : public CommonBase_HKA {
 
   // --- IActionHandler ------------------------------------------------------------------------
 
-  // The keyboard's actions arrive with the setup work; until then nothing is handled: 1.
-  // [host thread]
+  // The keyboard's actions: "Open Browser", the setup window, and switching the current
+  // channel's EQ bands. With `queryOnly` nothing is done, only answered. 0 for an action of the
+  // keyboard's category that is handled here, 1 otherwise. [host thread]
   tresult onAction(const char16* category, const char16* name, int32 queryOnly) noexcept override;
 
+  // --- IExtSetupInfoMonitor (called by the setup controller) ----------------------------------
+
+  // Sends that button's label. [host thread]
+  void displayNameChanged(int32 button) noexcept override;
+  // Sends the current memory, its name and its six labels. [host thread]
+  void memoryChanged(int32 memory) noexcept override;
+  // Sends the option to the keyboard. [host thread]
+  void jogStopChanged(bool flag) noexcept override;
+
  protected:
+  // Unregisters the actions when terminate did not.
   ~QENT_HKA() override;
 
   // Sorts one keyboard message by header and address and hands it to its handler; messages
-  // without the keyboard-to-host data header are ignored. [host thread]
+  // without the keyboard-to-host data header are ignored, and so is every message shorter than
+  // its address's length or not ending in F7 there. A remote's hello (56 01) is answered at
+  // once with the display: its text line then goes out before whatever the keyboard's next
+  // messages make the service send, and the remote drops no knob texts for it. [host thread]
   void handleMessage(const SysExView& message) override;
   // Reads the host information from `context` into hostInfo_ and answers isSupportedHost.
   // [host thread]
   bool isHostSupported(FUnknown* context) override;
-  // Actions and the setup panel start here with the setup work; nothing yet. [host thread]
+  // Sets up the extension setup with its factory table and shows its option, then registers
+  // the action handler and the actions. [host thread]
   void onFirstIdle() override;
-  // Their clean-up; nothing yet. [host thread]
+  // Unregisters the setup's command, the actions and the action handler. [host thread]
   void onShutdown() override;
 
-  // Knob names and values come with the knob work; nothing is sent yet. [host thread]
+  // 30+n 09 for every knob / for knob n: its leader's 24-character name. [host thread]
   void sendAllNames() override;
-  void sendAllValues() override;
   void sendName(int32 knob) override;
+  // 30+n 21 for every knob / for knob n: its leader's 8-character value text. [host thread]
+  void sendAllValues() override;
   void sendValue(int32 knob) override;
   // 50 00 with the first 12 bytes of `name`, padded with spaces, to every remote; nothing for
   // an empty name. [host thread]
   void sendTargetName(std::string_view name) override;
-  // Needs the current channel and target; comes with the target work. [host thread]
+  // 60 00: the value's text, 24 characters; blank for null. [host thread]
+  void sendObjectTitle(Hox::IHostValue* value) override;
+  // 63 00: 1 for a MIDI channel without a target instrument, else 0. [host thread]
   void sendInstrumentState() override;
 
-  // A remote said hello (56 01); the answer that sends the keyboard's display comes with the
-  // target and setup work.
-  bool helloPending_ = false;
+  // 62 00: the current memory's name, 16 characters; nothing when it is empty. [host thread]
+  void sendMemoryName();
+  // 61 6k: the label of function key k (0..5) in the current memory, 6 characters; nothing when
+  // the setup has no such button. [host thread]
+  void sendButtonName(int32 key);
+  // 22 00: the current setup memory. [host thread]
+  void sendMemory(int32 memory);
+  // 23 00: the "JogStop" option. [host thread]
+  void sendJogStop(bool flag);
+
+  CExtSetupPanelController setupController_;
+
+ private:
+  // What the hello and remote mode answer with: the text line, the six labels, the state flag
+  // (and, for the hello, the current memory).
+  void sendDisplay(bool withMemory);
+  // The action handler and the actions, in their order, with the catalogue.
+  void registerActions();
+  void unregisterActions();
+  // The EQ actions on the current channel; nothing without one or on a MIDI channel.
+  void switchAllEqs();
+  void toggleEq(int32 band);
+  void stepEqType(int32 band);
+  // The dispatch of onAction without its guard.
+  tresult runAction(std::string_view category, std::string_view name, bool queryOnly);
+
+  bool actionsRegistered_ = false;
 };
 
 }  // namespace Brennholt

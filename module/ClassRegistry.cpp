@@ -4,6 +4,7 @@
 #include <new>
 
 #include "hostaccess/QENT_HKA.h"
+#include "module/ModuleInstance.h"
 #include "remote/QENT_Detect.h"
 #include "remote/QENT_HWRemote.h"
 
@@ -14,7 +15,7 @@ namespace {
 // classes arrive one by one; until a class exists its create function answers null, which
 // createInstance reports as kNoInterface.
 FUnknown* createKeyboardService(void* /*context*/) {
-  auto* service = new (std::nothrow) QENT_HKA;
+  auto* service = new (std::nothrow) QENT_HKA(moduleInstance());
   return service ? static_cast<IPluginBase*>(service) : nullptr;
 }
 FUnknown* createHardwareRemote(void* /*context*/) {

@@ -10,9 +10,11 @@ const char* demoScenario() {
 say "== qentsim demo: a QENT6/QENT8 keyboard plugged into the simulated host"
 host "Tessaly Studio" "7.5.0" "Build 100"
 keyboards 1
-say "== The host loads the module; detection finds the keyboard's \"-2\" ports and sets up a"
-say "   remote. Its first idle call says hello; the keyboard answers that it is in remote mode,"
-say "   and the remote lights the lamps: SF bank 1, the dial in Hover Knob Mode."
+project demo
+say "== The host opens its demo project (track \"Lead\" selected) and loads the module; detection"
+say "   finds the keyboard's \"-2\" ports and sets up a remote. Its first idle call says hello;"
+say "   the keyboard answers that it is in remote mode, and the remote lights the lamps: SF bank"
+say "   1, the dial in Hover Knob Mode."
 start
 settle
 say "== Transport buttons run the host's default bindings; the host lights Play and Record."

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
 
 #include "sim/keyboard/KeyboardElements.h"
@@ -31,8 +32,8 @@ bool parseReal(const std::string& text, double& out) {
 }  // namespace
 
 ArgumentReader::ArgumentReader(const std::vector<ScenarioToken>& tokens, std::size_t first,
-                               std::string usage)
-    : tokens_(tokens), next_(first), usage_(std::move(usage)) {}
+                               std::string usage, std::string directory)
+    : tokens_(tokens), next_(first), usage_(std::move(usage)), directory_(std::move(directory)) {}
 
 bool ArgumentReader::parseInteger(const std::string& text, std::int64_t& out) {
   if (text.empty()) return false;
@@ -72,6 +73,15 @@ bool ArgumentReader::fail(const std::string& why) {
 bool ArgumentReader::text(std::string& out, const char* what) {
   if (atEnd()) return fail(std::string("missing ") + what);
   out = tokens_[next_++].text;
+  return true;
+}
+
+bool ArgumentReader::path(std::string& out, const char* what) {
+  if (!text(out, what)) return false;
+  if (out.empty()) return fail(std::string(what) + " is empty");
+  const std::filesystem::path given(out);
+  if (!directory_.empty() && given.is_relative())
+    out = (std::filesystem::path(directory_) / given).string();
   return true;
 }
 

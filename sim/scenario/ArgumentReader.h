@@ -24,14 +24,17 @@ struct ScenarioToken {
 class ArgumentReader {
  public:
   // Reads tokens[first ..]; `usage` ends every reason. The tokens must outlive the reader.
-  ArgumentReader(const std::vector<ScenarioToken>& tokens, std::size_t first, std::string usage);
+  // `directory` is the folder of the scenario file, against which relative file names resolve
+  // (empty: the working directory).
+  ArgumentReader(const std::vector<ScenarioToken>& tokens, std::size_t first, std::string usage,
+                 std::string directory = {});
 
   // True when every token has been read.
   bool atEnd() const { return next_ >= tokens_.size(); }
   // The tokens not read yet.
   std::size_t left() const { return atEnd() ? 0 : tokens_.size() - next_; }
-  // True when a token is left and it was written in quotes.
-  bool nextIsQuoted() const { return !atEnd() && tokens_[next_].quoted; }
+  // True when a next token is there and was written in quotes.
+  bool nextQuoted() const { return !atEnd() && tokens_[next_].quoted; }
   // Takes the next token when it is the unquoted word `word`; false (taking nothing) otherwise.
   bool takeWord(std::string_view word);
 
@@ -42,6 +45,8 @@ class ArgumentReader {
 
   // Any token, quoted or not; `what` names it in reasons.
   bool text(std::string& out, const char* what);
+  // A file name, resolved against the scenario file's folder unless it is absolute.
+  bool path(std::string& out, const char* what);
   // An unquoted token.
   bool word(std::string& out, const char* what);
   // A whole number (decimal, or hexadecimal after "0x") within low..high.
@@ -82,6 +87,7 @@ class ArgumentReader {
   const std::vector<ScenarioToken>& tokens_;
   std::size_t next_;
   std::string usage_;
+  std::string directory_;
   std::string error_;
 };
 

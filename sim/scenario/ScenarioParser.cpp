@@ -89,7 +89,8 @@ bool ScenarioParser::tokenize(std::string_view line, std::vector<ScenarioToken>&
 }
 
 bool ScenarioParser::parseLine(std::string_view line, int lineNumber,
-                               std::unique_ptr<ScenarioCommand>& out, std::string& error) {
+                               std::unique_ptr<ScenarioCommand>& out, std::string& error,
+                               const std::string& directory) {
   out.reset();
   std::vector<ScenarioToken> tokens;
   if (!tokenize(line, tokens, error)) return false;
@@ -122,7 +123,7 @@ bool ScenarioParser::parseLine(std::string_view line, int lineNumber,
   // The arguments follow the name: one word, or two for a member of a family.
   const std::size_t firstArgument =
       std::string_view(spec->name).find(' ') == std::string_view::npos ? 1 : 2;
-  ArgumentReader args(tokens, firstArgument, CommandTable::usage(*spec));
+  ArgumentReader args(tokens, firstArgument, CommandTable::usage(*spec), directory);
   std::unique_ptr<ScenarioCommand> command = spec->make();
   if (!command->read(args) || !args.end()) {
     error = args.error();
@@ -136,7 +137,8 @@ bool ScenarioParser::parseLine(std::string_view line, int lineNumber,
   return true;
 }
 
-bool ScenarioParser::parse(std::string_view text, Scenario& out, ScenarioError& error) {
+bool ScenarioParser::parse(std::string_view text, Scenario& out, ScenarioError& error,
+                           const std::string& directory) {
   out.clear();
   int lineNumber = 0;
   std::size_t start = 0;
@@ -151,7 +153,7 @@ bool ScenarioParser::parse(std::string_view text, Scenario& out, ScenarioError& 
     }
     std::unique_ptr<ScenarioCommand> command;
     std::string why;
-    if (!parseLine(line, lineNumber, command, why)) {
+    if (!parseLine(line, lineNumber, command, why, directory)) {
       error = {lineNumber, why};
       return false;
     }

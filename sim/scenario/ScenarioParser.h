@@ -26,7 +26,10 @@ using Scenario = std::vector<std::unique_ptr<ScenarioCommand>>;
 class ScenarioParser {
  public:
   // Parses a whole file. False with the first error (line and reason) when any line is bad.
-  static bool parse(std::string_view text, Scenario& out, ScenarioError& error);
+  // Files the scenario names (a project) are read now, relative to `directory`, the scenario
+  // file's folder (empty: the working directory).
+  static bool parse(std::string_view text, Scenario& out, ScenarioError& error,
+                    const std::string& directory = {});
 
   // Splits one line into tokens. False with a reason for an unterminated quote or a quote
   // glued to other text.
@@ -35,7 +38,8 @@ class ScenarioParser {
 
   // One line: false with a reason when it is bad. A blank or comment line leaves `out` empty.
   static bool parseLine(std::string_view line, int lineNumber,
-                        std::unique_ptr<ScenarioCommand>& out, std::string& error);
+                        std::unique_ptr<ScenarioCommand>& out, std::string& error,
+                        const std::string& directory = {});
 };
 
 }  // namespace QentSim

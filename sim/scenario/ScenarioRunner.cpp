@@ -27,13 +27,14 @@ ScenarioResult ScenarioRunner::runFile(const std::string& path) {
   std::string text(static_cast<std::size_t>(size), '\0');
   if (size > 0 && !file.read(text.data(), size)) return {false, 0, "cannot be read"};
   simulation_.setBaseDirectory(std::filesystem::absolute(path).parent_path().string());
-  return runText(text);
+  return runText(text, std::filesystem::path(path).parent_path().string());
 }
 
-ScenarioResult ScenarioRunner::runText(std::string_view text) {
+ScenarioResult ScenarioRunner::runText(std::string_view text, const std::string& directory) {
   Scenario scenario;
   ScenarioError error;
-  if (!ScenarioParser::parse(text, scenario, error)) return {false, error.line, error.message};
+  if (!ScenarioParser::parse(text, scenario, error, directory))
+    return {false, error.line, error.message};
   for (const auto& command : scenario) {
     if (command->spec->effect == Effect::kChanges) simulation_.markChanged();
     std::string why;

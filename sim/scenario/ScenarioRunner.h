@@ -29,9 +29,10 @@ class ScenarioRunner {
   // Draws the keyboards after every command that changed what they show (the demo).
   void setWatching(bool on) { watching_ = on; }
 
-  // Parses and runs one scenario.
-  ScenarioResult runText(std::string_view text);
-  // Reads a file and runs it.
+  // Parses and runs one scenario; the files it names resolve against `directory` (empty: the
+  // working directory).
+  ScenarioResult runText(std::string_view text, const std::string& directory = {});
+  // Reads a file and runs it; the files it names resolve against its folder.
   ScenarioResult runFile(const std::string& path);
 
   // The simulated host and keyboard 1..9 the scenarios run on.

@@ -137,6 +137,7 @@ TEST_F(DisplayTexts, QuickControlNamesAndFallbackValueTexts) {
   EXPECT_EQ(knobValueText(&tree, controller, nullptr, "Q1:"), "(0.250)");
   control->format = [](double) { return std::u16string(u"+\u221E"); };
   EXPECT_EQ(knobValueText(&tree, controller, nullptr, "Q1:"), "+oo");
+  EXPECT_EQ(knobValueText(&tree, controller, destination, "Q1:"), "");
   controller.unbind();
 }
 

@@ -1,7 +1,7 @@
 // A small host object tree for the knob tests: objects with children, members, tag titles,
-// parameter and plug-in lists and instrument connections; values with a parameter side; and a
-// kernel that hands out the tree's roots and a dependency service, plus whatever other service
-// a test offers.
+// parameter and plug-in lists, instrument connections, tracks and a project; values with a
+// parameter side; and a kernel that hands out the tree's roots and a dependency service, plus
+// whatever other service a test offers.
 //
 // The tree owns every object. Reference counting is counted in one number across all of them
 // and never destroys anything, so a test can check that the code under test gave back every
@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -142,7 +143,9 @@ class FakeValue final : public Hox::IHostValue, public Hox::IHostParameter {
 class FakeObject final : public Hox::IHostObject,
                          public Hox::IHostParameterList,
                          public Hox::IHostPluginList,
-                         public Hox::IHostInstrument {
+                         public Hox::IHostInstrument,
+                         public Hox::IHostTrack,
+                         public Hox::IHostProject {
  public:
   struct Parameter {
     int32 id;
@@ -164,6 +167,11 @@ class FakeObject final : public Hox::IHostObject,
   std::vector<FakeObject*> subObjects;
   std::vector<FakeObject*> plugins;
   std::vector<const Hox::IHostObject*> connectedTo;
+  // A track (class "track"): selected or not, and its mixer channel (null for a folder).
+  bool isTrack = false, selected = false;
+  FakeObject* channel = nullptr;
+  // A project: its top-level track list.
+  FakeObject* trackList = nullptr;
 
   // IHostObject
   const char* name() noexcept override { return objectName.c_str(); }
@@ -188,7 +196,9 @@ class FakeObject final : public Hox::IHostObject,
     copyText(it == tagTitles.end() ? u"" : it->second, text, capacity);
     return it == tagTitles.end() ? kResultFalse : kResultOk;
   }
-  tresult isClass(const char*) noexcept override { return kResultFalse; }
+  tresult isClass(const char* word) noexcept override {
+    return isTrack && std::string_view(word) == "track" ? kResultOk : kResultFalse;
+  }
 
   // IHostParameterList
   int32 parameterCount() noexcept override { return static_cast<int32>(parameters.size()); }
@@ -231,6 +241,17 @@ class FakeObject final : public Hox::IHostObject,
     return kResultFalse;
   }
 
+  // IHostTrack
+  int32 selectedState() noexcept override { return selected ? 1 : 0; }
+  tresult isMarkedSelected() noexcept override { return kResultFalse; }
+  tresult getChannel(Hox::IHostObject** out) noexcept override { return hand(channel, out); }
+
+  // IHostProject
+  tresult getTrackList(Hox::IHostObject** tracks) noexcept override {
+    return hand(trackList, tracks);
+  }
+  tresult isReady() noexcept override { return kResultOk; }
+
   // FUnknown
   tresult queryInterface(const TUID iid, void** object) noexcept override {
     *object = nullptr;
@@ -242,6 +263,10 @@ class FakeObject final : public Hox::IHostObject,
       *object = static_cast<Hox::IHostPluginList*>(this);
     } else if (isInstrument && sameIid(iid, Hox::IHostInstrument::iid)) {
       *object = static_cast<Hox::IHostInstrument*>(this);
+    } else if (isTrack && sameIid(iid, Hox::IHostTrack::iid)) {
+      *object = static_cast<Hox::IHostTrack*>(this);
+    } else if (trackList && sameIid(iid, Hox::IHostProject::iid)) {
+      *object = static_cast<Hox::IHostProject*>(this);
     } else {
       return kNoInterface;
     }

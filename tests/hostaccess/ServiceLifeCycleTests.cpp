@@ -144,7 +144,6 @@ class Service : public QENT_HKA {
   void onShutdown() override {
     if (log_) log_->push_back("shutdown");
   }
-  bool hello() const { return helloPending_; }
   bool mixerModel() const { return newMixerModel(); }
   int32 writeText(std::string_view text, uint8* buffer, std::size_t size, int32 pos, int32 w) {
     return putText(text, buffer, size, pos, w);
@@ -197,7 +196,6 @@ TEST(ServiceStartUp, MessagesWaitForTheRemoteAndAreHandledInArrivalOrder) {
   ASSERT_TRUE(idleUntil(idle, [&] { return service->handled.size() == 2; }));
   EXPECT_EQ(service->handled[0], direct);
   EXPECT_EQ(service->handled[1], bytesOf(SysExBuilder::helloToService()));
-  EXPECT_TRUE(service->hello());
   EXPECT_EQ(service->firstIdleCalls, 1);
 
   EXPECT_EQ(service->terminate(), kResultOk);
@@ -337,23 +335,46 @@ TEST(ServiceInterfaces, FactoryCreatesTheServiceWithItsInterfaces) {
   EXPECT_EQ(base->queryInterface(Hox::IProjectNotification::iid.bytes(), &projects), kResultOk);
   void* actions = nullptr;
   EXPECT_EQ(base->queryInterface(Hox::IActionHandler::iid.bytes(), &actions), kResultOk);
+  void* dependent = nullptr;
+  EXPECT_EQ(base->queryInterface(Hox::IDependent::iid.bytes(), &dependent), kResultOk);
   void* unknown = &idle;
   EXPECT_EQ(base->queryInterface(Hox::IIdleService::iid.bytes(), &unknown), kNoInterface);
   EXPECT_EQ(unknown, nullptr);
   // Each answer added a reference to the one object.
   static_cast<Hox::IIdleHandler*>(idle)->release();
   static_cast<Hox::IProjectNotification*>(projects)->release();
+  static_cast<Hox::IDependent*>(dependent)->release();
   EXPECT_EQ(static_cast<Hox::IActionHandler*>(actions)->release(), 1u);
   EXPECT_EQ(base->release(), 0u);
 }
 
-TEST(ServiceMessages, OnlyTheDataFormHelloMarksAHello) {
+// A remote's side of an outbound channel that keeps what arrives.
+class Remote : public ISender {
+ public:
+  void deliver(SysExPtr message) noexcept override {
+    std::lock_guard<std::mutex> guard(mutex);
+    received.push_back(bytesOf(message));
+  }
+  void notify() noexcept override {}
+  size_t count() {
+    std::lock_guard<std::mutex> guard(mutex);
+    return received.size();
+  }
+  std::mutex mutex;
+  std::vector<std::vector<uint8>> received;
+};
+
+TEST(ServiceMessages, OnlyTheDataFormHelloIsAnsweredWithTheDisplay) {
   HostContext host;
   auto* service = new Service;
   ASSERT_EQ(service->initialize(&host), kResultOk);
   Hox::IIdleHandler* idle = service;
   setRemoteReady();
   idle->onIdle();  // the start-up
+  Remote remote;
+  ExtensionThread* worker = nullptr;
+  const int32 index = ChannelRegistry::openOutbound(&remote, worker);
+  ASSERT_GE(index, 0);
 
   SysExPtr second = SysExBuilder::helloToService();
   second[2] = 0x30;  // the second header form
@@ -361,11 +382,62 @@ TEST(ServiceMessages, OnlyTheDataFormHelloMarksAHello) {
   static_cast<IReceiver*>(service)->deliver(SysExBuilder::helloToKeyboard());
   idle->onIdle();
   EXPECT_EQ(service->handled.size(), 2u);
-  EXPECT_FALSE(service->hello());
 
   static_cast<IReceiver*>(service)->deliver(SysExBuilder::helloToService());
   idle->onIdle();
-  EXPECT_TRUE(service->hello());
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (remote.count() < 3 && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ChannelRegistry::closeOutbound(index, worker);
+  // Without a selection: a blank text line, memory 1 and the state flag (no setup, no labels).
+  ASSERT_EQ(remote.received.size(), 3u);
+  EXPECT_EQ(remote.received[0], bytesOf(SysExBuilder::textLine("")));
+  EXPECT_EQ(remote.received[1], bytesOf(SysExBuilder::memory(0)));
+  EXPECT_EQ(remote.received[2], bytesOf(SysExBuilder::instrumentState(false)));
+  EXPECT_EQ(service->terminate(), kResultOk);
+  service->release();
+}
+
+TEST(ServiceMessages, ShortAndUnterminatedMessagesAreDroppedUnread) {
+  HostContext host;
+  auto* service = new Service;
+  ASSERT_EQ(service->initialize(&host), kResultOk);
+  Hox::IIdleHandler* idle = service;
+  setRemoteReady();
+  idle->onIdle();  // the start-up
+  Remote remote;
+  ExtensionThread* worker = nullptr;
+  const int32 index = ChannelRegistry::openOutbound(&remote, worker);
+  ASSERT_GE(index, 0);
+
+  // Every message the service answers, cut after each of its bytes from the address on, and
+  // whole but without its F7. AddressSanitizer reports a read past any of these buffers.
+  SysExPtr answered[] = {SysExBuilder::remoteMode(1), SysExBuilder::keyboardName(""),
+                         SysExBuilder::assignmentDump(KnobAssignment::Table{}),
+                         SysExBuilder::assignmentEntry(3, KnobAssignment{0, 0x64}),
+                         SysExBuilder::helloToService()};
+  for (const SysExPtr& whole : answered) {
+    ASSERT_TRUE(whole);
+    for (std::size_t size = SysExFormat::kDataPos; size < whole.size(); ++size) {
+      static_cast<IReceiver*>(service)->deliver(SysExPtr::copyOf(whole.get(), size));
+    }
+    SysExPtr unterminated = SysExPtr::copyOf(whole.get(), whole.size());
+    unterminated[whole.size() - 1] = 0x00;
+    static_cast<IReceiver*>(service)->deliver(std::move(unterminated));
+  }
+  idle->onIdle();
+  // The same remote mode, whole, is answered: the dropped ones were not just queued behind.
+  static_cast<IReceiver*>(service)->deliver(SysExBuilder::remoteMode(1));
+  idle->onIdle();
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (remote.count() < 2 && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ChannelRegistry::closeOutbound(index, worker);
+  ASSERT_EQ(remote.received.size(), 2u);
+  EXPECT_EQ(remote.received[0], bytesOf(SysExBuilder::textLine("")));
+  EXPECT_EQ(remote.received[1], bytesOf(SysExBuilder::instrumentState(false)));
   EXPECT_EQ(service->terminate(), kResultOk);
   service->release();
 }
@@ -388,22 +460,6 @@ TEST(ServiceText, PutTextWritesFixedWidthFields) {
   EXPECT_EQ(service.writeText("long text", buffer, sizeof(buffer), 15, 8), -1);
   EXPECT_EQ(buffer[15], ' ');
 }
-
-// A remote's side of an outbound channel that keeps what arrives.
-class Remote : public ISender {
- public:
-  void deliver(SysExPtr message) noexcept override {
-    std::lock_guard<std::mutex> guard(mutex);
-    received.push_back(bytesOf(message));
-  }
-  void notify() noexcept override {}
-  size_t count() {
-    std::lock_guard<std::mutex> guard(mutex);
-    return received.size();
-  }
-  std::mutex mutex;
-  std::vector<std::vector<uint8>> received;
-};
 
 TEST(ServiceSend, EveryOpenRemoteGetsItsOwnCopy) {
   Remote first, second, closed;

@@ -127,3 +127,22 @@ TEST(QentsimCommand, AModuleFileCutShortIsRefused) {
   }
   std::filesystem::remove(cut);
 }
+
+TEST(QentsimCommand, ARefusedProjectFailsTheScenarioBeforeAnythingRuns) {
+  // The project sits beside the scenario and is named relative to it, not to the working folder.
+  const std::filesystem::path dir =
+      std::filesystem::path(QentTest::testProgramDir()) / "qentsim_project";
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir / "song.json", std::ios::binary | std::ios::trunc)
+      << "{\n  \"tracks\": [ { \"name\": \"Lead\", \"kind\": \"audio\", \"colour\": 3 } ]\n}\n";
+  const std::string scenario = (dir / "switch.qscn").string();
+  std::ofstream(scenario, std::ios::binary | std::ios::trunc)
+      << "say \"scenario started\"\nstart\nproject song.json\n";
+  RunResult run = runQentsim("run \"" + scenario + "\"");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.output.find("FAIL " + scenario + ":3: "), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("tracks[0]"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("colour"), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find("scenario started"), std::string::npos) << run.output;
+  std::filesystem::remove_all(dir);
+}

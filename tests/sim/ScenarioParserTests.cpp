@@ -181,7 +181,12 @@ TEST(ScenarioParser, BadLinesNameTheLineAndTheReason) {
       {"expect lamp Play dim", "on or off"},
       {"expect sent-count F0", "needs HEX bytes and a count"},
       {"expect function \"Jog\" \"wheel\" 5*0", "bad repeat"},
-      {"expect value Track vol x", "not a number"},
+      {"expect value track:Lead vol x", "not a number"},
+      {"expect text Track vol \"x\"", "no object \"Track\""},
+      {"set track:Lead volume loud", "not a number"},
+      {"set Transport position \"1\"", "only position NUMBER"},
+      {"expect edit track:Lead volume ajar", "open or closed"},
+      {"project \"no-such-project.json\"", "no-such-project.json: cannot be read"},
       {"host \"Tessaly\" \"7.5.0\"", "missing BUILD"},
   };
   for (const Case& c : cases) {
@@ -202,9 +207,8 @@ TEST(ScenarioRunner, ReportsParseErrorsAndFeaturesNotAvailableYetWithTheirLine) 
     EXPECT_FALSE(result.passed);
     EXPECT_EQ(result.line, 3);
   }
-  for (const char* line : {"project \"demo.json\"", "settings \"s.json\"", "select \"Audio 1\"",
-                           "set Track volume 1", "menu \"Devices\"", "expect value Track volume 1",
-                           "expect text Track name \"x\"", "expect setting \"S\" \"K\" 1"}) {
+  for (const char* line :
+       {"settings \"s.json\"", "menu \"Devices\"", "expect setting \"S\" \"K\" 1"}) {
     ScenarioRunner runner("/nonexistent/qentlink.hox3", out);
     ScenarioResult result = runner.runText(std::string("keyboards 1\n") + line + "\n");
     EXPECT_FALSE(result.passed) << line;

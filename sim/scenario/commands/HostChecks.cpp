@@ -52,7 +52,8 @@ bool expectStep(const SimHost& host, const std::string& step, bool wanted, std::
   return false;
 }
 
-// A value the host keeps, by object and key (Transport, Mixer, host functions).
+// A value the host keeps outside the project's tree, by object and key (Transport, Mixer
+// mute/solo, host functions).
 bool hostValue(const SimHost& host, const std::string& object, const std::string& key,
                double* value) {
   if (object == "Transport") {
@@ -80,6 +81,19 @@ bool hostValue(const SimHost& host, const std::string& object, const std::string
     }
   }
   return false;
+}
+
+// A value of the open project; false with the reason when there is none.
+bool projectValue(const SimHost& host, const std::string& object, const std::string& key,
+                  ValueReading* reading, std::string* why) {
+  std::string error;
+  if (host.readValue(object, key, reading, &error)) return true;
+  *why = object + " " + key + ": " + error;
+  return false;
+}
+
+bool readValueName(ArgumentReader& args, std::string& object, std::string& key) {
+  return readObject(args, object, false) && args.text(key, "KEY");
 }
 
 }  // namespace
@@ -355,45 +369,157 @@ bool NotStepCheck::check(Simulation& simulation, std::string* why) const {
 const CommandSpec ValueCheck::spec = {
     "expect value",
     "OBJECT KEY NUMBER [TOLERANCE]",
-    "a value the host keeps is NUMBER: Transport start|stop|record|position, Mixer mute|solo, "
-    "the last value of a host function's parameter",
+    "a plain value is NUMBER (within TOLERANCE): a project value (OBJECT as for set), Transport "
+    "start|stop|record|position, Mixer mute|solo, the last value of a host function's parameter "
+    "(Jog wheel, HoverKnob 1:dial)",
     Section::kCheck,
     Addressing::kHost,
     Effect::kLooks,
     make<ValueCheck>};
 
 bool ValueCheck::read(ArgumentReader& args) {
-  return args.text(object, "OBJECT") && args.text(key, "KEY") && args.real(value, "NUMBER") &&
+  return readObject(args, object, true) && args.text(key, "KEY") && args.real(value, "NUMBER") &&
          (args.atEnd() || args.real(tolerance, "TOLERANCE"));
 }
 
 bool ValueCheck::check(Simulation& simulation, std::string* why) const {
+  const SimHost& host = simulation.host();
   double seen = 0.0;
-  if (!hostValue(simulation.host(), object, key, &seen)) {
-    *why = notYet("object tree") + " (known values: Transport start|stop|record|position, " +
-           "Mixer mute|solo, Jog wheel, HoverKnob 1:dial|1:switch)";
+  const bool treeValue = object != "Transport" && object != "Jog" && object != "HoverKnob" &&
+                         !(object == "Mixer" && (key == "mute" || key == "solo"));
+  if (treeValue) {
+    ValueReading reading;
+    if (!projectValue(host, object, key, &reading, why)) return false;
+    if (reading.text) {
+      *why = object + " " + key + " is a text value (" + quoted(reading.shown) +
+             "): check it with expect text";
+      return false;
+    }
+    seen = reading.plain;
+  } else if (!hostValue(host, object, key, &seen)) {
+    *why = "no value " + object + " " + key +
+           " (the host keeps Transport start|stop|record|position, Mixer mute|solo, and what "
+           "reached Jog wheel, HoverKnob 1:dial|1:switch)";
     return false;
   }
   const double difference = seen > value ? seen - value : value - seen;
   if (difference <= tolerance) return true;
-  *why = "expected " + object + " " + key + " to be " + std::to_string(value) + ", it is " +
-         std::to_string(seen);
+  *why = "expected " + object + " " + key + " to be " + number(value) +
+         (tolerance > 0 ? " (within " + number(tolerance) + ")" : std::string()) + ", it is " +
+         number(seen);
   return false;
 }
 
 // ---- text ----
 
 const CommandSpec TextCheck::spec = {
-    "expect text",   "OBJECT KEY \"TEXT\"", "the host's value text (not available yet)",
+    "expect text",   "OBJECT KEY \"TEXT\"", "the host's text of a project value is TEXT",
     Section::kCheck, Addressing::kHost,     Effect::kLooks,
     make<TextCheck>};
 
 bool TextCheck::read(ArgumentReader& args) {
-  return args.text(object, "OBJECT") && args.text(key, "KEY") && args.text(text, "TEXT");
+  return readValueName(args, object, key) && args.text(text, "TEXT");
 }
 
-bool TextCheck::check(Simulation&, std::string* why) const {
-  *why = notYet("object tree");
+bool TextCheck::check(Simulation& simulation, std::string* why) const {
+  ValueReading reading;
+  if (!projectValue(simulation.host(), object, key, &reading, why)) return false;
+  if (reading.shown == text) return true;
+  *why = "expected " + object + " " + key + " to show " + quoted(text) + ", it shows " +
+         quoted(reading.shown);
+  return false;
+}
+
+// ---- edits ----
+
+const CommandSpec EditsCheck::spec = {
+    "expect edits",  "OBJECT KEY N",    "the module opened and closed N edits of that value",
+    Section::kCheck, Addressing::kHost, Effect::kLooks,
+    make<EditsCheck>};
+
+bool EditsCheck::read(ArgumentReader& args) {
+  return readValueName(args, object, key) && args.integer(count, "N", 0, kMaxCount);
+}
+
+bool EditsCheck::check(Simulation& simulation, std::string* why) const {
+  ValueReading reading;
+  if (!projectValue(simulation.host(), object, key, &reading, why)) return false;
+  if (reading.completedEdits == count) return true;
+  *why = "expected " + std::to_string(count) + " completed edit(s) of " + object + " " + key +
+         ", the host recorded " + std::to_string(reading.completedEdits) +
+         (reading.editOpen ? " (one is open)" : "");
+  return false;
+}
+
+// ---- edit ----
+
+const CommandSpec EditCheck::spec = {"expect edit",
+                                     "OBJECT KEY open|closed",
+                                     "an edit of that value is open right now, or none is",
+                                     Section::kCheck,
+                                     Addressing::kHost,
+                                     Effect::kLooks,
+                                     make<EditCheck>};
+
+bool EditCheck::read(ArgumentReader& args) {
+  if (!readValueName(args, object, key)) return false;
+  open = args.takeWord("open");
+  return open || args.takeWord("closed") || args.fail("expected open or closed");
+}
+
+bool EditCheck::check(Simulation& simulation, std::string* why) const {
+  ValueReading reading;
+  if (!projectValue(simulation.host(), object, key, &reading, why)) return false;
+  if (reading.editOpen == open) return true;
+  *why = "expected an edit of " + object + " " + key + (open ? " to be open" : " to be closed") +
+         ", it is " + (reading.editOpen ? "open" : "closed");
+  return false;
+}
+
+// ---- dependents ----
+
+const CommandSpec DependentsCheck::spec = {"expect dependents",
+                                           "N",
+                                           "the module has N dependents registered right now",
+                                           Section::kCheck,
+                                           Addressing::kHost,
+                                           Effect::kLooks,
+                                           make<DependentsCheck>};
+
+bool DependentsCheck::read(ArgumentReader& args) { return args.integer(count, "N", 0, kMaxCount); }
+
+bool DependentsCheck::check(Simulation& simulation, std::string* why) const {
+  const int seen = simulation.host().dependentCount();
+  if (seen == count) return true;
+  *why = "expected " + std::to_string(count) + " dependent(s), the module has " +
+         std::to_string(seen) + " registered";
+  return false;
+}
+
+// ---- answer ----
+
+const CommandSpec AnswerCheck::spec = {
+    "expect answer",
+    "N",
+    "the module's action answered N (a 32-bit result) to the last command or query that "
+    "reached it",
+    Section::kCheck,
+    Addressing::kHost,
+    Effect::kLooks,
+    make<AnswerCheck>};
+
+bool AnswerCheck::read(ArgumentReader& args) { return args.value32(answer, "N"); }
+
+bool AnswerCheck::check(Simulation& simulation, std::string* why) const {
+  std::int32_t seen = 0;
+  if (!simulation.host().lastAnswer(&seen)) {
+    *why = "expected the module to answer " + std::to_string(answer) +
+           ", no command or query has reached its action";
+    return false;
+  }
+  if (seen == answer) return true;
+  *why = "expected the module to answer " + std::to_string(answer) + ", it answered " +
+         std::to_string(seen);
   return false;
 }
 
@@ -409,7 +535,7 @@ const CommandSpec SettingCheck::spec = {"expect setting",
 
 bool SettingCheck::read(ArgumentReader& args) {
   if (!args.text(section, "SECTION") || !args.text(key, "KEY")) return false;
-  isNumber = !args.nextIsQuoted();
+  isNumber = !args.nextQuoted();
   return isNumber ? args.integer(number, "NUMBER", INT32_MIN, INT32_MAX) : args.text(text, "TEXT");
 }
 

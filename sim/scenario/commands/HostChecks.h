@@ -1,5 +1,6 @@
 // Scenario checks of what the simulated host did and keeps: commands run, host functions,
-// transport, mixer, devices, bindings, detection, life-cycle steps and values.
+// transport, mixer, devices, bindings, detection, life-cycle steps, the project's values and
+// their edits, what the module registered and what it answered.
 #pragma once
 
 #include <cstdint>
@@ -141,6 +142,42 @@ struct TextCheck final : ScenarioCheck {
   std::string object;
   std::string key;
   std::string text;
+};
+
+// expect edits OBJECT KEY N
+struct EditsCheck final : ScenarioCheck {
+  static const CommandSpec spec;
+  bool read(ArgumentReader& args) override;
+  bool check(Simulation& simulation, std::string* why) const override;
+  std::string object;
+  std::string key;
+  int count = 0;
+};
+
+// expect edit OBJECT KEY open|closed
+struct EditCheck final : ScenarioCheck {
+  static const CommandSpec spec;
+  bool read(ArgumentReader& args) override;
+  bool check(Simulation& simulation, std::string* why) const override;
+  std::string object;
+  std::string key;
+  bool open = false;
+};
+
+// expect dependents N
+struct DependentsCheck final : ScenarioCheck {
+  static const CommandSpec spec;
+  bool read(ArgumentReader& args) override;
+  bool check(Simulation& simulation, std::string* why) const override;
+  int count = 0;
+};
+
+// expect answer N
+struct AnswerCheck final : ScenarioCheck {
+  static const CommandSpec spec;
+  bool read(ArgumentReader& args) override;
+  bool check(Simulation& simulation, std::string* why) const override;
+  std::int32_t answer = 0;
 };
 
 // expect setting "SECTION" "KEY" VALUE

@@ -1,7 +1,5 @@
 #include "sim/scenario/commands/HostCommands.h"
 
-#include <cstdlib>
-
 #include "sim/scenario/ArgumentReader.h"
 #include "sim/scenario/Simulation.h"
 #include "sim/scenario/commands/CommandSupport.h"
@@ -11,43 +9,122 @@ namespace QentSim {
 // ---- select ----
 
 const CommandSpec SelectCommand::spec = {
-    "select",           "\"TRACK\"",       "the user selects a track (not available yet)",
-    Section::kHost,     Addressing::kHost, Effect::kChanges,
+    "select",
+    "\"TRACK\"|none",
+    "the user selects that track (a folder too; the mixer's \"selected\" follows when it has a "
+    "channel), or none",
+    Section::kHost,
+    Addressing::kHost,
+    Effect::kChanges,
     make<SelectCommand>};
 
-bool SelectCommand::read(ArgumentReader& args) { return args.text(track, "TRACK"); }
+bool SelectCommand::read(ArgumentReader& args) {
+  none = args.takeWord("none");
+  return none || args.text(track, "TRACK");
+}
 
-bool SelectCommand::run(Simulation&, std::string* why) const {
-  *why = notYet("track selection");
-  return false;
+bool SelectCommand::run(Simulation& simulation, std::string* why) const {
+  SimHost& host = simulation.host();
+  return simulation.hostStep(
+      [&] { return none ? host.selectNoTrack(why) : host.selectTrack(track, why); });
 }
 
 // ---- set ----
 
 const CommandSpec SetCommand::spec = {
     "set",
-    "OBJECT KEY VALUE",
-    "the user changes a value: Transport position NUMBER moves the transport; other objects are "
-    "not available yet",
+    "OBJECT KEY NUMBER|\"TEXT\"",
+    "the user changes a value: a plain NUMBER (clamped), or \"TEXT\" as typed (text values take "
+    "it as it stands); OBJECT is track:NAME, eq:NAME, qc:NAME, inst:NAME, Mixer or Transport "
+    "(position)",
     Section::kHost,
     Addressing::kHost,
     Effect::kChanges,
     make<SetCommand>};
 
 bool SetCommand::read(ArgumentReader& args) {
-  return args.text(object, "OBJECT") && args.text(key, "KEY") && args.text(value, "VALUE");
+  if (!readObject(args, object, false) || !args.text(key, "KEY")) return false;
+  fromText = args.nextQuoted();
+  if (fromText ? !args.text(text, "TEXT") : !args.real(number, "NUMBER|\"TEXT\"")) return false;
+  if (object == "Transport" && (key != "position" || fromText))
+    return args.fail("the transport takes only position NUMBER");
+  return true;
 }
 
 bool SetCommand::run(Simulation& simulation, std::string* why) const {
-  if (object == "Transport" && key == "position") {
-    char* end = nullptr;
-    const double position = std::strtod(value.c_str(), &end);
-    if (end != value.c_str() && *end == '\0') {
-      simulation.host().setPosition(position);
-      return true;
-    }
+  SimHost& host = simulation.host();
+  if (object == "Transport") {
+    host.setPosition(number);
+    return true;
   }
-  *why = notYet("object tree") + " (settable: Transport position)";
+  return simulation.hostStep([&] {
+    return fromText ? host.setValueText(object, key, text, why)
+                    : host.setValue(object, key, number, why);
+  });
+}
+
+// ---- route ----
+
+const CommandSpec RouteCommand::spec = {
+    "route",
+    "\"TRACK\" \"INSTRUMENT\"",
+    "a MIDI track plays another instrument (its output text and the connections change)",
+    Section::kHost,
+    Addressing::kHost,
+    Effect::kChanges,
+    make<RouteCommand>};
+
+bool RouteCommand::read(ArgumentReader& args) {
+  return args.text(track, "TRACK") && args.text(instrument, "INSTRUMENT");
+}
+
+bool RouteCommand::run(Simulation& simulation, std::string* why) const {
+  return simulation.hostStep([&] { return simulation.host().routeTrack(track, instrument, why); });
+}
+
+// ---- remove ----
+
+const CommandSpec RemoveCommand::spec = {
+    "remove",
+    "\"TRACK\"",
+    "the track (a folder with its tracks) and its channel go away, with their notifications",
+    Section::kHost,
+    Addressing::kHost,
+    Effect::kChanges,
+    make<RemoveCommand>};
+
+bool RemoveCommand::read(ArgumentReader& args) { return args.text(track, "TRACK"); }
+
+bool RemoveCommand::run(Simulation& simulation, std::string* why) const {
+  return simulation.hostStep([&] { return simulation.host().removeTrack(track, why); });
+}
+
+// ---- query ----
+
+const CommandSpec QueryCommand::spec = {
+    "query",
+    "\"CATEGORY\" \"NAME\"",
+    "the host asks the module's action with the query-only flag, as it does to fill a menu "
+    "(expect answer checks what it answered)",
+    Section::kHost,
+    Addressing::kHost,
+    Effect::kChanges,
+    make<QueryCommand>};
+
+bool QueryCommand::read(ArgumentReader& args) {
+  return args.text(category, "CATEGORY") && args.text(name, "NAME");
+}
+
+bool QueryCommand::run(Simulation& simulation, std::string* why) const {
+  SimHost& host = simulation.host();
+  if (simulation.hostStep([&] { return host.query(category, name); })) return true;
+  if (!host.isRunning())
+    *why = "the host is not running";
+  else
+    *why = "the query reached no action of the module: " + quoted(category + "/" + name) +
+           " is not a command the module registered, or the command catalogue is withdrawn; "
+           "registered: " +
+           listed(host.registeredActions());
   return false;
 }
 

@@ -7,13 +7,25 @@ namespace QentSim {
 
 namespace {
 
-// Loads and drives the module, by start or restart; false with the reason when it cannot load.
-bool startHost(Simulation& simulation, bool restart, std::string* why) {
+// Loads and drives the module; false with the reason when it cannot load.
+bool startHost(Simulation& simulation, std::string* why) {
   std::string error;
   SimHost& host = simulation.host();
-  if (simulation.hostStep([&] { return restart ? host.restart(&error) : host.start(&error); }))
-    return true;
+  if (simulation.hostStep([&] { return host.start(&error); })) return true;
   *why = "the host could not load the module: " + error;
+  return false;
+}
+
+// Stops the host; false with the reason when the module left dependents or references to the
+// host's objects behind, which a real host would keep alive or call into after the module is gone.
+bool stopHost(Simulation& simulation, std::string* why) {
+  SimHost& host = simulation.host();
+  simulation.hostStep([&] {
+    host.stop();
+    return true;
+  });
+  if (host.leftBehind().empty()) return true;
+  *why = "the module left " + host.leftBehind() + " behind when it stopped";
   return false;
 }
 
@@ -38,7 +50,7 @@ const CommandSpec StartCommand::spec = {
     make<StartCommand>};
 
 bool StartCommand::run(Simulation& simulation, std::string* why) const {
-  return startHost(simulation, false, why);
+  return startHost(simulation, why);
 }
 
 // ---- stop ----
@@ -46,31 +58,29 @@ bool StartCommand::run(Simulation& simulation, std::string* why) const {
 const CommandSpec StopCommand::spec = {
     "stop",
     "",
-    "shut down in order: remotes deactivated and detached, service terminated, module unloaded",
+    "shut down in order: remotes deactivated and detached, service terminated, module unloaded; "
+    "fails when the module leaves dependents or held references behind",
     Section::kLifeCycle,
     Addressing::kHost,
     Effect::kChanges,
     make<StopCommand>};
 
-bool StopCommand::run(Simulation& simulation, std::string*) const {
-  return simulation.hostStep([&] {
-    simulation.host().stop();
-    return true;
-  });
+bool StopCommand::run(Simulation& simulation, std::string* why) const {
+  return stopHost(simulation, why);
 }
 
 // ---- restart ----
 
 const CommandSpec RestartCommand::spec = {"restart",
                                           "",
-                                          "stop, then start with the same set-up",
+                                          "stop (and its check), then start with the same set-up",
                                           Section::kLifeCycle,
                                           Addressing::kHost,
                                           Effect::kChanges,
                                           make<RestartCommand>};
 
 bool RestartCommand::run(Simulation& simulation, std::string* why) const {
-  return startHost(simulation, true, why);
+  return stopHost(simulation, why) && startHost(simulation, why);
 }
 
 // ---- detect ----

@@ -11,7 +11,7 @@
 namespace QentSim {
 
 bool SettingValue::read(ArgumentReader& args) {
-  isNumber = !args.nextIsQuoted();
+  isNumber = !args.nextQuoted();
   if (!isNumber) return args.text(text, "TEXT");
   return args.integer(number, "NUMBER", INT32_MIN, INT32_MAX);
 }

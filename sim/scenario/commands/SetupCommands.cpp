@@ -49,19 +49,50 @@ bool LanguageCommand::run(Simulation& simulation, std::string*) const {
 
 // ---- project ----
 
-const CommandSpec ProjectCommand::spec = {"project",
-                                          "FILE",
-                                          "the project the host opens (not available yet)",
-                                          Section::kSetUp,
-                                          Addressing::kHost,
-                                          Effect::kChanges,
-                                          make<ProjectCommand>};
+const CommandSpec ProjectCommand::spec = {
+    "project",
+    "FILE|demo|none",
+    "the project the host opens: a project file (relative to the scenario), the built-in demo "
+    "project, or none; while running, the open project goes away and this one opens",
+    Section::kSetUp,
+    Addressing::kHost,
+    Effect::kChanges,
+    make<ProjectCommand>};
 
-bool ProjectCommand::read(ArgumentReader& args) { return args.text(file, "FILE"); }
+bool ProjectCommand::read(ArgumentReader& args) {
+  if (args.takeWord("demo")) {
+    source = Source::kDemo;
+    return true;
+  }
+  if (args.takeWord("none")) {
+    source = Source::kNone;
+    return true;
+  }
+  std::string file;
+  if (!args.path(file, "FILE")) return false;
+  std::string error;
+  if (!ProjectDescription::readFile(file, &project, &error)) return args.fail(error);
+  return true;
+}
 
-bool ProjectCommand::run(Simulation&, std::string* why) const {
-  *why = notYet("projects");
-  return false;
+bool ProjectCommand::run(Simulation& simulation, std::string*) const {
+  SimHost& host = simulation.host();
+  auto open = [&] {
+    switch (source) {
+      case Source::kFile:
+        host.openProject(project);
+        break;
+      case Source::kDemo:
+        host.openDemoProject();
+        break;
+      case Source::kNone:
+        host.closeProject();
+        break;
+    }
+    return true;
+  };
+  // While running, the change reaches the module now, and the keyboards see what follows.
+  return host.isRunning() ? simulation.hostStep(open) : open();
 }
 
 // ---- settings ----

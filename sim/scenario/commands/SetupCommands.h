@@ -26,12 +26,14 @@ struct LanguageCommand final : ScenarioCommand {
   std::string code;
 };
 
-// project FILE
+// project FILE|demo|none
 struct ProjectCommand final : ScenarioCommand {
   static const CommandSpec spec;
+  // Reads and checks the file now, so that a refused project fails the scenario before it runs.
   bool read(ArgumentReader& args) override;
   bool run(Simulation& simulation, std::string* why) const override;
-  std::string file;
+  enum class Source { kFile, kDemo, kNone } source = Source::kFile;
+  ProjectDescription project;  // kFile: the file as read
 };
 
 // settings FILE

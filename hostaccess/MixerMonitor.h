@@ -1,0 +1,57 @@
+// Watches the host's mixer ("Mixer" below the object tree's root) and its member "selected",
+// the index of the selected mixer channel, for the keyboard service's IDependent side.
+//
+// Holds one reference to each; releaseAll ends both watches and drops both. The kernel is read
+// at each use from the slot given at construction (in the module the process-wide
+// `hostKernel`), so the monitor never holds on to a kernel the service has let go of.
+//
+// Host thread only; nothing here throws.
+#pragma once
+
+#include "core/FUnknown.h"
+#include "hostaccess/THostWatch.h"
+#include "sdk/host/HostKernel.h"
+#include "sdk/host/HostObjects.h"
+
+namespace Brennholt {
+
+class MixerMonitor {
+ public:
+  // `kernel` names where the kernel is read; the slot must outlive the monitor. [host thread]
+  explicit MixerMonitor(Hox::IHostKernel* const* kernel) : kernel_(kernel) {}
+  MixerMonitor(const MixerMonitor&) = delete;
+  MixerMonitor& operator=(const MixerMonitor&) = delete;
+  // releaseAll(), as far as the kernel still allows.
+  virtual ~MixerMonitor();
+
+  // Finds the mixer and its "selected" value and keeps them for `dependent`. True only when
+  // both were found; false for a null dependent or no kernel. Call releaseAll() first.
+  // [host thread]
+  bool bind(Hox::IDependent* dependent);
+  // Starts / ends watching the mixer; true when the host did. [host thread]
+  bool watchMixer();
+  void unwatchMixer();
+  // Starts / ends watching "selected"; true when the host did. [host thread]
+  bool watchSelected();
+  void unwatchSelected();
+  // Whether `object` is one of the mixer's channels (its children); false without a mixer.
+  // [host thread]
+  bool contains(Hox::IHostObject* object) const;
+  // Ends both watches and drops the value and the mixer. [host thread]
+  void releaseAll();
+
+  // The mixer, or null; not referenced for the caller. [host thread]
+  Hox::IHostObject* mixer() const { return mixer_.get(); }
+  // The held "selected" value, or null; not referenced for the caller. [host thread]
+  Hox::IHostValue* selectedValue() const { return selected_.get(); }
+
+ private:
+  Hox::IHostKernel* kernel() const { return kernel_ ? *kernel_ : nullptr; }
+
+  Hox::IHostKernel* const* kernel_;
+  Hox::IDependent* dependent_ = nullptr;  // not owned
+  THostWatch<Hox::IHostObject> mixer_;
+  THostWatch<Hox::IHostValue> selected_;
+};
+
+}  // namespace Brennholt
