@@ -347,6 +347,11 @@ bool CExtSetupInfo::loadFile(const char16* path) {
   return loadSucceeded_;
 }
 
+bool CExtSetupInfo::beginLoad() {
+  loadSucceeded_ = false;
+  return clearStaging();
+}
+
 bool CExtSetupInfo::clearStaging() {
   parseMemory_ = kNoMemory;
   try {

@@ -78,6 +78,9 @@ class CExtSetupInfo final : public CUserCmdInfo, public CExtOption, public Hox::
   // Reads the setup file at `path` with the host's reader: true when it was read completely.
   // openFile without the selector and the message. [host thread]
   bool loadFile(const char16* path);
+  // Readies the model for a parse that the caller drives: empties the staging tables. False
+  // when memory runs out. [host thread]
+  bool beginLoad();
 
   // --- IXmlParserDef -------------------------------------------------------------------------
 

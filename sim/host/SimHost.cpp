@@ -1,6 +1,7 @@
 #include "sim/host/SimHost.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <new>
 
@@ -501,9 +502,16 @@ void SimHost::stop() {
   s.touch();
 }
 
+namespace {
+std::atomic<bool> killedAny{false};
+}  // namespace
+
+bool SimHost::anyKilled() { return killedAny; }
+
 void SimHost::kill() {
   State& s = *state_;
   if (!s.running) return;
+  killedAny = true;
   s.note("killed");
   // Whatever the module holds stays as it is and is never released: its references are kept
   // where nothing reaches them again.

@@ -139,6 +139,8 @@ class SimHost {
   // Ends the run at once, as a crash would: nothing of the module is called or released and its
   // library stays loaded. The next start loads a fresh copy of the module.
   void kill();
+  // Whether any host in this process was killed.
+  static bool anyKilled();
   // Started and not stopped since.
   bool isRunning() const;
   // Runs device detection again: detector created, initialized, and detect() called unless

@@ -9,6 +9,7 @@
 #include "sim/scenario/commands/KeyboardCommands.h"
 #include "sim/scenario/commands/LifeCycleCommands.h"
 #include "sim/scenario/commands/OutputCommands.h"
+#include "sim/scenario/commands/SettingsCommands.h"
 #include "sim/scenario/commands/SetupCommands.h"
 #include "sim/scenario/commands/TimeCommands.h"
 
@@ -26,10 +27,12 @@ constexpr const CommandSpec* kCommands[] = {
     &ServiceCommand::spec,
     &ProjectCommand::spec,
     &SettingsCommand::spec,
+    &SettingCommand::spec,
     // life cycle
     &StartCommand::spec,
     &StopCommand::spec,
     &RestartCommand::spec,
+    &KillCommand::spec,
     &DetectCommand::spec,
     &UnplugCommand::spec,
     &ActivateCommand::spec,
@@ -59,6 +62,10 @@ constexpr const CommandSpec* kCommands[] = {
     &RemoveCommand::spec,
     &QueryCommand::spec,
     &MenuCommand::spec,
+    &DialogSaveCommand::spec,
+    &DialogOpenCommand::spec,
+    &DialogCancelCommand::spec,
+    &AlertCommand::spec,
     // checks of a keyboard
     &SentCheck::spec,
     &NotSentCheck::spec,
@@ -92,6 +99,11 @@ constexpr const CommandSpec* kCommands[] = {
     &DependentsCheck::spec,
     &AnswerCheck::spec,
     &SettingCheck::spec,
+    &NoSettingCheck::spec,
+    &AlertCheck::spec,
+    &NoAlertCheck::spec,
+    &FileCheck::spec,
+    &NoFileCheck::spec,
     // output
     &ClearCommand::spec,
     &ShowCommand::spec,

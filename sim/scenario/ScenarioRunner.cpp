@@ -26,6 +26,7 @@ ScenarioResult ScenarioRunner::runFile(const std::string& path) {
   file.seekg(0, std::ios::beg);
   std::string text(static_cast<std::size_t>(size), '\0');
   if (size > 0 && !file.read(text.data(), size)) return {false, 0, "cannot be read"};
+  simulation_.setBaseDirectory(std::filesystem::absolute(path).parent_path().string());
   return runText(text, std::filesystem::path(path).parent_path().string());
 }
 

@@ -1,5 +1,7 @@
 #include "sim/scenario/Simulation.h"
 
+#include <filesystem>
+
 #include <algorithm>
 #include <chrono>
 #include <sstream>
@@ -93,6 +95,12 @@ bool Simulation::settle(std::string* why) {
   }
   changed_ = false;
   return true;
+}
+
+std::string Simulation::resolve(const std::string& file) const {
+  const std::filesystem::path path(file);
+  if (path.is_absolute() || baseDirectory_.empty()) return path.string();
+  return (std::filesystem::path(baseDirectory_) / path).lexically_normal().string();
 }
 
 void Simulation::forgetRecords() {

@@ -39,6 +39,10 @@ class Simulation {
   SimHost& host() { return *host_; }
   // Keyboard 1..9; other numbers are clamped into that range.
   VirtualKeyboard& keyboard(int number);
+  // The folder that files named by a scenario are relative to (the scenario file's own).
+  void setBaseDirectory(const std::string& directory) { baseDirectory_ = directory; }
+  // `file` relative to the base folder; an absolute path as it is.
+  std::string resolve(const std::string& file) const;
   // Where the scenario prints.
   std::ostream& out() { return out_; }
 
@@ -87,6 +91,7 @@ class Simulation {
   int shownKeyboards() const;
 
   std::ostream& out_;
+  std::string baseDirectory_;
   std::unique_ptr<SimHost> host_;
   std::vector<std::unique_ptr<VirtualKeyboard>> keyboards_;
   std::uint64_t round_ = 0;

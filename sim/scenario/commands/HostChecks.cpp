@@ -113,7 +113,7 @@ bool ModeCheck::read(ArgumentReader& args) { return args.text(text, "TEXT"); }
 bool ModeCheck::check(Simulation& simulation, std::string* why) const {
   const std::string& shown = simulation.host().lastShownText();
   if (shown == text) return true;
-  *why = "expected mode text " + quoted(text) + ", the host last showed " + quoted(shown);
+  *why = "expected mode text " + QentSim::quoted(text) + ", the host last showed " + quoted(shown);
   return false;
 }
 
@@ -232,7 +232,7 @@ bool MixerCheck::read(ArgumentReader& args) {
 bool MixerCheck::check(Simulation& simulation, std::string* why) const {
   const std::int32_t seen = simulation.host().mixerValue(key);
   if (seen == value) return true;
-  *why = "expected mixer " + quoted(key) + " " + std::to_string(value) + ", it is " +
+  *why = "expected mixer " + QentSim::quoted(key) + " " + std::to_string(value) + ", it is " +
          std::to_string(seen);
   return false;
 }
@@ -526,19 +526,33 @@ bool AnswerCheck::check(Simulation& simulation, std::string* why) const {
 // ---- setting ----
 
 const CommandSpec SettingCheck::spec = {"expect setting",
-                                        "\"SECTION\" \"KEY\" VALUE",
-                                        "a value stored in the host's settings (not available yet)",
+                                        "\"SECTION\" \"KEY\" NUMBER|\"TEXT\"",
+                                        "the host's settings hold this value under the key",
                                         Section::kCheck,
                                         Addressing::kHost,
                                         Effect::kLooks,
                                         make<SettingCheck>};
 
 bool SettingCheck::read(ArgumentReader& args) {
-  return args.text(section, "SECTION") && args.text(key, "KEY") && args.text(value, "VALUE");
+  if (!args.text(section, "SECTION") || !args.text(key, "KEY")) return false;
+  isNumber = !args.nextQuoted();
+  return isNumber ? args.integer(number, "NUMBER", INT32_MIN, INT32_MAX) : args.text(text, "TEXT");
 }
 
-bool SettingCheck::check(Simulation&, std::string* why) const {
-  *why = notYet("settings store");
+bool SettingCheck::check(Simulation& simulation, std::string* why) const {
+  bool storedNumber = false;
+  int storedValue = 0;
+  std::string storedText;
+  const std::string expected = isNumber ? std::to_string(number) : QentSim::quoted(text);
+  if (!simulation.host().findSetting(section, key, &storedNumber, &storedValue, &storedText)) {
+    *why = "expected the setting " + QentSim::quoted(section) + " " + QentSim::quoted(key) + " " + expected +
+           ", there is none";
+    return false;
+  }
+  if (storedNumber == isNumber && (isNumber ? storedValue == number : storedText == text))
+    return true;
+  *why = "expected the setting " + QentSim::quoted(section) + " " + QentSim::quoted(key) + " " + expected +
+         ", it holds " + (storedNumber ? std::to_string(storedValue) : QentSim::quoted(storedText));
   return false;
 }
 

@@ -187,7 +187,9 @@ struct SettingCheck final : ScenarioCheck {
   bool check(Simulation& simulation, std::string* why) const override;
   std::string section;
   std::string key;
-  std::string value;
+  bool isNumber = false;
+  int number = 0;
+  std::string text;
 };
 
 }  // namespace QentSim

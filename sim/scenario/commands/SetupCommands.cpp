@@ -99,7 +99,7 @@ bool ProjectCommand::run(Simulation& simulation, std::string*) const {
 
 const CommandSpec SettingsCommand::spec = {"settings",
                                            "FILE",
-                                           "the file of the host's settings (not available yet)",
+                                           "the host's settings file (relative to the scenario); without one they stay in memory",
                                            Section::kSetUp,
                                            Addressing::kHost,
                                            Effect::kChanges,
@@ -107,9 +107,12 @@ const CommandSpec SettingsCommand::spec = {"settings",
 
 bool SettingsCommand::read(ArgumentReader& args) { return args.text(file, "FILE"); }
 
-bool SettingsCommand::run(Simulation&, std::string* why) const {
-  *why = notYet("settings store");
-  return false;
+bool SettingsCommand::run(Simulation& simulation, std::string*) const {
+  std::string report;
+  // A damaged file is reported and set aside; the run goes on with empty settings.
+  if (!simulation.host().useSettingsFile(simulation.resolve(file), &report))
+    simulation.out() << "settings: " << report << "\n";
+  return true;
 }
 
 // ---- keyboards ----
