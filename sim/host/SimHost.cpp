@@ -684,6 +684,15 @@ void SimHost::idleRound() {
   s.deliverToKeyboards();
 }
 
+void SimHost::callIdleHandlers() {
+  State& s = *state_;
+  // By index: a handler may unregister itself from inside its call.
+  for (std::size_t i = 0; i < s.idleHandlers.size(); ++i) {
+    s.deliverDependents();
+    s.idleHandlers[i]->onIdle();
+  }
+}
+
 void SimHost::advance(std::uint32_t milliseconds) {
   for (std::uint32_t step = 0; step < milliseconds / 10; ++step) {
     state_->clock += 10;  // wraps as the host's counter does

@@ -167,6 +167,10 @@ class SimHost {
   // MIDI into the host, the host's pending notifications (page changes, transport lamps), then
   // host MIDI out to the keyboards.
   void idleRound();
+  // Only the registered idle handlers' onIdle, each after the notices still due, and nothing
+  // else of a round: no remote idle calls, no MIDI either way. For measuring the module's own
+  // idle call; it allocates nothing itself.
+  void callIdleHandlers();
   // Moves the clock by `milliseconds`, one idle round per full 10 ms.
   void advance(std::uint32_t milliseconds);
 
