@@ -27,7 +27,7 @@ for prog in "$dir"/tests/*_tests$suffix; do
     f=1  # crashed or timed out before it could report
   fi
   if [ "$f" -ne 0 ]; then
-    printf '%s\n' "$out" | grep -E '^\[  FAILED  \]|Failure|ERROR|Sanitizer' | head -40
+    printf '%s\n' "$out" | grep -E -A4 '^\[  FAILED  \]|Failure|ERROR|Sanitizer' | head -60
   fi
   echo "[$preset] $name: $p passed, $f failed"
   passed=$((passed + p))

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
 #include <thread>
 
 #include "tests/support/ArtifactPath.h"
@@ -78,8 +79,16 @@ Outcome runProgram(const std::string& program, const std::vector<std::string>& a
   PROCESS_INFORMATION process{};
   std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
   mutableLine.push_back('\0');
-  BOOL started = CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, TRUE,
-                                CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+  // Under Wine a process start now and then fails at once on a loaded machine; try a few times
+  // before calling it a failure, and say why when it stays one.
+  BOOL started = FALSE;
+  DWORD startError = 0;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    started = CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, TRUE,
+                             CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    if (!started) startError = GetLastError();
+  }
   if (console != INVALID_HANDLE_VALUE) CloseHandle(console);
   if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
   if (started) {
@@ -95,6 +104,8 @@ Outcome runProgram(const std::string& program, const std::vector<std::string>& a
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+  } else {
+    return Outcome{-1, false, "CreateProcess failed with error " + std::to_string(startError)};
   }
 #else
   std::vector<std::string> argvStrings{program};
