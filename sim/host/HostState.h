@@ -156,6 +156,8 @@ struct SimHost::State {
                                              Brennholt::int32 pairIndex, bool activate);
   // Deactivates, detaches, terminates and releases the device's remote.
   void shutDownDevice(RemoteDevice& device, const std::string& label);
+  // Hands what the device's remote sent outside an idle round to its keyboard.
+  void deliverOutbound(RemoteDevice& device);
   // Brings the port list in line with the set-up, keeping the objects of ports that stay.
   void rebuildPorts();
   // The host's own port behind `port`; null when it is none of this host's.

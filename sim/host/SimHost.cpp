@@ -233,7 +233,11 @@ void SimHost::State::shutDownDevice(RemoteDevice& device, const std::string& lab
   }
   device.gone = true;
   touch();
-  // What the remote flushed on deactivate still reaches the keyboard.
+  deliverOutbound(device);
+}
+
+void SimHost::State::deliverOutbound(RemoteDevice& device) {
+  // What the remote flushed on deactivate reaches the keyboard within the same step.
   int wire = device.outputPort() ? device.outputPort()->wire() : 0;
   auto receiver = receivers.find(wire);
   for (const std::vector<uint8>& message : device.link().takeOutbound()) {
@@ -647,6 +651,7 @@ bool SimHost::setActive(int keyboard, bool active) {
     const std::string label = "remote " + std::to_string(s.deviceNumber(*device.get()));
     s.note(label + (active ? " activate " : " deactivate ") +
            resultText(active ? remote->activate() : remote->deactivate()));
+    if (!active) s.deliverOutbound(*device.get());
     found = true;
   }
   s.touch();
