@@ -332,7 +332,8 @@ tresult HostContext::getService(const TUID iid, void** service) noexcept {
   const Connection& c = connection_;
   bool found = false;
   if (s->offers(HostService::kIdle)) found = offer<IdleService>(iid, service, c, services_[0]);
-  if (!found && s->offers(HostService::kProject)) found = offer<ProjectService>(iid, service, c, services_[1]);
+  if (!found && s->offers(HostService::kProject))
+    found = offer<ProjectService>(iid, service, c, services_[1]);
   if (!found && s->offers(HostService::kHostState))
     found = offer<HostStateService>(iid, service, c, services_[2]);
   if (!found && s->offers(HostService::kTransportPosition))
@@ -345,8 +346,10 @@ tresult HostContext::getService(const TUID iid, void** service) noexcept {
     found = offer<ObjectTreeService>(iid, service, c, services_[6]);
   if (!found && s->offers(HostService::kDependency))
     found = offer<DependencyService>(iid, service, c, services_[7]);
-  if (!found && s->offers(HostService::kTranslator)) found = offer<Translator>(iid, service, c, services_[8]);
-  if (!found && s->offers(HostService::kMidiPortList)) found = offer<MidiPortList>(iid, service, c, services_[9]);
+  if (!found && s->offers(HostService::kTranslator))
+    found = offer<Translator>(iid, service, c, services_[8]);
+  if (!found && s->offers(HostService::kMidiPortList))
+    found = offer<MidiPortList>(iid, service, c, services_[9]);
   if (!found && s->offers(HostService::kDeviceRegistry))
     found = offer<DeviceRegistry>(iid, service, c, services_[10]);
   if (!found) return kNoInterface;

@@ -409,9 +409,8 @@ bool SimHost::start(std::string* error) {
   // A killed run's module is still loaded with its state and its threads, whichever host of the
   // process ran it: loading the same path again would hand back that module. Every run after a
   // kill gets a copy of its own.
-  const std::string path = killedHosts.load() > 0
-                               ? freshModuleCopy(s.modulePath, ++moduleCopies)
-                               : s.modulePath;
+  const std::string path =
+      killedHosts.load() > 0 ? freshModuleCopy(s.modulePath, ++moduleCopies) : s.modulePath;
   if (!s.module.load(path, &why)) {
     if (error) *error = why;
     s.note("load failed");
