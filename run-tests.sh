@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite on a fresh Debian machine: installs what is missing, checks the includes
 # against the layer table, builds the release, native and Windows presets and runs every test of
-# each, runs the threaded tests and the foreign binaries once more under ThreadSanitizer, and ends
-# with one line "N passed, N failed".
+# each, runs the threaded tests and the foreign binaries once more under ThreadSanitizer, runs the
+# keyboard SysEx fuzz target briefly, and ends with one line "N passed, N failed".
 set -u
 cd "$(dirname "$0")"
 scripts/install-deps.sh all
@@ -42,6 +42,37 @@ if scripts/build.sh tsan "${threaded[@]}" > build-tsan.log 2>&1; then
 else
   tail -40 build-tsan.log >&2
   echo "[tsan] build failed" >&2
+  failed=$((failed + 1))
+fi
+# The fuzz targets that take keyboard SysEx, briefly each, from the committed seeds: one suite,
+# failed by any finding (the input is kept under build/fuzz/findings/).
+fuzzers=(fuzz_keyboard_sysex)
+if scripts/build.sh fuzz "${fuzzers[@]}" > build-fuzz.log 2>&1; then
+  fuzz_failed=0
+  mkdir -p build/fuzz/findings
+  for target in "${fuzzers[@]}"; do
+    corpus=$(mktemp -d)
+    seeds="fuzz/corpus/${target#fuzz_}"
+    [ -d "$seeds" ] && cp "$seeds"/* "$corpus"/ 2>/dev/null
+    # Leak checks off: the host and the module's workers live across inputs by design.
+    if ! out=$(timeout 300 "build/fuzz/$target" -max_total_time=25 -detect_leaks=0 -entropic=0 \
+        -artifact_prefix=build/fuzz/findings/ "$corpus" 2>&1); then
+      printf '%s\n' "$out" | grep -vE '^#[0-9]+' | tail -40
+      echo "[fuzz] $target: finding or crash"
+      fuzz_failed=1
+    fi
+    rm -rf "$corpus"
+  done
+  if [ "$fuzz_failed" -eq 0 ]; then
+    echo "[fuzz] keyboard SysEx: 1 passed, 0 failed"
+    passed=$((passed + 1))
+  else
+    echo "[fuzz] keyboard SysEx: 0 passed, 1 failed"
+    failed=$((failed + 1))
+  fi
+else
+  tail -40 build-fuzz.log >&2
+  echo "[fuzz] build failed" >&2
   failed=$((failed + 1))
 fi
 echo "$passed passed, $failed failed"

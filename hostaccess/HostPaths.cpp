@@ -1,7 +1,6 @@
 #include "hostaccess/HostPaths.h"
 
 #include <cstdio>
-#include <vector>
 
 #include "base/StringConversion.h"
 #include "hostaccess/HostText.h"
@@ -58,9 +57,16 @@ std::string ownerTagTitle(IHostValue* value) {
   return tagTitle(owner.get(), value);
 }
 
-// Collects the objects `path` names below `start`; stops once two are found, since a lookup
-// with more than one result fails anyway.
-void collect(IHostObject* start, std::string_view path, std::vector<IPtr<IHostObject>>& found) {
+// What a path lookup found: the first match and how many there were, counted up to two (a
+// lookup with more than one result fails anyway). Kept off the heap: the selection is looked up
+// on idle calls.
+struct PathMatches {
+  IPtr<IHostObject> first;
+  int32 count = 0;
+};
+
+// Collects the objects `path` names below `start`; stops once two are found.
+void collect(IHostObject* start, std::string_view path, PathMatches& found) {
   const auto separator = path.find('\\');
   std::string_view component = path.substr(0, separator);
   const std::string_view rest =
@@ -68,13 +74,13 @@ void collect(IHostObject* start, std::string_view path, std::vector<IPtr<IHostOb
   if (component.empty()) return;
   if (component == kBlank) component = {};
   const int32 count = start->childCount();
-  for (int32 i = 0; i < count && found.size() < 2; ++i) {
+  for (int32 i = 0; i < count && found.count < 2; ++i) {
     auto candidate = child(start, i);
     if (!candidate) continue;
     const char* name = candidate->name();
     if (!name || component != name) continue;
     if (rest.empty()) {
-      found.push_back(std::move(candidate));
+      if (found.count++ == 0) found.first = std::move(candidate);
     } else {
       collect(candidate.get(), rest, found);
     }
@@ -212,10 +218,10 @@ IPtr<IHostObject> findPath(Hox::IHostKernel* kernel, IHostObject* start,
       if (!root) return {};
       start = root.get();
     }
-    std::vector<IPtr<IHostObject>> found;
+    PathMatches found;
     collect(start, path, found);
-    if (found.size() != 1) return {};
-    return std::move(found.front());
+    if (found.count != 1) return {};
+    return std::move(found.first);
   } catch (...) {
     return {};
   }

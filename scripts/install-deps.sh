@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are missing.
-# Usage: scripts/install-deps.sh [native|windows|all]
+# Usage: scripts/install-deps.sh [native|windows|fuzz|all]
 set -u
 want="${1:-all}"
 pkgs=(python3 cmake ninja-build g++ libgtest-dev libbenchmark-dev zlib1g-dev libexpat1-dev nlohmann-json3-dev)
-if [ "$want" != native ]; then
+if [ "$want" = windows ] || [ "$want" = all ]; then
   pkgs+=(g++-mingw-w64-x86-64 googletest wine wine64)
+fi
+# clang with its runtime libraries (libFuzzer and the sanitizers) for the fuzz preset.
+if [ "$want" = fuzz ] || [ "$want" = all ]; then
+  pkgs+=(clang libclang-rt-dev)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

@@ -6,65 +6,70 @@
 namespace QentSim {
 
 const char* demoScenario() {
-  return R"demo(# The demo: one keyboard on a supported host.
+  return R"demo(# The demo: one keyboard on a supported host, played as a keyboard player would.
 say "== qentsim demo: a QENT6/QENT8 keyboard plugged into the simulated host"
 host "Tessaly Studio" "7.5.0" "Build 100"
 keyboards 1
 project demo
-say "== The host opens its demo project (track \"Lead\" selected) and loads the module; detection"
-say "   finds the keyboard's \"-2\" ports and sets up a remote. Its first idle call says hello;"
-say "   the keyboard answers that it is in remote mode, and the remote lights the lamps: SF bank"
-say "   1, the dial in Hover Knob Mode."
+# The keyboard keeps the knob assignments its player stored for the instrument "LeadSynth".
+kb-assign "LeadSynth" 1 0 100
+kb-assign "LeadSynth" 2 0 101
+kb-assign "LeadSynth" 3 0 102
+kb-assign "LeadSynth" 4 0 103
+kb-assign "LeadSynth" 5 0 7
+say "== The host opens its demo project, track \"Lead\" selected, and loads the module; detection"
+say "   sets up a remote for the keyboard. The display shows the track's name on the text line,"
+say "   its instrument \"LeadSynth\" as the target, and the names of the instrument's parameters"
+say "   on the knobs the player assigned; knobs 13 to 24 work the channel's equaliser."
 start
 settle
-say "== Transport buttons run the host's default bindings; the host lights Play and Record."
-say "-- Play"
+expect line "Lead"
+expect target "LeadSynth"
+expect knob 1 name "Cutoff"
+say "== Knob 1 (Cutoff): one tick up moves it a little; a fast turn of eight ticks moves it"
+say "   further, accelerated; one tick down. The value follows on the display each time."
+turn AsgnKnob1 1
+settle
+turn AsgnKnob1 8
+settle
+turn AsgnKnob1 -1
+settle
+say "== Knob 3 (Drive) takes whole steps: one tick moves it by one."
+turn AsgnKnob3 1
+settle
+expect knob 3 value "1"
+say "== The player selects the MIDI track \"Seq\", which plays \"Pads\", and then \"Lead\" again."
+select "Seq"
+settle
+expect line "Seq"
+select "Lead"
+settle
+expect knob 1 name "Cutoff"
+say "== F1 runs the command that memory 1 assigns to it."
+tap F1
+settle
+expect executed "Zoom" "Zoom In"
+say "== SF bank 2 switches to memory 2: its name and its six key labels; F4 runs its command."
+tap SFBank2
+settle
+expect memory-name "Project Window"
+tap F4
+settle
+expect executed "Editors" "Open List Editor"
+say "== Play and Stop go to the host's transport, which lights Play while it plays."
 tap Play
 settle
-say "-- Record"
-tap Record
-settle
-say "-- Stop"
 tap Stop
 settle
-say "-- Top"
-tap Top
-settle
-say "== Hover Knob Mode: the dial and Lock drive the host's hover knob."
-turn DataDial 2
-turn DataDial -1
-tap Lock
-settle
-say "== Jog switches the dial to Jog Mode. A tick of 5 scrolls and repeats once 50 ms later."
+say "== Jog turns the dial into a jog wheel for the transport; Jog again gives it back."
 tap Jog
 settle
 turn DataDial 5
 advance 100
 settle
-say "-- a slow tick passes once and does not repeat"
-advance 600
-turn DataDial 1
-advance 100
-settle
-say "== Lock switches to Restless Mode: a tick of 3 repeats every 50 ms until Stop."
-tap Lock
-settle
-turn DataDial 3
-advance 200
-settle
-say "-- Play while jogging stops the jog; the press reaches the host 200 ms later."
-tap Play
-advance 100
-settle
-advance 150
-settle
-tap Stop
-settle
-say "== Jog returns to Hover Knob Mode."
 tap Jog
 settle
-say "== The host shuts down in order: the remote is deactivated and detached, the service"
-say "   terminated, the module unloaded."
+say "== The host shuts down: the remote is detached, the service terminated, the module unloaded."
 stop
 say "== done"
 )demo";

@@ -68,7 +68,6 @@ struct SimHost::State {
   std::deque<DialogAnswer> dialogAnswers;
   std::deque<int> alertAnswers;
   std::vector<std::string> alertsShown;  // until clearRecords
-  int crashes = 0;                       // kills so far: later starts load a fresh copy
 
   // ---- the run ----
   HostModule module;

@@ -292,15 +292,29 @@ class CommandCategoryList final : public HostObject<ICommandCategoryList>, Servi
   }
 };
 
+// The service object for `iid` if it is this Service: the one made on the first request and
+// kept in `kept`, with a reference for the caller. A host hands out the same service each time,
+// and asking for one costs no allocation after the first.
 template <class Service>
-bool offer(const TUID iid, void** out, const Connection& connection) {
-  if (!Service::Interface::iid.matches(iid)) return false;
-  auto* made = new (std::nothrow) Service(connection);
-  *out = made ? static_cast<typename Service::Interface*>(made) : nullptr;
+bool offer(const TUID iid, void** out, const Connection& connection, FUnknown*& kept) {
+  using Interface = typename Service::Interface;
+  if (!Interface::iid.matches(iid)) return false;
+  if (kept == nullptr) {
+    if (auto* made = new (std::nothrow) Service(connection)) kept = static_cast<Interface*>(made);
+  }
+  if (kept != nullptr) kept->addRef();
+  *out = kept != nullptr ? static_cast<Interface*>(kept) : nullptr;
   return true;
 }
 
 }  // namespace
+
+HostContext::~HostContext() {
+  for (FUnknown*& service : services_) {
+    if (service != nullptr) service->release();
+    service = nullptr;
+  }
+}
 
 HostContext::HostContext(Connection connection) : connection_(std::move(connection)) {
   if (SimHost::State* s = connection_->state) {
@@ -317,24 +331,27 @@ tresult HostContext::getService(const TUID iid, void** service) noexcept {
   if (s == nullptr || iid == nullptr) return kNoInterface;
   const Connection& c = connection_;
   bool found = false;
-  if (s->offers(HostService::kIdle)) found = offer<IdleService>(iid, service, c);
-  if (!found && s->offers(HostService::kProject)) found = offer<ProjectService>(iid, service, c);
+  if (s->offers(HostService::kIdle)) found = offer<IdleService>(iid, service, c, services_[0]);
+  if (!found && s->offers(HostService::kProject))
+    found = offer<ProjectService>(iid, service, c, services_[1]);
   if (!found && s->offers(HostService::kHostState))
-    found = offer<HostStateService>(iid, service, c);
+    found = offer<HostStateService>(iid, service, c, services_[2]);
   if (!found && s->offers(HostService::kTransportPosition))
-    found = offer<TransportPosition>(iid, service, c);
+    found = offer<TransportPosition>(iid, service, c, services_[3]);
   if (!found && s->offers(HostService::kCommandCatalogue))
-    found = offer<CommandCatalogueService>(iid, service, c);
+    found = offer<CommandCatalogueService>(iid, service, c, services_[4]);
   if (!found && s->offers(HostService::kCommandCategoryList))
-    found = offer<CommandCategoryList>(iid, service, c);
+    found = offer<CommandCategoryList>(iid, service, c, services_[5]);
   if (!found && s->offers(HostService::kObjectTree))
-    found = offer<ObjectTreeService>(iid, service, c);
+    found = offer<ObjectTreeService>(iid, service, c, services_[6]);
   if (!found && s->offers(HostService::kDependency))
-    found = offer<DependencyService>(iid, service, c);
-  if (!found && s->offers(HostService::kTranslator)) found = offer<Translator>(iid, service, c);
-  if (!found && s->offers(HostService::kMidiPortList)) found = offer<MidiPortList>(iid, service, c);
+    found = offer<DependencyService>(iid, service, c, services_[7]);
+  if (!found && s->offers(HostService::kTranslator))
+    found = offer<Translator>(iid, service, c, services_[8]);
+  if (!found && s->offers(HostService::kMidiPortList))
+    found = offer<MidiPortList>(iid, service, c, services_[9]);
   if (!found && s->offers(HostService::kDeviceRegistry))
-    found = offer<DeviceRegistry>(iid, service, c);
+    found = offer<DeviceRegistry>(iid, service, c, services_[10]);
   if (!found) return kNoInterface;
   return *service != nullptr ? kResultOk : kOutOfMemory;
 }

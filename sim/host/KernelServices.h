@@ -3,6 +3,7 @@
 // [host thread]
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -23,8 +24,9 @@ class HostContext final
   // Takes the product texts of the host's set-up as they are now.
   explicit HostContext(Connection connection);
 
-  // A new service object for `iid` with one reference for the caller; kNoInterface when the
-  // host has no such service, it is withdrawn or the host has shut down.
+  // The service object for `iid` (made on the first request, the same one afterwards) with one
+  // reference for the caller; kNoInterface when the host has no such service, it is withdrawn
+  // or the host has shut down.
   Brennholt::tresult getService(const Brennholt::TUID iid, void** service) noexcept override;
   // A new object of class `classId` (the setup's services; the translator as getService gives
   // it) as interface `iid`, one reference for the caller; kNoInterface when there is none.
@@ -36,7 +38,12 @@ class HostContext final
   const Brennholt::char16* buildString() noexcept override { return build_.c_str(); }
 
  private:
+  // Releases the service objects; the last release deletes. [host thread]
+  ~HostContext() override;
+
   Connection connection_;
+  // One object per kind of service, made on its first request; getService's order.
+  std::array<Brennholt::FUnknown*, 11> services_{};
   std::u16string product_;
   std::u16string version_;
   std::u16string build_;

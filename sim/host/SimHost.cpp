@@ -31,6 +31,10 @@ std::string freshModuleCopy(const std::string& path, int generation) {
   return failed ? path : copy.string();
 }
 
+// Hosts of this process that were killed, and the module copies made since.
+std::atomic<int> killedHosts{0};
+std::atomic<int> moduleCopies{0};
+
 constexpr FUID kServiceClass = FUID::fromMemoryHex("F255F29D5E18724489733758D4409CE3");
 constexpr FUID kDetectorClass = FUID::fromMemoryHex("8714DCA0BA74F14BA71252FF31B9F1BC");
 const char kKeyboardPortBase[] = "Talvane QENT6/QENT8";
@@ -406,8 +410,11 @@ bool SimHost::start(std::string* error) {
   State& s = *state_;
   if (s.running) stop();
   std::string why;
-  // A crashed run's module is still loaded with its state: the next run gets a copy of its own.
-  const std::string path = s.crashes > 0 ? freshModuleCopy(s.modulePath, s.crashes) : s.modulePath;
+  // A killed run's module is still loaded with its state and its threads, whichever host of the
+  // process ran it: loading the same path again would hand back that module. Every run after a
+  // kill gets a copy of its own.
+  const std::string path =
+      killedHosts.load() > 0 ? freshModuleCopy(s.modulePath, ++moduleCopies) : s.modulePath;
   if (!s.module.load(path, &why)) {
     if (error) *error = why;
     s.note("load failed");
@@ -506,16 +513,12 @@ void SimHost::stop() {
   s.touch();
 }
 
-namespace {
-std::atomic<bool> killedAny{false};
-}  // namespace
-
-bool SimHost::anyKilled() { return killedAny; }
+bool SimHost::anyKilled() { return killedHosts.load() > 0; }
 
 void SimHost::kill() {
   State& s = *state_;
   if (!s.running) return;
-  killedAny = true;
+  ++killedHosts;
   s.note("killed");
   // Whatever the module holds stays as it is and is never released: its references are kept
   // where nothing reaches them again.
@@ -543,7 +546,6 @@ void SimHost::kill() {
   s.unplugged.clear();
   s.fromKeyboards.clear();
   s.module.abandon();
-  ++s.crashes;
   s.running = false;
   s.serviceAccepted = false;
   s.touch();
@@ -659,6 +661,7 @@ bool SimHost::setActive(int keyboard, bool active) {
 }
 
 bool SimHost::serviceAccepted() const { return state_->serviceAccepted; }
+Brennholt::IPluginBase* SimHost::service() const { return state_->service.get(); }
 const std::vector<std::string>& SimHost::lifecycleLog() const { return state_->log; }
 void SimHost::clearLifecycleLog() { state_->log.clear(); }
 

@@ -21,6 +21,10 @@
 #include "sim/MidiWire.h"
 #include "sim/host/ProjectDescription.h"
 
+namespace Brennholt {
+class IPluginBase;
+}
+
 namespace QentSim {
 
 // Kernel services (and host features) that set-up can withdraw, to check that the module
@@ -137,7 +141,8 @@ class SimHost {
   void stop();
   bool restart(std::string* error);  // stop + start with the same set-up
   // Ends the run at once, as a crash would: nothing of the module is called or released and its
-  // library stays loaded. The next start loads a fresh copy of the module.
+  // library stays loaded. Every later start in this process, of this host or another, loads a
+  // fresh copy of the module.
   void kill();
   // Whether any host in this process was killed.
   static bool anyKilled();
@@ -154,6 +159,9 @@ class SimHost {
   bool setActive(int keyboard, bool active);
   // The service's initialize answered 0.
   bool serviceAccepted() const;
+  // The service object the host created and holds; null when none. For drivers that reach
+  // past the keyboard (the fuzz target hands it messages directly).
+  Brennholt::IPluginBase* service() const;
   // Steps the host took, in order ("InitDll", "service initialize 0", "remote 1 detach"...).
   const std::vector<std::string>& lifecycleLog() const;
   void clearLifecycleLog();

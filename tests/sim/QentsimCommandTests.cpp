@@ -146,3 +146,20 @@ TEST(QentsimCommand, ARefusedProjectFailsTheScenarioBeforeAnythingRuns) {
   EXPECT_EQ(run.output.find("scenario started"), std::string::npos) << run.output;
   std::filesystem::remove_all(dir);
 }
+
+TEST(QentsimCommand, AFileRunAfterAKilledHostGetsAModuleOfItsOwn) {
+  // The killed module stays loaded with its threads and state; the next file's host must not
+  // be handed that module again, or its keyboard shows nothing.
+  const std::string dir = QentTest::testProgramDir();
+  const std::string killer = dir + "qentsim_killer.qscn";
+  const std::string after = dir + "qentsim_after_kill.qscn";
+  std::ofstream(killer, std::ios::binary | std::ios::trunc)
+      << "project demo\nstart\nsettle\nkill\n";
+  std::ofstream(after, std::ios::binary | std::ios::trunc)
+      << "project demo\nstart\nsettle\nexpect line \"Lead\"\nexpect knob 13 name \"EQ 1 Q\"\n";
+  RunResult run = runQentsim("run \"" + killer + "\" \"" + after + "\"");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_NE(run.output.find("2 passed, 0 failed\n"), std::string::npos) << run.output;
+  std::remove(killer.c_str());
+  std::remove(after.c_str());
+}
