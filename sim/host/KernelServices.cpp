@@ -8,6 +8,8 @@
 #include "sim/host/DeviceRegistry.h"
 #include "sim/host/HostText.h"
 #include "sim/host/NoThrow.h"
+#include "sim/host/GuiValues.h"
+#include "sim/host/PanelRegistry.h"
 #include "sim/host/SetupObjects.h"
 #include "sim/host/TreeObject.h"
 
@@ -335,6 +337,10 @@ tresult HostContext::getService(const TUID iid, void** service) noexcept {
   if (!found && s->offers(HostService::kMidiPortList)) found = offer<MidiPortList>(iid, service, c);
   if (!found && s->offers(HostService::kDeviceRegistry))
     found = offer<DeviceRegistry>(iid, service, c);
+  // Without a skin engine the host has no panel registry at all.
+  if (!found && PanelHost::available() && s->offers(HostService::kPanelRegistry))
+    found = offer<PanelRegistry>(iid, service, c);
+  if (!found && s->offers(HostService::kDevicesMenu)) found = offer<DevicesMenu>(iid, service, c);
   if (!found) return kNoInterface;
   return *service != nullptr ? kResultOk : kOutOfMemory;
 }
@@ -354,6 +360,8 @@ Brennholt::tresult HostContext::createInstance(const Brennholt::TUID classId,
     if (!Hox::ITranslator::iid.matches(iid)) return kNoInterface;
     return getService(classId, object);
   }
+  tresult made = kNoInterface;
+  if (createGuiValue(connection_, classId, iid, object, &made)) return made;
   return createSetupObject(connection_, classId, iid, object);
 }
 

@@ -23,6 +23,8 @@
 
 namespace QentSim {
 
+class HostWindow;
+
 // Kernel services (and host features) that set-up can withdraw, to check that the module
 // treats a missing one as a silent no-op.
 enum class HostService {
@@ -39,6 +41,8 @@ enum class HostService {
   kDependency,           // IDependencyService
   kTranslator,           // ITranslator
   kCommandCategoryList,  // ICommandCategoryList
+  kPanelRegistry,        // IPanelRegistry: skin packages and windows
+  kDevicesMenu,          // IDevicesMenu
 };
 
 // One value that reached a host-function parameter ("wheel", "1:dial", "1:switch").
@@ -310,6 +314,24 @@ class SimHost {
   // order.
   const std::vector<std::pair<std::string, std::string>>& queriedCommands() const;
   const std::vector<std::pair<std::string, std::string>>& refusedCommands() const;
+
+  // ---- menus and the module's windows ----
+  // Whether this host has a skin engine (its skin reader and skin.xml parser were built); without
+  // one it offers no panel registry and no module window ever opens.
+  static bool hasPanelEngine();
+  // The titles of the entries the module added to `menu` ("Devices"), in the order added.
+  std::vector<std::string> menuTitles(const std::string& menu) const;
+  // The user picks the entry `title` of `menu`: its command runs through the command catalogue.
+  // False with the reason when nothing runs, there is no such entry or the catalogue is
+  // withdrawn.
+  bool pickMenuEntry(const std::string& menu, const std::string& title, std::string* why);
+  // The window the user works in: the most recently opened one still open; null when none.
+  HostWindow* activeWindow() const;
+  // The user closes the active window. False when none is open.
+  bool closeWindow();
+  // What the skin engine found wrong since start: packages that did not load, controls the
+  // controller offers no value for, notifications nested too deep.
+  const std::vector<std::string>& panelProblems() const;
 
   struct State;  // the running host; defined with the host objects
 
