@@ -488,8 +488,14 @@ void SimHost::stop() {
     s.leftBehind = std::to_string(dependents) + (dependents == 1 ? " dependent" : " dependents") +
                    " and " + std::to_string(references) +
                    (references == 1 ? " reference" : " references") + " to host objects";
-    s.note("left behind: " + s.leftBehind);
   }
+  // A menu entry that outlives the module would run a command nobody handles.
+  const std::size_t entries = s.panels.menuEntries.size();
+  if (entries > 0) {
+    if (!s.leftBehind.empty()) s.leftBehind += " and ";
+    s.leftBehind += std::to_string(entries) + (entries == 1 ? " menu entry" : " menu entries");
+  }
+  if (!s.leftBehind.empty()) s.note("left behind: " + s.leftBehind);
   s.idleHandlers.clear();
   s.projectListeners.clear();
   s.catalogue.reset();

@@ -136,7 +136,7 @@ class SimHost {
   // (reason in *error); a missing class or a refused initialize is noted in the life-cycle log
   // and the run goes on without it. A running host is stopped first.
   bool start(std::string* error);
-  // Orderly shutdown: each remote deactivated, detached, terminated, released; the project
+  // Orderly shutdown: open windows closed (as the user closes them), each remote deactivated, detached, terminated, released; the project
   // closed; the service terminated and released; factory released; ExitDll; unload.
   void stop();
   bool restart(std::string* error);  // stop + start with the same set-up
@@ -299,7 +299,7 @@ class SimHost {
   // References to the tree's objects and values the module holds right now.
   long heldReferences() const;
   // What the module had left registered or held when the last stop ended ("2 dependents and 1
-  // reference to host objects"); empty when it left nothing.
+  // reference to host objects", "1 menu entry"); empty when it left nothing.
   const std::string& leftBehind() const;
 
   // ---- the module's commands ----

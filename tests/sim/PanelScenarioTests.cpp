@@ -141,6 +141,11 @@ TEST_F(PanelScenario, WhatTheUserCannotReachFailsWithTheReason) {
     EXPECT_EQ(result.line, 3) << c.line << " -> " << result.message;
     EXPECT_NE(result.message.find(c.reason), std::string::npos) << c.line << " -> " << result.message;
   }
+  // Entries the module leaves in the menu when it stops would run commands nobody handles.
+  const ScenarioResult kept = run("start\nservice devices-menu off\nstop\n");
+  EXPECT_FALSE(kept.passed);
+  EXPECT_EQ(kept.line, 3);
+  EXPECT_NE(kept.message.find("left 2 menu entries behind"), std::string::npos) << kept.message;
   // A window whose controller does not offer a control fails the step that opened it.
   const ScenarioResult broken = run("start\nmenu \"Stub Broken Setup\"\n");
   EXPECT_FALSE(broken.passed);
