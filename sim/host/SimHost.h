@@ -136,8 +136,9 @@ class SimHost {
   // (reason in *error); a missing class or a refused initialize is noted in the life-cycle log
   // and the run goes on without it. A running host is stopped first.
   bool start(std::string* error);
-  // Orderly shutdown: open windows closed (as the user closes them), each remote deactivated, detached, terminated, released; the project
-  // closed; the service terminated and released; factory released; ExitDll; unload.
+  // Orderly shutdown: open windows closed (as the user closes them); each remote deactivated,
+  // detached, terminated, released; the project closed; the service terminated and released;
+  // factory released; ExitDll; unload.
   void stop();
   bool restart(std::string* error);  // stop + start with the same set-up
   // Ends the run at once, as a crash would: nothing of the module is called or released and its
