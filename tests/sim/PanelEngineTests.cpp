@@ -117,6 +117,7 @@ class CloseListener final : public ICloseWindowNotification {
   std::function<void(IHostWindow*)> onClose;
 };
 
+#if QENT_SIM_HAS_PANEL
 // The module loaded only for its resources, as the registry reads them.
 struct ModuleResources {
   Platform::ModuleHandle handle = nullptr;
@@ -155,6 +156,7 @@ void offerSetupWindow(TestController& c, const std::string& leaveOut = "") {
   add("Action", kListValueClass);
   add("DisplayName", kStringValueClass);
 }
+#endif
 
 }  // namespace
 
