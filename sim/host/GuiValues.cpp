@@ -87,10 +87,9 @@ void GuiValue::notifyOwner() noexcept {
     SimHost::State* s = connection_ ? connection_->state : nullptr;
     if (s != nullptr) {
       answerSafely(false, [&] {
-        s->panels.problems.push_back("notifications nested deeper than " +
-                                     std::to_string(kMaxNotificationDepth) +
-                                     " levels: the change of the value tagged " +
-                                     std::to_string(tag_) + " was not told");
+        s->panels.problems.push_back(
+            "notifications nested deeper than " + std::to_string(kMaxNotificationDepth) +
+            " levels: the change of the value tagged " + std::to_string(tag_) + " was not told");
         return true;
       });
     }
@@ -174,8 +173,8 @@ tresult GuiValue::setRange(int32 minimum, int32 maximum) noexcept {
 }
 
 tresult GuiValue::setDefault(int32 value) noexcept {
-  default_ = kind_ == Kind::kInt || kind_ == Kind::kBool ? std::clamp(value, minimum_, maximum_)
-                                                          : value;
+  default_ =
+      kind_ == Kind::kInt || kind_ == Kind::kBool ? std::clamp(value, minimum_, maximum_) : value;
   return kResultOk;
 }
 

@@ -18,9 +18,8 @@
 
 namespace QentSim {
 
-class GuiValue final
-    : public HostObject<Brennholt::Hox::IGuiValue, Brennholt::Hox::IListValue,
-                        Brennholt::Hox::IValueAttributes> {
+class GuiValue final : public HostObject<Brennholt::Hox::IGuiValue, Brennholt::Hox::IListValue,
+                                         Brennholt::Hox::IValueAttributes> {
  public:
   enum class Kind { kBool, kInt, kString, kList };
   static constexpr int kMaxNotificationDepth = 64;
@@ -49,7 +48,9 @@ class GuiValue final
   // IListValue
   Brennholt::tresult clear() noexcept override;
   Brennholt::tresult append(const Brennholt::char16* entry) noexcept override;
-  Brennholt::int32 count() noexcept override { return static_cast<Brennholt::int32>(entries_.size()); }
+  Brennholt::int32 count() noexcept override {
+    return static_cast<Brennholt::int32>(entries_.size());
+  }
 
   // IValueAttributes
   Brennholt::int32 getAttributes() noexcept override { return attributes_; }

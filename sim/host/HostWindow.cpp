@@ -111,7 +111,8 @@ HostWindow::Widget HostWindow::build(const SkinNode& node, int depth) {
     widget.name = node.attribute("template");
     if (content == nullptr) return widget;
   }
-  for (const SkinNode& child : content->children) widget.children.push_back(build(child, depth + 1));
+  for (const SkinNode& child : content->children)
+    widget.children.push_back(build(child, depth + 1));
   return widget;
 }
 
@@ -123,8 +124,8 @@ void HostWindow::report(const std::string& problem) {
 void HostWindow::bindControls(Widget& widget) {
   if (widget.type == Widget::Type::kControl) {
     IGuiValue* value = nullptr;
-    const tresult found = controller_ ? controller_->getValueByName(widget.name.c_str(), &value)
-                                      : kResultFalse;
+    const tresult found =
+        controller_ ? controller_->getValueByName(widget.name.c_str(), &value) : kResultFalse;
     const std::string where = "window " + quotedText(templateName_) + ": control " +
                               quotedText(widget.name) + " (" + widget.kind + ")";
     if (found != kResultOk || value == nullptr) {
@@ -141,7 +142,8 @@ void HostWindow::bindControls(Widget& widget) {
       if (widget.hostValue == nullptr) {
         report(where + ": bound to a value the host did not make");
       } else if (what != nullptr && widget.hostValue->kind() != needed &&
-                 !(needed == GuiValue::Kind::kInt && widget.hostValue->kind() == GuiValue::Kind::kBool)) {
+                 !(needed == GuiValue::Kind::kInt &&
+                   widget.hostValue->kind() == GuiValue::Kind::kBool)) {
         report(where + ": its value is not " + what);
       }
     }
@@ -289,8 +291,8 @@ bool HostWindow::choose(const std::string& name, const std::string& entry, std::
   if (found == entries.end()) {
     std::string list;
     for (const std::string& e : entries) list += (list.empty() ? "" : ", ") + quotedText(e);
-    *why = "menu " + quotedText(name) + " has no entry " + quotedText(entry) + "; entries: " +
-           (list.empty() ? "none" : list);
+    *why = "menu " + quotedText(name) + " has no entry " + quotedText(entry) +
+           "; entries: " + (list.empty() ? "none" : list);
     return false;
   }
   IPtr<IGuiValue> value = widget->value;
@@ -310,9 +312,9 @@ bool HostWindow::type(const std::string& name, const std::string& text, std::str
 bool HostWindow::valueOf(const std::string& name, std::string* shown, std::string* why) const {
   const Widget* widget = anywhere(name);
   if (widget == nullptr || !widget->value) {
-    *why = widget == nullptr ? "the window " + quotedText(templateName_) + " has no control " +
-                                   quotedText(name)
-                             : "control " + quotedText(name) + " is bound to no value";
+    *why = widget == nullptr
+               ? "the window " + quotedText(templateName_) + " has no control " + quotedText(name)
+               : "control " + quotedText(name) + " is bound to no value";
     return false;
   }
   if (widget->hostValue != nullptr) {
@@ -328,11 +330,11 @@ bool HostWindow::valueOf(const std::string& name, std::string* shown, std::strin
 bool HostWindow::entriesOf(const std::string& name, int* count, std::string* why) const {
   const Widget* widget = anywhere(name);
   if (widget == nullptr || widget->kind != "menu" || !widget->value) {
-    *why = widget == nullptr ? "the window " + quotedText(templateName_) + " has no control " +
-                                   quotedText(name)
-           : widget->kind != "menu" ? "control " + quotedText(name) + " is a " + widget->kind +
-                                          ", not a menu"
-                                    : "control " + quotedText(name) + " is bound to no value";
+    *why = widget == nullptr
+               ? "the window " + quotedText(templateName_) + " has no control " + quotedText(name)
+           : widget->kind != "menu"
+               ? "control " + quotedText(name) + " is a " + widget->kind + ", not a menu"
+               : "control " + quotedText(name) + " is bound to no value";
     return false;
   }
   IPtr<IListValue> list = Brennholt::queryInterface<IListValue>(widget->value.get());

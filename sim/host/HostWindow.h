@@ -31,10 +31,10 @@ class HostWindow final : public HostObject<Brennholt::Hox::IHostWindow> {
   struct Widget {
     enum class Type { kImage, kLabel, kView, kControl };
     Type type = Type::kView;
-    std::string name;      // a control's name; a placed view's template name
-    std::string kind;      // a control's kind: "switch", "checkbox", "text", "edit", "menu"...
-    std::string style;     // "|"-separated
-    std::string text;      // a label's text, a checkbox's title
+    std::string name;   // a control's name; a placed view's template name
+    std::string kind;   // a control's kind: "switch", "checkbox", "text", "edit", "menu"...
+    std::string style;  // "|"-separated
+    std::string text;   // a label's text, a checkbox's title
     Brennholt::IPtr<Brennholt::Hox::IGuiValue> value;  // bound value; empty when unbound
     GuiValue* hostValue = nullptr;  // the host's own object behind `value`, else null
     std::vector<Widget> children;

@@ -20,7 +20,8 @@ class PanelRegistry final : public HostObject<Brennholt::Hox::IPanelRegistry> {
 
   // Reads the raw-data resource (type 10) of that name from the module, and the package's
   // skin.xml; a package that does not load is reported among the window problems.
-  Brennholt::tresult loadSkinPackage(void* module, const Brennholt::char16* fileName) noexcept override;
+  Brennholt::tresult loadSkinPackage(void* module,
+                                     const Brennholt::char16* fileName) noexcept override;
   Brennholt::tresult openWindow(const Brennholt::char8* templateName,
                                 Brennholt::Hox::IPlugController* controller,
                                 Brennholt::Hox::IHostWindow** window) noexcept override;

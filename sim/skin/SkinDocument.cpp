@@ -13,8 +13,8 @@ namespace QentSim {
 
 namespace {
 
-constexpr const char* kControlKinds[] = {"switch", "checkbox", "text", "edit", "menu",
-                                         "alternative"};
+constexpr const char* kControlKinds[] = {"switch", "checkbox", "text",
+                                         "edit",   "menu",     "alternative"};
 constexpr const char* kNumberAttributes[] = {"x", "y", "width", "height"};
 
 bool isNumber(const std::string& text) {
@@ -171,8 +171,8 @@ class Checker {
       }
       for (const SkinNode& child : node.children) {
         if (child.element != "View") {
-          *error = at(child, "an alternative holds only <View> elements, not <" +
-                                 child.element + ">");
+          *error =
+              at(child, "an alternative holds only <View> elements, not <" + child.element + ">");
           return false;
         }
       }
@@ -204,9 +204,9 @@ bool SkinDocument::read(const SkinPackage& package, std::string* error) {
   }
   std::vector<std::string> names;
   for (const SkinPackage::Entry& e : package.entries()) names.push_back(e.name);
-  return readText(std::string_view(reinterpret_cast<const char*>(entry->data.data()),
-                                   entry->data.size()),
-                  names, error);
+  return readText(
+      std::string_view(reinterpret_cast<const char*>(entry->data.data()), entry->data.size()),
+      names, error);
 }
 
 bool SkinDocument::readText(std::string_view text, const std::vector<std::string>& entryNames,

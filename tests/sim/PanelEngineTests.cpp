@@ -192,7 +192,8 @@ TEST(PanelEngine, BuildsTheWindowFromTheModulesSkinAndBindsEachControlByName) {
   std::string why;
   controller["MainView"]->setValue(2, 0);
   EXPECT_FALSE(own->press("Button3", &why));
-  EXPECT_NE(why.find("not in the visible view (QENTExtSetupPanel, OptionView)"), std::string::npos) << why;
+  EXPECT_NE(why.find("not in the visible view (QENTExtSetupPanel, OptionView)"), std::string::npos)
+      << why;
   EXPECT_TRUE(own->press("JogStopFlag", &why)) << why;
   EXPECT_EQ(controller["JogStopFlag"]->getValue(), 1) << "a checkbox toggles";
   EXPECT_TRUE(own->press("JogStopFlag", &why));
@@ -326,7 +327,8 @@ TEST(GuiValues, NotifyTheOwnerAtOnceChangedOrNotAndMayNest) {
   controller.onChange = [&](IGuiValue* value, int32) {
     if (value != category) return;
     actions->clear();
-    for (int i = 0; i <= category->getValue(); ++i) actions->append(u16("cmd" + std::to_string(i)).c_str());
+    for (int i = 0; i <= category->getValue(); ++i)
+      actions->append(u16("cmd" + std::to_string(i)).c_str());
     action->setValue(actions->count() - 1, 1);
   };
   category->setValue(1, 1);
@@ -362,7 +364,8 @@ TEST(GuiValues, NotifyTheOwnerAtOnceChangedOrNotAndMayNest) {
   controller.told.clear();
   controller.onChange = [&](IGuiValue* value, int32) { value->setValue(1, 1); };
   count->setValue(1, 1);
-  EXPECT_EQ(controller.told.size(), static_cast<std::size_t>(QentSim::GuiValue::kMaxNotificationDepth));
+  EXPECT_EQ(controller.told.size(),
+            static_cast<std::size_t>(QentSim::GuiValue::kMaxNotificationDepth));
   ASSERT_EQ(host.state.panels.problems.size(), 1u);
   EXPECT_NE(host.state.panels.problems[0].find("nested deeper"), std::string::npos);
   controller.onChange = nullptr;

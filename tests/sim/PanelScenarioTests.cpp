@@ -47,43 +47,43 @@ class PanelScenario : public ::testing::Test {
 }  // namespace
 
 TEST_F(PanelScenario, TheUserWorksInTheWindowOpenedFromTheDevicesMenu) {
-  const ScenarioResult result = run(
-      "start\n"
-      "expect panel-open no\n"
-      "menu \"Stub Setup\"\n"
-      "expect panel-open yes\n"
-      "expect panel MainView \"0\"\n"
-      "expect panel-entries Category 2\n"
-      // The category's handler fills the command menu and selects in it, nested.
-      "panel choose Category \"Transport\"\n"
-      "expect panel Action \"Stop\"\n"
-      "expect panel-entries Action 3\n"
-      "panel press Button4\n"
-      "expect panel Button4 \"on\"\n"
-      "expect panel Button1 \"off\"\n"
-      "panel press Page3\n"
-      "expect panel ResetButtons \"2\"\n"
-      "expect panel PageName \"Memory 3\"\n"
-      "panel press TableViewTab\n"
-      "expect panel MainView \"1\"\n"
-      "expect panel PictureViewTab \"off\"\n"
-      // The handler cuts the text and writes it back, told again.
-      "panel type DisplayName2 \"ABCDEFGH\"\n"
-      "expect panel DisplayName2 \"ABCDEF\"\n"
-      "panel press ResetButton\n"
-      "expect panel ResetButton \"off\"\n"
-      "panel press OptionViewTab\n"
-      "panel press JogStopFlag\n"
-      "expect panel JogStopFlag \"on\"\n"
-      // Values of controls the visible view does not show can be looked at.
-      "expect panel Category \"Transport\"\n"
-      "panel show\n"
-      "menu \"Stub Setup\"\n"
-      "panel close\n"
-      "expect panel-open no\n"
-      "menu \"Stub Setup\"\n"
-      "expect panel MainView \"0\"\n"
-      "stop\n");
+  const ScenarioResult result =
+      run("start\n"
+          "expect panel-open no\n"
+          "menu \"Stub Setup\"\n"
+          "expect panel-open yes\n"
+          "expect panel MainView \"0\"\n"
+          "expect panel-entries Category 2\n"
+          // The category's handler fills the command menu and selects in it, nested.
+          "panel choose Category \"Transport\"\n"
+          "expect panel Action \"Stop\"\n"
+          "expect panel-entries Action 3\n"
+          "panel press Button4\n"
+          "expect panel Button4 \"on\"\n"
+          "expect panel Button1 \"off\"\n"
+          "panel press Page3\n"
+          "expect panel ResetButtons \"2\"\n"
+          "expect panel PageName \"Memory 3\"\n"
+          "panel press TableViewTab\n"
+          "expect panel MainView \"1\"\n"
+          "expect panel PictureViewTab \"off\"\n"
+          // The handler cuts the text and writes it back, told again.
+          "panel type DisplayName2 \"ABCDEFGH\"\n"
+          "expect panel DisplayName2 \"ABCDEF\"\n"
+          "panel press ResetButton\n"
+          "expect panel ResetButton \"off\"\n"
+          "panel press OptionViewTab\n"
+          "panel press JogStopFlag\n"
+          "expect panel JogStopFlag \"on\"\n"
+          // Values of controls the visible view does not show can be looked at.
+          "expect panel Category \"Transport\"\n"
+          "panel show\n"
+          "menu \"Stub Setup\"\n"
+          "panel close\n"
+          "expect panel-open no\n"
+          "menu \"Stub Setup\"\n"
+          "expect panel MainView \"0\"\n"
+          "stop\n");
   ASSERT_TRUE(result.passed) << result.line << ": " << result.message;
   const std::string shown = printed.str();
   EXPECT_NE(shown.find("window \"QENT6/QENT8 Extension Setup\" (QENTExtSetupPanel), view "
@@ -113,7 +113,8 @@ TEST_F(PanelScenario, WhatTheUserCannotReachFailsWithTheReason) {
     const char* line;
     const char* reason;
   } cases[] = {
-      {"menu \"Nothing\"", "has no entry \"Nothing\"; entries: \"Stub Setup\", \"Stub Broken Setup\""},
+      {"menu \"Nothing\"",
+       "has no entry \"Nothing\"; entries: \"Stub Setup\", \"Stub Broken Setup\""},
       {"panel press Button1", "no window is open"},
       {"expect panel-open yes", "expected a window to be open"},
   };
@@ -121,7 +122,8 @@ TEST_F(PanelScenario, WhatTheUserCannotReachFailsWithTheReason) {
     const ScenarioResult result = run(std::string("start\n") + c.line + "\n");
     EXPECT_FALSE(result.passed) << c.line;
     EXPECT_EQ(result.line, 2) << c.line;
-    EXPECT_NE(result.message.find(c.reason), std::string::npos) << c.line << " -> " << result.message;
+    EXPECT_NE(result.message.find(c.reason), std::string::npos)
+        << c.line << " -> " << result.message;
   }
   const struct {
     const char* line;
@@ -139,7 +141,8 @@ TEST_F(PanelScenario, WhatTheUserCannotReachFailsWithTheReason) {
     const ScenarioResult result = run(std::string("start\nmenu \"Stub Setup\"\n") + c.line + "\n");
     EXPECT_FALSE(result.passed) << c.line;
     EXPECT_EQ(result.line, 3) << c.line << " -> " << result.message;
-    EXPECT_NE(result.message.find(c.reason), std::string::npos) << c.line << " -> " << result.message;
+    EXPECT_NE(result.message.find(c.reason), std::string::npos)
+        << c.line << " -> " << result.message;
   }
   // Entries the module leaves in the menu when it stops would run commands nobody handles.
   const ScenarioResult kept = run("start\nservice devices-menu off\nstop\n");

@@ -199,7 +199,8 @@ class Service final : public HostObject<IPluginBase, IActionHandler>,
     IPtr<IHostClasses> classes = Brennholt::queryInterface<IHostClasses>(context_.get());
     auto registry = getService<IPanelRegistry>(kernel_.get());
     if (!classes || !registry) return kResultFalse;
-    auto* controller = new (std::nothrow) Controller(classes.get(), narrow(name) == "Open Broken Setup");
+    auto* controller =
+        new (std::nothrow) Controller(classes.get(), narrow(name) == "Open Broken Setup");
     if (controller == nullptr) return kResultFalse;
     registry->openWindow("QENTExtSetupPanel", controller, window_.put());
     controller->release();  // the window holds its own

@@ -187,7 +187,8 @@ bool MenuCommand::read(ArgumentReader& args) { return args.text(title, "TITLE");
 bool MenuCommand::run(Simulation& simulation, std::string* why) const {
   SimHost& host = simulation.host();
   std::string reason;
-  const bool picked = simulation.hostStep([&] { return host.pickMenuEntry("Devices", title, &reason); });
+  const bool picked =
+      simulation.hostStep([&] { return host.pickMenuEntry("Devices", title, &reason); });
   if (picked && host.panelProblems().empty()) return true;
   if (!picked) {
     *why = reason + "; entries: " + listed(host.menuTitles("Devices"));

@@ -95,8 +95,7 @@ bool PanelChooseCommand::read(ArgumentReader& args) {
 }
 
 bool PanelChooseCommand::run(Simulation& simulation, std::string* why) const {
-  return act(simulation, why,
-             [&](HostWindow& window) { return window.choose(name, entry, why); });
+  return act(simulation, why, [&](HostWindow& window) { return window.choose(name, entry, why); });
 }
 
 // ---- panel type ----
@@ -120,11 +119,13 @@ bool PanelTypeCommand::run(Simulation& simulation, std::string* why) const {
 
 // ---- panel close ----
 
-const CommandSpec PanelCloseCommand::spec = {
-    "panel close",       "",
-    "the user closes the open window",
-    Section::kHost,      Addressing::kHost,
-    Effect::kChanges,    make<PanelCloseCommand>};
+const CommandSpec PanelCloseCommand::spec = {"panel close",
+                                             "",
+                                             "the user closes the open window",
+                                             Section::kHost,
+                                             Addressing::kHost,
+                                             Effect::kChanges,
+                                             make<PanelCloseCommand>};
 
 bool PanelCloseCommand::run(Simulation& simulation, std::string* why) const {
   if (openWindow(simulation, why) == nullptr) return false;
@@ -134,11 +135,13 @@ bool PanelCloseCommand::run(Simulation& simulation, std::string* why) const {
 
 // ---- panel show ----
 
-const CommandSpec PanelShowCommand::spec = {
-    "panel show",        "",
-    "draw the open window's visible view with its values",
-    Section::kOther,     Addressing::kHost,
-    Effect::kLooks,      make<PanelShowCommand>};
+const CommandSpec PanelShowCommand::spec = {"panel show",
+                                            "",
+                                            "draw the open window's visible view with its values",
+                                            Section::kOther,
+                                            Addressing::kHost,
+                                            Effect::kLooks,
+                                            make<PanelShowCommand>};
 
 bool PanelShowCommand::run(Simulation& simulation, std::string* why) const {
   if (!simulation.settle(why)) return false;
@@ -177,12 +180,8 @@ bool PanelValueCheck::check(Simulation& simulation, std::string* why) const {
 // ---- expect panel-entries ----
 
 const CommandSpec PanelEntriesCheck::spec = {
-    "expect panel-entries",
-    "NAME N",
-    "the open window's menu of that name has N entries",
-    Section::kCheck,
-    Addressing::kHost,
-    Effect::kLooks,
+    "expect panel-entries", "NAME N",          "the open window's menu of that name has N entries",
+    Section::kCheck,        Addressing::kHost, Effect::kLooks,
     make<PanelEntriesCheck>};
 
 bool PanelEntriesCheck::read(ArgumentReader& args) {
@@ -195,8 +194,8 @@ bool PanelEntriesCheck::check(Simulation& simulation, std::string* why) const {
   int seen = 0;
   if (!window->entriesOf(name, &seen, why)) return false;
   if (seen == count) return true;
-  *why = "expected menu " + quoted(name) + " to have " + std::to_string(count) + " entries, it has " +
-         std::to_string(seen);
+  *why = "expected menu " + quoted(name) + " to have " + std::to_string(count) +
+         " entries, it has " + std::to_string(seen);
   return false;
 }
 
