@@ -83,7 +83,8 @@ tresult PanelRegistry::openWindow(const char8* templateName, IPlugController* co
     for (auto skin = s->panels.skins.rbegin(); skin != s->panels.skins.rend(); ++skin) {
       const SkinNode* templ = skin->document->findTemplate(templateName);
       if (templ == nullptr) continue;
-      auto* made = new HostWindow(connection_, skin->document, *templ, controller);
+      auto* made = new (std::nothrow) HostWindow(connection_, skin->document, *templ, controller);
+      if (made == nullptr) return kOutOfMemory;
       IPtr<IHostWindow> opened = IPtr<IHostWindow>::adopt(made);
       s->panels.windows.push_back(opened);
       s->note(std::string("window ") + templateName + " opened");

@@ -17,6 +17,8 @@ constexpr const char* kControlKinds[] = {"switch", "checkbox", "text",
                                          "edit",   "menu",     "alternative"};
 constexpr const char* kNumberAttributes[] = {"x", "y", "width", "height"};
 
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
 bool isNumber(const std::string& text) {
   int value = 0;
   const char* end = text.data() + text.size();
@@ -257,7 +259,7 @@ bool SkinDocument::readText(std::string_view text, const std::vector<std::string
         if (bitmap.element != "Bitmap") return fail(bitmap, "<Bitmaps> holds only <Bitmap>");
         if (name.empty() || file.empty()) return fail(bitmap, "<Bitmap> needs name and file");
         if (std::find(entryNames.begin(), entryNames.end(), file) == entryNames.end())
-          return fail(bitmap, "bitmap \"" + name + "\": the package holds no \"" + file + "\"");
+          return fail(bitmap, "bitmap \"" + name + "\": the package holds no " + quoted(file));
         if (!bitmaps_.emplace(name, file).second)
           return fail(bitmap, "bitmap \"" + name + "\" is declared twice");
       }
