@@ -23,6 +23,7 @@
 #include "sim/host/CommandCatalogue.h"
 #include "sim/host/DependencyRegistry.h"
 #include "sim/host/HostLanguage.h"
+#include "sim/host/PanelHost.h"
 #include "sim/host/ProjectDescription.h"
 #include "sim/host/ProjectModel.h"
 #include "sim/host/SettingsData.h"
@@ -96,6 +97,8 @@ struct SimHost::State {
   std::set<int> unplugged;
   std::vector<Brennholt::IPtr<RemoteDevice>> devices;
   std::vector<std::string> log;
+  // Skin packages, open windows and menu entries of this run.
+  PanelHost panels;
 
   // ---- time, transport and records ----
   Brennholt::uint32 clock = 1000;

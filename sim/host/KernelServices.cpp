@@ -8,6 +8,8 @@
 #include "sim/host/DeviceRegistry.h"
 #include "sim/host/HostText.h"
 #include "sim/host/NoThrow.h"
+#include "sim/host/GuiValues.h"
+#include "sim/host/PanelRegistry.h"
 #include "sim/host/SetupObjects.h"
 #include "sim/host/TreeObject.h"
 
@@ -352,6 +354,11 @@ tresult HostContext::getService(const TUID iid, void** service) noexcept {
     found = offer<MidiPortList>(iid, service, c, services_[9]);
   if (!found && s->offers(HostService::kDeviceRegistry))
     found = offer<DeviceRegistry>(iid, service, c, services_[10]);
+  // Without a skin engine the host has no panel registry at all.
+  if (!found && PanelHost::available() && s->offers(HostService::kPanelRegistry))
+    found = offer<PanelRegistry>(iid, service, c, services_[11]);
+  if (!found && s->offers(HostService::kDevicesMenu))
+    found = offer<DevicesMenu>(iid, service, c, services_[12]);
   if (!found) return kNoInterface;
   return *service != nullptr ? kResultOk : kOutOfMemory;
 }
@@ -371,6 +378,8 @@ Brennholt::tresult HostContext::createInstance(const Brennholt::TUID classId,
     if (!Hox::ITranslator::iid.matches(iid)) return kNoInterface;
     return getService(classId, object);
   }
+  tresult made = kNoInterface;
+  if (createGuiValue(connection_, classId, iid, object, &made)) return made;
   return createSetupObject(connection_, classId, iid, object);
 }
 

@@ -43,7 +43,7 @@ class HostContext final
 
   Connection connection_;
   // One object per kind of service, made on its first request; getService's order.
-  std::array<Brennholt::FUnknown*, 11> services_{};
+  std::array<Brennholt::FUnknown*, 13> services_{};
   std::u16string product_;
   std::u16string version_;
   std::u16string build_;

@@ -8,6 +8,7 @@
 #include "sim/host/DeviceRegistry.h"
 #include "sim/host/HostState.h"
 #include "sim/host/HostText.h"
+#include "sim/host/HostWindow.h"
 #include "sim/host/KernelServices.h"
 
 namespace QentSim {
@@ -437,6 +438,7 @@ bool SimHost::start(std::string* error) {
   s.running = true;
   s.registry = std::make_shared<DependencyRegistry>();
   s.leftBehind.clear();
+  s.panels = PanelHost{};
   s.answered = false;
   s.playing = s.recording = s.transportChanged = false;
   s.position = 0;
@@ -476,6 +478,9 @@ void SimHost::stop() {
   State& s = *state_;
   if (!s.running) return;
   s.note("stop");
+  // As a real host quits: its windows close first, telling the module as the user's close does.
+  while (closeWindow()) {
+  }
   std::vector<IPtr<RemoteDevice>> devices = s.devices;
   for (std::size_t i = 0; i < devices.size(); ++i) {
     s.shutDownDevice(*devices[i].get(), "remote " + std::to_string(i + 1));
@@ -494,11 +499,19 @@ void SimHost::stop() {
     s.leftBehind = std::to_string(dependents) + (dependents == 1 ? " dependent" : " dependents") +
                    " and " + std::to_string(references) +
                    (references == 1 ? " reference" : " references") + " to host objects";
-    s.note("left behind: " + s.leftBehind);
   }
+  // A menu entry that outlives the module would run a command nobody handles.
+  const std::size_t entries = s.panels.menuEntries.size();
+  if (entries > 0) {
+    if (!s.leftBehind.empty()) s.leftBehind += " and ";
+    s.leftBehind += std::to_string(entries) + (entries == 1 ? " menu entry" : " menu entries");
+  }
+  if (!s.leftBehind.empty()) s.note("left behind: " + s.leftBehind);
   s.idleHandlers.clear();
   s.projectListeners.clear();
   s.catalogue.reset();
+  s.panels.skins.clear();
+  s.panels.menuEntries.clear();
   // Whatever the module still holds answers as missing from here on.
   s.connection->state = nullptr;
   s.connection.reset();
@@ -527,6 +540,7 @@ void SimHost::kill() {
     std::vector<IPtr<RemoteDevice>> devices;
     IPtr<HostContext> context;
     std::unique_ptr<ProjectModel> model;
+    std::vector<IPtr<IHostWindow>> windows;  // they hold the module's controllers
   };
   static auto* crashed = new std::vector<std::unique_ptr<Remains>>();
   auto remains = std::make_unique<Remains>();
@@ -534,6 +548,8 @@ void SimHost::kill() {
   remains->devices = std::move(s.devices);
   remains->context = std::move(s.context);
   remains->model = std::move(s.model);
+  remains->windows = std::move(s.panels.windows);
+  s.panels = PanelHost{};
   crashed->push_back(std::move(remains));
   s.devices.clear();
   s.idleHandlers.clear();
@@ -1002,5 +1018,69 @@ const std::vector<std::pair<std::string, std::string>>& SimHost::queriedCommands
 const std::vector<std::pair<std::string, std::string>>& SimHost::refusedCommands() const {
   return state_->refused;
 }
+
+// ---- menus and the module's windows ----
+
+bool SimHost::hasPanelEngine() { return PanelHost::available(); }
+
+std::vector<std::string> SimHost::menuTitles(const std::string& menu) const {
+  std::vector<std::string> titles;
+  for (const MenuEntry& entry : state_->panels.menuEntries) {
+    if (entry.menu == menu) titles.push_back(entry.title);
+  }
+  return titles;
+}
+
+bool SimHost::pickMenuEntry(const std::string& menu, const std::string& title, std::string* why) {
+  State& s = *state_;
+  if (!s.running) {
+    *why = "the host is not running";
+    return false;
+  }
+  const auto& entries = s.panels.menuEntries;
+  const auto found = std::find_if(entries.begin(), entries.end(), [&](const MenuEntry& e) {
+    return e.menu == menu && e.title == title;
+  });
+  if (found == entries.end()) {
+    *why = "the \"" + menu + "\" menu has no entry \"" + title + "\"";
+    return false;
+  }
+  // Copies: running the command may change the menu.
+  const std::string category = found->category;
+  const std::string name = found->command;
+  if (!command(category, name)) {
+    *why = "the host has no command catalogue (service command-catalogue off)";
+    return false;
+  }
+  return true;
+}
+
+HostWindow* SimHost::activeWindow() const {
+  const auto& windows = state_->panels.windows;
+  for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
+    auto* own = static_cast<HostWindow*>(window->get());
+    if (own->isOpen()) return own;
+  }
+  return nullptr;
+}
+
+bool SimHost::closeWindow() {
+  State& s = *state_;
+  HostWindow* window = activeWindow();
+  if (window == nullptr) return false;
+  // The host's reference goes once the listeners were told and the window let go of the module.
+  IPtr<IHostWindow> keep = IPtr<IHostWindow>::share(window);
+  window->close();
+  auto& windows = s.panels.windows;
+  windows.erase(std::remove_if(windows.begin(), windows.end(),
+                               [&](const IPtr<IHostWindow>& w) { return w.get() == keep.get(); }),
+                windows.end());
+  s.note("window " + window->templateName() + " closed");
+  s.deliverDependents();
+  s.flushNotifications();
+  return true;
+}
+
+const std::vector<std::string>& SimHost::panelProblems() const { return state_->panels.problems; }
 
 }  // namespace QentSim

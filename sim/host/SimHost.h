@@ -27,6 +27,8 @@ class IPluginBase;
 
 namespace QentSim {
 
+class HostWindow;
+
 // Kernel services (and host features) that set-up can withdraw, to check that the module
 // treats a missing one as a silent no-op.
 enum class HostService {
@@ -43,6 +45,8 @@ enum class HostService {
   kDependency,           // IDependencyService
   kTranslator,           // ITranslator
   kCommandCategoryList,  // ICommandCategoryList
+  kPanelRegistry,        // IPanelRegistry: skin packages and windows
+  kDevicesMenu,          // IDevicesMenu
 };
 
 // One value that reached a host-function parameter ("wheel", "1:dial", "1:switch").
@@ -136,8 +140,9 @@ class SimHost {
   // (reason in *error); a missing class or a refused initialize is noted in the life-cycle log
   // and the run goes on without it. A running host is stopped first.
   bool start(std::string* error);
-  // Orderly shutdown: each remote deactivated, detached, terminated, released; the project
-  // closed; the service terminated and released; factory released; ExitDll; unload.
+  // Orderly shutdown: open windows closed (as the user closes them); each remote deactivated,
+  // detached, terminated, released; the project closed; the service terminated and released;
+  // factory released; ExitDll; unload.
   void stop();
   bool restart(std::string* error);  // stop + start with the same set-up
   // Ends the run at once, as a crash would: nothing of the module is called or released and its
@@ -303,7 +308,7 @@ class SimHost {
   // References to the tree's objects and values the module holds right now.
   long heldReferences() const;
   // What the module had left registered or held when the last stop ended ("2 dependents and 1
-  // reference to host objects"); empty when it left nothing.
+  // reference to host objects", "1 menu entry"); empty when it left nothing.
   const std::string& leftBehind() const;
 
   // ---- the module's commands ----
@@ -318,6 +323,24 @@ class SimHost {
   // order.
   const std::vector<std::pair<std::string, std::string>>& queriedCommands() const;
   const std::vector<std::pair<std::string, std::string>>& refusedCommands() const;
+
+  // ---- menus and the module's windows ----
+  // Whether this host has a skin engine (its skin reader and skin.xml parser were built); without
+  // one it offers no panel registry and no module window ever opens.
+  static bool hasPanelEngine();
+  // The titles of the entries the module added to `menu` ("Devices"), in the order added.
+  std::vector<std::string> menuTitles(const std::string& menu) const;
+  // The user picks the entry `title` of `menu`: its command runs through the command catalogue.
+  // False with the reason when nothing runs, there is no such entry or the catalogue is
+  // withdrawn.
+  bool pickMenuEntry(const std::string& menu, const std::string& title, std::string* why);
+  // The window the user works in: the most recently opened one still open; null when none.
+  HostWindow* activeWindow() const;
+  // The user closes the active window. False when none is open.
+  bool closeWindow();
+  // What the skin engine found wrong since start: packages that did not load, controls the
+  // controller offers no value for, notifications nested too deep.
+  const std::vector<std::string>& panelProblems() const;
 
   struct State;  // the running host; defined with the host objects
 

@@ -9,6 +9,7 @@
 #include "sim/scenario/commands/KeyboardCommands.h"
 #include "sim/scenario/commands/LifeCycleCommands.h"
 #include "sim/scenario/commands/OutputCommands.h"
+#include "sim/scenario/commands/PanelCommands.h"
 #include "sim/scenario/commands/SettingsCommands.h"
 #include "sim/scenario/commands/SetupCommands.h"
 #include "sim/scenario/commands/TimeCommands.h"
@@ -62,6 +63,10 @@ constexpr const CommandSpec* kCommands[] = {
     &RemoveCommand::spec,
     &QueryCommand::spec,
     &MenuCommand::spec,
+    &PanelPressCommand::spec,
+    &PanelChooseCommand::spec,
+    &PanelTypeCommand::spec,
+    &PanelCloseCommand::spec,
     &DialogSaveCommand::spec,
     &DialogOpenCommand::spec,
     &DialogCancelCommand::spec,
@@ -104,9 +109,13 @@ constexpr const CommandSpec* kCommands[] = {
     &NoAlertCheck::spec,
     &FileCheck::spec,
     &NoFileCheck::spec,
+    &PanelValueCheck::spec,
+    &PanelEntriesCheck::spec,
+    &PanelOpenCheck::spec,
     // output
     &ClearCommand::spec,
     &ShowCommand::spec,
+    &PanelShowCommand::spec,
     &SayCommand::spec,
 };
 

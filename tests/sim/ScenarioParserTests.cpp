@@ -199,7 +199,7 @@ TEST(ScenarioParser, BadLinesNameTheLineAndTheReason) {
   EXPECT_EQ(nul.line, 2);
 }
 
-TEST(ScenarioRunner, ReportsParseErrorsAndFeaturesNotAvailableYetWithTheirLine) {
+TEST(ScenarioRunner, ReportsParseErrorsAndCommandsThatCannotRunWithTheirLine) {
   std::ostringstream out;
   {
     ScenarioRunner runner("/nonexistent/qentlink.hox3", out);
@@ -207,12 +207,17 @@ TEST(ScenarioRunner, ReportsParseErrorsAndFeaturesNotAvailableYetWithTheirLine) 
     EXPECT_FALSE(result.passed);
     EXPECT_EQ(result.line, 3);
   }
+  // The Devices menu before the host runs; a host without a skin engine skips the file.
   for (const char* line : {"menu \"Devices\""}) {
     ScenarioRunner runner("/nonexistent/qentlink.hox3", out);
     ScenarioResult result = runner.runText(std::string("keyboards 1\n") + line + "\n");
-    EXPECT_FALSE(result.passed) << line;
     EXPECT_EQ(result.line, 2) << line;
-    EXPECT_NE(result.message.find("not available yet"), std::string::npos) << result.message;
+    if (QentSim::SimHost::hasPanelEngine()) {
+      EXPECT_FALSE(result.passed) << line;
+      EXPECT_NE(result.message.find("not running"), std::string::npos) << result.message;
+    } else {
+      EXPECT_TRUE(result.skipped) << result.message;
+    }
   }
   // A module that cannot be loaded fails at start, clearly.
   ScenarioRunner runner("/nonexistent/qentlink.hox3", out);

@@ -1,5 +1,6 @@
 #include "sim/scenario/commands/HostCommands.h"
 
+#include "sim/host/SimHost.h"
 #include "sim/scenario/ArgumentReader.h"
 #include "sim/scenario/Simulation.h"
 #include "sim/scenario/commands/CommandSupport.h"
@@ -174,7 +175,8 @@ bool HostCommandCommand::run(Simulation& simulation, std::string* why) const {
 const CommandSpec MenuCommand::spec = {
     "menu",
     "\"TITLE\"",
-    "the user picks an entry of the \"Devices\" menu (not available yet)",
+    "the user picks that entry of the host's \"Devices\" menu: its command runs through the "
+    "command catalogue",
     Section::kHost,
     Addressing::kHost,
     Effect::kChanges,
@@ -182,8 +184,24 @@ const CommandSpec MenuCommand::spec = {
 
 bool MenuCommand::read(ArgumentReader& args) { return args.text(title, "TITLE"); }
 
-bool MenuCommand::run(Simulation&, std::string* why) const {
-  *why = notYet("\"Devices\" menu");
+bool MenuCommand::run(Simulation& simulation, std::string* why) const {
+  SimHost& host = simulation.host();
+  std::string reason;
+  const bool picked =
+      simulation.hostStep([&] { return host.pickMenuEntry("Devices", title, &reason); });
+  if (picked && host.panelProblems().empty()) return true;
+  if (!picked) {
+    *why = reason + "; entries: " + listed(host.menuTitles("Devices"));
+    if (!SimHost::hasPanelEngine())
+      *why += " (this host has no skin engine: built without zlib or expat)";
+  }
+  // What the skin engine found (a package that did not load, a control without its value) is
+  // the module's fault, and usually why the entry or its window is missing.
+  const std::vector<std::string>& problems = host.panelProblems();
+  if (!problems.empty()) {
+    *why += std::string(why->empty() ? "" : "; ") + "the skin engine reported: ";
+    for (std::size_t i = 0; i < problems.size(); ++i) *why += (i ? "; " : "") + problems[i];
+  }
   return false;
 }
 

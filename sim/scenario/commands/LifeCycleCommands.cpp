@@ -59,7 +59,7 @@ const CommandSpec StopCommand::spec = {
     "stop",
     "",
     "shut down in order: remotes deactivated and detached, service terminated, module unloaded; "
-    "fails when the module leaves dependents or held references behind",
+    "fails when the module leaves dependents, held references or menu entries behind",
     Section::kLifeCycle,
     Addressing::kHost,
     Effect::kChanges,

@@ -180,6 +180,8 @@ constexpr ServiceName kServices[] = {
     {"device-registry", HostService::kDeviceRegistry},
     {"mixer-target", HostService::kMixerTarget},
     {"host-functions", HostService::kHostFunctions},
+    {"panel-registry", HostService::kPanelRegistry},
+    {"devices-menu", HostService::kDevicesMenu},
 };
 
 }  // namespace
@@ -188,7 +190,8 @@ const CommandSpec ServiceCommand::spec = {
     "service",
     "NAME on|off",
     "offer or withdraw a host service: idle, project, host-state, transport-position, "
-    "command-catalogue, midi-port-list, device-registry, mixer-target, host-functions",
+    "command-catalogue, midi-port-list, device-registry, mixer-target, host-functions, "
+    "panel-registry, devices-menu",
     Section::kSetUp,
     Addressing::kHost,
     Effect::kChanges,

@@ -1,0 +1,46 @@
+// What a run of the host keeps for the module's windows and menus: the skin packages it loaded,
+// the windows open right now, the entries of the host's menus, and the problems the skin engine
+// found (a control the controller offers no value for, a package that did not load...), which
+// the scenario's window commands report. [host thread]
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/FUnknown.h"
+#include "sdk/host/PanelServices.h"
+
+namespace QentSim {
+
+class SkinDocument;
+
+// One entry a module added to a host menu.
+struct MenuEntry {
+  void* module = nullptr;  // the handle the module gave; its entries go with it
+  std::string menu;        // "Devices"
+  std::string title;
+  std::string category;
+  std::string command;
+  bool registeredCommand = false;  // adding it made the command known to the catalogue
+};
+
+// A skin package read from a module's resources.
+struct LoadedSkin {
+  void* module = nullptr;
+  std::string fileName;
+  std::shared_ptr<const SkinDocument> document;
+};
+
+struct PanelHost {
+  std::vector<LoadedSkin> skins;
+  // The open windows, oldest first; one host reference each, given up when they close.
+  std::vector<Brennholt::IPtr<Brennholt::Hox::IHostWindow>> windows;
+  std::vector<MenuEntry> menuEntries;
+  std::vector<std::string> problems;
+
+  // Whether this build has a skin engine (the skin reader and an XML parser for skin.xml).
+  static bool available();
+};
+
+}  // namespace QentSim
