@@ -11,6 +11,8 @@
 #include "extsetup/CExtSetupPanelController.h"
 #include "extsetup/QENT_SetupDefaults.h"
 #include "hostaccess/DAWInfo.h"
+#include "hostaccess/QENT_HKA.h"
+#include "remote/channels/ModuleState.h"
 #include "tests/extsetup/PanelTestHost.h"
 
 namespace {
@@ -493,4 +495,50 @@ TEST(SetupPanelController, LoadsTheSkinRegistersTheCommandAndFollowsTheWindow) {
   EXPECT_TRUE(s.controller->unregisterCommand());
   EXPECT_TRUE(h.catalogue.registered.empty());
   EXPECT_FALSE(s.controller->unregisterCommand());
+}
+
+namespace {
+
+// The keyboard service with its start-up and shutdown steps callable.
+class StartedService final : public Brennholt::QENT_HKA {
+ public:
+  explicit StartedService(void* module) : QENT_HKA(module) {}
+  using QENT_HKA::onFirstIdle;
+  using QENT_HKA::onShutdown;
+  CExtSetupPanelController& setup() { return setupController_; }
+};
+
+}  // namespace
+
+TEST(SetupPanelController, TheServiceOffersTheWindowInTheDevicesMenuOnlyWithItsSkin) {
+  for (const bool withRegistry : {true, false}) {
+    SCOPED_TRACE(withRegistry ? "with the panel registry" : "without");
+    SetupWindow s;
+    Host& h = s.host;
+    h.offersRegistry = withRegistry;
+    Brennholt::Hox::IHostKernel* const previous = Brennholt::hostKernel;
+    Brennholt::hostKernel = &h;
+    auto* service = new StartedService(&s.module);
+    service->onFirstIdle();
+    // The model and the keyboard path work either way.
+    EXPECT_TRUE(service->setup().isModelReady());
+    EXPECT_EQ(h.menu.entries.size(), withRegistry ? 1u : 0u);
+    const std::u16string category = u"QENT6/QENT8";
+    const std::u16string command = u"QENT6/QENT8 Extension Setup";
+    EXPECT_EQ(service->onAction(category.c_str(), command.c_str(), 1), kResultOk);
+    EXPECT_FALSE(h.registry.window);
+    EXPECT_EQ(service->onAction(category.c_str(), command.c_str(), 0), kResultOk);
+    EXPECT_EQ(static_cast<bool>(h.registry.window), withRegistry);
+    if (withRegistry) {
+      // The window works on the service's model.
+      h.press("Page2");
+      EXPECT_EQ(service->setup().currentMemory(), 1);
+      h.registry.window->close();
+    }
+    service->onShutdown();
+    EXPECT_TRUE(h.menu.entries.empty());
+    EXPECT_EQ(h.registry.refs, 0);
+    service->release();
+    Brennholt::hostKernel = previous;
+  }
 }
