@@ -295,8 +295,7 @@ void CExtSetupPanel::fillCategoryMenu(int32 tag) {
       menu->append(name);
     }
   }
-  const String none = wide(kNone);
-  menu->append(none.text16());
+  menu->append(stableText16(kNone));
 }
 
 void CExtSetupPanel::fillCommandMenu(int32 tag, int32 button) {
@@ -314,8 +313,7 @@ void CExtSetupPanel::fillCommandMenu(int32 tag, int32 button) {
       menu->append(name);
     }
   }
-  const String none = wide(kNone);
-  menu->append(none.text16());
+  menu->append(stableText16(kNone));
 }
 
 void CExtSetupPanel::selectCategory(int32 tag, int32 button) {
