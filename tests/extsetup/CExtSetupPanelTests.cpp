@@ -394,6 +394,10 @@ TEST(SetupPanel, ResetAndLoadAskTheUserAndTellTheKeyboardOnlyInThePictureView) {
   EXPECT_EQ(h.alerts.shown[3], (std::vector<std::string>{"FAILED TO LOAD.", "OK"}));
   EXPECT_STREQ(s.model().memoryName(), "Loaded");
   EXPECT_EQ(s.monitor.take(), everyLabel());
+  // Without a translation of its button the failure is not shown at all.
+  std::erase(h.translator.known, "OK");
+  h.push("LoadButton");
+  EXPECT_EQ(h.alerts.shown.size(), 4u);
 }
 
 TEST(SetupPanelController, KeyboardMemoryMovesTheOpenWindowAndIsToldOnce) {
@@ -424,6 +428,16 @@ TEST(SetupPanelController, KeyboardMemoryMovesTheOpenWindowAndIsToldOnce) {
   EXPECT_TRUE(s.controller->selectMemoryFromKeyboard(1));
   EXPECT_EQ(s.model().currentMemory(), 1);
   EXPECT_EQ(s.monitor.take(), (Calls{"memory 1"}));
+
+  // The model holds the host until its last write; then nothing of the host is held.
+  EXPECT_GT(h.refs, 0);
+  s.controller.reset();
+  EXPECT_EQ(std::get<int32>(h.settings.values[{"ExtensionSetupData_QENT", "MemoryIndex"}]), 1);
+  EXPECT_EQ(h.refs, 0);
+  for (const int refs : {h.catalogue.refs, h.categoryList.refs, h.translator.refs, h.alerts.refs,
+                         h.settings.refs, h.menu.refs, h.registry.refs, h.files.refs}) {
+    EXPECT_EQ(refs, 0);
+  }
 }
 
 TEST(SetupPanelController, LoadsTheSkinRegistersTheCommandAndFollowsTheWindow) {
