@@ -513,7 +513,8 @@ bool CExtSetupPanel::confirmReset() const {
   String cancel;
   if (!translateText(host_.get(), "This will reset the command assignment to the factory default.",
                      message) ||
-      !translateText(host_.get(), "Reset", reset) || !translateText(host_.get(), "Cancel", cancel)) {
+      !translateText(host_.get(), "Reset", reset) ||
+      !translateText(host_.get(), "Cancel", cancel)) {
     return false;
   }
   return showAlert(host_.get(), message, reset, &cancel) == 1;

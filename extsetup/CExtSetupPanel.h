@@ -27,14 +27,14 @@ class CExtSetupPanel final : public TRefCounted<Hox::IPlugController> {
   // The values' tags; b is the 0-based button, m the 0-based memory.
   enum Tag : int32 {
     kResetButton = 0,
-    kResetButtons = 1,        // which reset image shows: the current memory
-    kButtonNameBase = 10,     // + b, table view labels (shown only)
-    kCategoryBase = 60,       // + b, table view category menus
-    kActionBase = 110,        // + b, table view command menus
-    kDisplayNameBase = 160,   // + b, table view display texts
-    kButtonBase = 210,        // + b, picture view button switches
-    kPageBase = 270,          // + m, memory switches
-    kButtonName = 290,        // single-button area label (shown only)
+    kResetButtons = 1,       // which reset image shows: the current memory
+    kButtonNameBase = 10,    // + b, table view labels (shown only)
+    kCategoryBase = 60,      // + b, table view category menus
+    kActionBase = 110,       // + b, table view command menus
+    kDisplayNameBase = 160,  // + b, table view display texts
+    kButtonBase = 210,       // + b, picture view button switches
+    kPageBase = 270,         // + m, memory switches
+    kButtonName = 290,       // single-button area label (shown only)
     kCategory = 291,
     kAction = 292,
     kDisplayName = 293,

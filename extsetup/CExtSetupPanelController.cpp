@@ -69,8 +69,7 @@ bool CExtSetupPanelController::registerCommand(const char8* category, const char
   } else if (auto catalogue = Hox::getService<Hox::ICommandCatalogue>(host_)) {
     const String category16(category);
     const String command16(command);
-    registered =
-        catalogue->registerCommand(category16.text16(), command16.text16()) == kResultOk;
+    registered = catalogue->registerCommand(category16.text16(), command16.text16()) == kResultOk;
   }
   if (!registered) return false;
   commandCategory_.assign(category);
@@ -90,8 +89,7 @@ bool CExtSetupPanelController::unregisterCommand() {
   } else if (auto catalogue = Hox::getService<Hox::ICommandCatalogue>(host_)) {
     const String category16(commandCategory_.text8());
     const String command16(commandName_.text8());
-    removed =
-        catalogue->unregisterCommand(category16.text16(), command16.text16()) == kResultOk;
+    removed = catalogue->unregisterCommand(category16.text16(), command16.text16()) == kResultOk;
   }
   commandCategory_ = String();
   commandName_ = String();
@@ -106,8 +104,8 @@ bool CExtSetupPanelController::openPanel(const char8* templateName, uint8 displa
     return true;
   }
   if (!registry_ || setupKey_.isEmpty() || !templateName) return false;
-  IPtr<CExtSetupPanel> panel = IPtr<CExtSetupPanel>::adopt(CExtSetupPanel::create(
-      host_, &setupInfo_, displayNameLength, memoryNameLength, monitor));
+  IPtr<CExtSetupPanel> panel = IPtr<CExtSetupPanel>::adopt(
+      CExtSetupPanel::create(host_, &setupInfo_, displayNameLength, memoryNameLength, monitor));
   if (!panel) return false;
   IPtr<Hox::IHostWindow> window;
   if (registry_->openWindow(templateName, panel.get(), window.put()) != kResultOk || !window) {

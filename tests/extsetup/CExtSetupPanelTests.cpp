@@ -55,7 +55,8 @@ struct SetupWindow {
     host.catalogue.categories = {
         {"Zoom", {"Zoom In", "Zoom Out", "Zoom In Vertically", "Zoom Out Vertically"}},
         {"Devices", {"Mixer"}},
-        {"Editors", {"Open Key Editor", "Open Score Editor", "Open Drum Editor", "Open List Editor"}},
+        {"Editors",
+         {"Open Key Editor", "Open Score Editor", "Open Drum Editor", "Open List Editor"}},
         {"Project", {"Open Pool"}},
         {"Edit", {"Undo", "Redo", "Monitor"}},
         {"QENT6/QENT8", {"QENT6/QENT8 Extension Setup"}},
@@ -94,7 +95,8 @@ std::vector<Element> setupFile(const std::string& model) {
       {"data", {}, true},
       {"data", {{"name", "Memory 1"}}},
       {"memory", {{"name", "Loaded"}}},
-      {"command", {{"button", "SF1"}, {"category", "Edit"}, {"action", "Undo"}, {"display", "Und"}}},
+      {"command",
+       {{"button", "SF1"}, {"category", "Edit"}, {"action", "Undo"}, {"display", "Und"}}},
       {"data", {}, true},
       {"ExtensionSetupData", {}, true},
   };
@@ -340,10 +342,9 @@ TEST(SetupPanel, ResetAndLoadAskTheUserAndTellTheKeyboardOnlyInThePictureView) {
   h.alerts.answers = {1};
   h.push("ResetButton");
   ASSERT_EQ(h.alerts.shown.size(), 1u);
-  EXPECT_EQ(h.alerts.shown[0],
-            (std::vector<std::string>{
-                "THIS WILL RESET THE COMMAND ASSIGNMENT TO THE FACTORY DEFAULT.", "RESET",
-                "CANCEL"}));
+  EXPECT_EQ(h.alerts.shown[0], (std::vector<std::string>{
+                                   "THIS WILL RESET THE COMMAND ASSIGNMENT TO THE FACTORY DEFAULT.",
+                                   "RESET", "CANCEL"}));
   EXPECT_STREQ(s.model().category(0), "Zoom");
   EXPECT_STREQ(s.model().displayName(0), "HZoom+");
   EXPECT_EQ(h.shown("DisplayName"), "HZoom+");
@@ -455,17 +456,17 @@ TEST(SetupPanelController, LoadsTheSkinRegistersTheCommandAndFollowsTheWindow) {
   Host& h = s.host;
   ASSERT_TRUE(s.initialise("QENTLANG"));
   ASSERT_EQ(h.registry.loaded.size(), 1u);
-  EXPECT_EQ(h.registry.loaded[0], std::make_pair(static_cast<void*>(&s.module),
-                                                 std::string("QENTExtSetupPanel.srf")));
-  EXPECT_EQ(h.translator.tables,
-            (std::vector<std::pair<std::string, std::string>>{
-                {"QENTLANG", "ExtensionSetup_Language_QENT"}}));
+  EXPECT_EQ(h.registry.loaded[0],
+            std::make_pair(static_cast<void*>(&s.module), std::string("QENTExtSetupPanel.srf")));
+  EXPECT_EQ(h.translator.tables, (std::vector<std::pair<std::string, std::string>>{
+                                     {"QENTLANG", "ExtensionSetup_Language_QENT"}}));
 
   ASSERT_TRUE(s.controller->registerCommand("QENT6/QENT8", "QENT6/QENT8 Extension Setup",
                                             "QENT6/QENT8 Extension Setup"));
-  EXPECT_EQ(h.menu.entries, (std::vector<std::vector<std::string>>{
-                                {"Devices", "QENT6/QENT8 Extension Setup", "QENT6/QENT8",
-                                 "QENT6/QENT8 Extension Setup"}}));
+  EXPECT_EQ(
+      h.menu.entries,
+      (std::vector<std::vector<std::string>>{{"Devices", "QENT6/QENT8 Extension Setup",
+                                              "QENT6/QENT8", "QENT6/QENT8 Extension Setup"}}));
   EXPECT_EQ(h.menu.modules, (std::vector<void*>{&s.module}));
   EXPECT_TRUE(h.catalogue.registered.empty());
 

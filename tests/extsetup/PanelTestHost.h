@@ -307,7 +307,7 @@ class Translator final : public Fixed<ITranslator> {
 
 class AlertBox final : public Fixed<IAlertBox> {
  public:
-  std::deque<int32> answers;  // without one: the last button
+  std::deque<int32> answers;                    // without one: the last button
   std::vector<std::vector<std::string>> shown;  // message and buttons
   tresult show(const char16* message, const char16* first, const char16* second,
                const char16* third, int32* pressed) noexcept override {
