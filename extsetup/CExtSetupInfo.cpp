@@ -4,8 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "extsetup/HostMessages.h"
 #include "extsetup/SetupSettings.h"
-#include "sdk/host/CommandServices.h"
 
 namespace Brennholt {
 
@@ -102,26 +102,12 @@ Hox::FileType fileType(const char8* extension, const char8* description) {
   return type;
 }
 
-// The host's translation of an English text; false when it has none.
-bool translate(Hox::IHostKernel* host, const char8* english, String& out) {
-  IPtr<Hox::ITranslator> translator = Hox::createInstance<Hox::ITranslator>(host);
-  // A host that makes no translator on request may still offer its kernel's.
-  if (!translator) translator = Hox::getService<Hox::ITranslator>(host);
-  if (!translator) return false;
-  char16 text[256] = {};
-  const String source = wide(english);
-  if (translator->translate(source.text16(), text, 256) != kResultOk || text[0] == 0) return false;
-  return out.assign(text);
-}
-
 // Shows "Failed to load." with an "OK" button, when the host translates both.
 void showLoadFailure(Hox::IHostKernel* host) {
   String message;
   String ok;
-  if (!translate(host, "Failed to load.", message) || !translate(host, "OK", ok)) return;
-  IPtr<Hox::IAlertBox> alert = Hox::createInstance<Hox::IAlertBox>(host);
-  int32 pressed = 0;
-  if (alert) alert->show(message.text16(), ok.text16(), nullptr, nullptr, &pressed);
+  if (!translateText(host, "Failed to load.", message) || !translateText(host, "OK", ok)) return;
+  showAlert(host, message, ok, nullptr);
 }
 
 }  // namespace
@@ -331,7 +317,11 @@ bool CExtSetupInfo::openFile() {
     loadFile(path.text);
     selector->freePath(&path);
   }
-  if (loadSucceeded_) return true;
+  if (loadSucceeded_) {
+    // A host that ends without destroying the model keeps what the file brought.
+    writeSettings();
+    return true;
+  }
   showLoadFailure(context);
   return false;
 }

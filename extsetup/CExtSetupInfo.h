@@ -73,7 +73,8 @@ class CExtSetupInfo final : public CUserCmdInfo, public CExtOption, public Hox::
   void saveFile();
   // Asks for a file with the host's open selector and reads it. False, after showing "Failed
   // to load.", when a chosen file was not read completely; the model then keeps what it had.
-  // True when the user cancelled or the file was read. [host thread]
+  // True when the user cancelled or the file was read; a file read is written to the settings
+  // at once. [host thread]
   bool openFile();
   // Reads the setup file at `path` with the host's reader: true when it was read completely.
   // openFile without the selector and the message. [host thread]

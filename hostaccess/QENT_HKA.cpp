@@ -73,12 +73,17 @@ void QENT_HKA::onFirstIdle() {
     const std::vector<String> buttonNames = QENT_SetupDefaults::buttonNames();
     const std::vector<String> memoryNames = QENT_SetupDefaults::factoryMemoryNames();
     const AssignmentTable factory = QENT_SetupDefaults::factoryAssignments(hostInfo_.edition());
-    if (setupController_.initialise(
-            hostKernel, kSkinFile, nullptr, QENT_SetupDefaults::kMemoryCount,
-            QENT_SetupDefaults::kButtonCount, &buttonNames, &memoryNames, &factory)) {
+    const bool windowReady = setupController_.initialise(
+        hostKernel, kSkinFile, nullptr, QENT_SetupDefaults::kMemoryCount,
+        QENT_SetupDefaults::kButtonCount, &buttonNames, &memoryNames, &factory);
+    if (windowReady) {
       setupController_.registerCommand(QENT_SetupDefaults::kSetupCategory,
                                        QENT_SetupDefaults::kSetupCommand,
                                        QENT_SetupDefaults::kSetupCommand);
+    }
+    // Without the window's skin the keyboard still works with the assignments: its memories,
+    // labels and option.
+    if (setupController_.isModelReady()) {
       setupController_.setMonitor(this);
       setupController_.setFileIdentity(QENT_SetupDefaults::kFileModelName,
                                        QENT_SetupDefaults::kExtensionVersion, &hostInfo_);

@@ -59,8 +59,9 @@ class QENT_HKA : public CommonBase_HKA, public IExtSetupInfoMonitor {
   // Reads the host information from `context` into hostInfo_ and answers isSupportedHost.
   // [host thread]
   bool isHostSupported(FUnknown* context) override;
-  // Sets up the extension setup with its factory table and shows its option, then registers
-  // the action handler and the actions. [host thread]
+  // Sets up the extension setup with its factory table, registers the setup window's command
+  // in the "Devices" menu when its skin loaded, and shows the option; then registers the action
+  // handler and the actions. [host thread]
   void onFirstIdle() override;
   // Unregisters the setup's command, the actions and the action handler. [host thread]
   void onShutdown() override;
