@@ -1,12 +1,54 @@
 #include "sim/Demo.h"
 
+#include <chrono>
+#include <filesystem>
+#include <string>
+
 #include "sim/CommandLine.h"
+#include "sim/host/PanelHost.h"
 #include "sim/scenario/ScenarioRunner.h"
 
 namespace QentSim {
 
-const char* demoScenario() {
-  return R"demo(# The demo: one keyboard on a supported host, played as a keyboard player would.
+namespace {
+
+// The setup window's part of the demo, on hosts with a skin engine. Files go to the demo's
+// own temporary folder.
+const char* const kPanelPart = R"demo(say "== The player opens \"QENT6/QENT8 Extension Setup\" from the host's Devices menu, picks"
+say "   memory 1, button SF3, and assigns it \"Editors\" / \"Open Drum Editor\" with the label"
+say "   \"DrumEd\", which the keyboard shows at once; F3 then runs the new command."
+menu "QENT6/QENT8 Extension Setup"
+panel press Page1
+panel press Button3
+panel choose Category "Editors"
+panel choose Action "Open Drum Editor"
+panel type DisplayName "DrumEd"
+panel show
+expect fkey 3 "DrumEd"
+tap F3
+settle
+expect executed "Editors" "Open Drum Editor"
+say "== The setup is saved to a file, the memory reset to its factory assignments, and the file"
+say "   loaded back: the label returns."
+dialog save "demo-setup.kqe"
+panel press SaveButton
+alert 1
+panel press ResetButton
+expect fkey 3 "VZoom+"
+dialog open "demo-setup.kqe"
+panel press LoadButton
+expect fkey 3 "DrumEd"
+panel close
+say "== The host restarts: the assignments are kept in its settings."
+restart
+settle
+expect fkey 3 "DrumEd"
+)demo";
+
+}  // namespace
+
+std::string demoScenario() {
+  std::string text = R"demo(# The demo: one keyboard on a supported host, played as a keyboard player would.
 say "== qentsim demo: a QENT6/QENT8 keyboard plugged into the simulated host"
 host "Tessaly Studio" "7.5.0" "Build 100"
 keyboards 1
@@ -56,7 +98,7 @@ expect memory-name "Project Window"
 tap F4
 settle
 expect executed "Editors" "Open List Editor"
-say "== Play and Stop go to the host's transport, which lights Play while it plays."
+@PANEL@say "== Play and Stop go to the host's transport, which lights Play while it plays."
 tap Play
 settle
 tap Stop
@@ -73,12 +115,21 @@ say "== The host shuts down: the remote is detached, the service terminated, the
 stop
 say "== done"
 )demo";
+  const std::string::size_type at = text.find("@PANEL@");
+  text.replace(at, 7, PanelHost::available() ? kPanelPart : "");
+  return text;
 }
 
 int runDemo(const std::string& modulePath, std::ostream& out, std::ostream& err) {
+  std::error_code ignored;
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path(ignored) /
+      ("qentsim-demo-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+  std::filesystem::create_directories(folder, ignored);
   ScenarioRunner runner(modulePath, out);
   runner.setWatching(true);
-  const ScenarioResult result = runner.runText(demoScenario());
+  const ScenarioResult result = runner.runText(demoScenario(), folder.string());
+  std::filesystem::remove_all(folder, ignored);
   if (!result.passed) {
     err << "qentsim demo: line " << result.line << ": " << result.message << '\n';
     return kExitFailed;

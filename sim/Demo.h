@@ -8,7 +8,7 @@
 namespace QentSim {
 
 // The built-in scenario, in the scenario language.
-const char* demoScenario();
+std::string demoScenario();
 
 // Plays it against the module at `modulePath`. Returns the exit code (0 when it ran through).
 int runDemo(const std::string& modulePath, std::ostream& out, std::ostream& err);
