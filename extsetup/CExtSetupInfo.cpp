@@ -25,9 +25,7 @@ struct Name {
   }
 };
 
-Name dataSection(const String& setupKey) {
-  return Name("ExtensionSetupData_%s", setupKey.text8());
-}
+Name dataSection(const String& setupKey) { return Name("ExtensionSetupData_%s", setupKey.text8()); }
 
 // An optional sign and the leading decimal digits; no digits give 0. Saturates rather than
 // overflowing, so a huge number stays out of every range.
@@ -61,8 +59,7 @@ constexpr ElementShape kExtension = {"extension", 1, {"version"}};
 constexpr ElementShape kMemory = {"memory", 1, {"name"}};
 constexpr ElementShape kCommand = {"command", 4, {"button", "category", "action", "display"}};
 
-bool matches(const ElementShape& shape, const char* name, int32 count,
-             const char* const* names) {
+bool matches(const ElementShape& shape, const char* name, int32 count, const char* const* names) {
   if (std::strcmp(shape.name, name) != 0 || count != shape.count || !names) return false;
   for (int32 i = 0; i < count; ++i) {
     if (!names[i] || std::strcmp(names[i], shape.attributes[i]) != 0) return false;
@@ -70,8 +67,7 @@ bool matches(const ElementShape& shape, const char* name, int32 count,
   return true;
 }
 
-void writeEmpty(Hox::IXmlWriter& writer, const ElementShape& shape,
-                const char8* const* values) {
+void writeEmpty(Hox::IXmlWriter& writer, const ElementShape& shape, const char8* const* values) {
   writer.startElement(shape.name, shape.count, shape.attributes, values, 1);
 }
 
@@ -357,8 +353,8 @@ bool CExtSetupInfo::clearStaging() {
   return true;
 }
 
-bool CExtSetupInfo::startElement(Hox::IXmlParser* parser, const char* name,
-                                 int32 attributeCount, const char* const* attributeNames,
+bool CExtSetupInfo::startElement(Hox::IXmlParser* parser, const char* name, int32 attributeCount,
+                                 const char* const* attributeNames,
                                  const char* const* attributeValues) noexcept {
   if (acceptElement(name, attributeCount, attributeNames, attributeValues)) return true;
   if (parser) parser->stop(1);

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "base/StringConversion.h"
-#include "core/Types.h"
 #include "core/ResultCodes.h"
+#include "core/Types.h"
 #include "sdk/host/HostObjects.h"
 
 namespace Brennholt {

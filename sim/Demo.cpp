@@ -14,7 +14,8 @@ namespace {
 
 // The setup window's part of the demo, on hosts with a skin engine. Files go to the demo's
 // own temporary folder.
-const char* const kPanelPart = R"demo(say "== The player opens \"QENT6/QENT8 Extension Setup\" from the host's Devices menu, picks"
+const char* const kPanelPart =
+    R"demo(say "== The player opens \"QENT6/QENT8 Extension Setup\" from the host's Devices menu, picks"
 say "   memory 1, button SF3, and assigns it \"Editors\" / \"Open Drum Editor\" with the label"
 say "   \"DrumEd\", which the keyboard shows at once; F3 then runs the new command."
 menu "QENT6/QENT8 Extension Setup"
@@ -48,7 +49,8 @@ expect fkey 3 "DrumEd"
 }  // namespace
 
 std::string demoScenario() {
-  std::string text = R"demo(# The demo: one keyboard on a supported host, played as a keyboard player would.
+  std::string text =
+      R"demo(# The demo: one keyboard on a supported host, played as a keyboard player would.
 say "== qentsim demo: a QENT6/QENT8 keyboard plugged into the simulated host"
 host "Tessaly Studio" "7.5.0" "Build 100"
 keyboards 1
@@ -124,7 +126,8 @@ int runDemo(const std::string& modulePath, std::ostream& out, std::ostream& err)
   std::error_code ignored;
   const std::filesystem::path folder =
       std::filesystem::temp_directory_path(ignored) /
-      ("qentsim-demo-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+      ("qentsim-demo-" +
+       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
   std::filesystem::create_directories(folder, ignored);
   ScenarioRunner runner(modulePath, out);
   runner.setWatching(true);

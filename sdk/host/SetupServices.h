@@ -93,8 +93,8 @@ class IXmlReader : public FUnknown {
 
 // One file type a file selector offers.
 struct FileType {
-  int32 kind = 0;            // always 0
-  char8 extension[8] = {};   // without the dot, terminated
+  int32 kind = 0;              // always 0
+  char8 extension[8] = {};     // without the dot, terminated
   char8 description[64] = {};  // terminated
 };
 static_assert(sizeof(FileType) == 76);
@@ -172,8 +172,8 @@ template <class S>
 IPtr<S> createInstance(FUnknown* context) {
   IPtr<S> made;
   IPtr<IHostClasses> classes = queryInterface<IHostClasses>(context);
-  if (classes && classes->createInstance(S::iid.bytes(), S::iid.bytes(), made.putVoid()) !=
-                     kResultOk) {
+  if (classes &&
+      classes->createInstance(S::iid.bytes(), S::iid.bytes(), made.putVoid()) != kResultOk) {
     made.reset();
   }
   return made;

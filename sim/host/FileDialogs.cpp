@@ -45,8 +45,8 @@ std::vector<std::u16string> nextAnswer(SimHost::State& s, DialogKind kind) {
   return {toUtf16(answer.path)};
 }
 
-tresult runSelector(const std::shared_ptr<SimHost::State::Connection>& connection,
-                    DialogKind kind, const char* what, FUnknown** out) noexcept {
+tresult runSelector(const std::shared_ptr<SimHost::State::Connection>& connection, DialogKind kind,
+                    const char* what, FUnknown** out) noexcept {
   if (out == nullptr) return kInvalidArgument;
   *out = nullptr;
   SimHost::State* s = connection ? connection->state : nullptr;

@@ -6,9 +6,9 @@
 #include "sdk/host/CommandServices.h"
 #include "sdk/host/HostObjects.h"
 #include "sim/host/DeviceRegistry.h"
+#include "sim/host/GuiValues.h"
 #include "sim/host/HostText.h"
 #include "sim/host/NoThrow.h"
-#include "sim/host/GuiValues.h"
 #include "sim/host/PanelRegistry.h"
 #include "sim/host/SetupObjects.h"
 #include "sim/host/TreeObject.h"
@@ -368,8 +368,7 @@ tresult HostContext::getService(const TUID iid, void** service) noexcept {
 namespace QentSim {
 
 Brennholt::tresult HostContext::createInstance(const Brennholt::TUID classId,
-                                               const Brennholt::TUID iid,
-                                               void** object) noexcept {
+                                               const Brennholt::TUID iid, void** object) noexcept {
   using namespace Brennholt;
   if (object == nullptr) return kInvalidArgument;
   *object = nullptr;

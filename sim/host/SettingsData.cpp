@@ -60,10 +60,10 @@ bool SettingsData::useFile(const std::string& path, std::string* report) {
   std::error_code failed;
   std::filesystem::rename(path, aside, failed);
   if (report) {
-    *report = "the settings file " + path + " is damaged (" + problem + "); " +
-              (failed ? "it could not be set aside and stays as it is"
-                      : "it was set aside as " + aside) +
-              ", and the host starts with no settings";
+    *report =
+        "the settings file " + path + " is damaged (" + problem + "); " +
+        (failed ? "it could not be set aside and stays as it is" : "it was set aside as " + aside) +
+        ", and the host starts with no settings";
   }
   // A file that could not be moved must not be overwritten by the next change.
   if (failed) path_ = aside;

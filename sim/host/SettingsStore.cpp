@@ -38,8 +38,9 @@ tresult SettingsStore::setInteger(const char8* section, const char8* key, int32 
   SettingsData* d = data();
   if (d == nullptr) return kResultFalse;
   if (!validName(section) || !validName(key)) return kInvalidArgument;
-  return answerSafely(kOutOfMemory,
-                      [&]() -> tresult { return d->set(section, key, value) ? kResultOk : kResultFalse; });
+  return answerSafely(kOutOfMemory, [&]() -> tresult {
+    return d->set(section, key, value) ? kResultOk : kResultFalse;
+  });
 }
 
 tresult SettingsStore::getString(const char8* section, const char8* key, char8* text,

@@ -241,8 +241,8 @@ class SimHost {
   bool storeSetting(const std::string& section, const std::string& key, int value);
   bool storeSetting(const std::string& section, const std::string& key, const std::string& text);
   // The stored value: an integer in *number or a text in *text; false when the key is missing.
-  bool findSetting(const std::string& section, const std::string& key, bool* isNumber,
-                   int* number, std::string* text) const;
+  bool findSetting(const std::string& section, const std::string& key, bool* isNumber, int* number,
+                   std::string* text) const;
   // The next file selector answers with `path` (absolute), or is cancelled (kCancel).
   void queueDialogAnswer(DialogKind kind, const std::string& path);
   // The next alert box answers with button `button` (1-based).

@@ -21,16 +21,33 @@ std::string escapeXml(const std::string& text) {
   out.reserve(text.size());
   for (const char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
       // Attribute values lose raw tabs and line ends to normalisation; references keep them.
-      case '\t': out += "&#9;"; break;
-      case '\n': out += "&#10;"; break;
-      case '\r': out += "&#13;"; break;
-      default: out += c;
+      case '\t':
+        out += "&#9;";
+        break;
+      case '\n':
+        out += "&#10;";
+        break;
+      case '\r':
+        out += "&#13;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -116,8 +133,8 @@ class ExpatParse final : public IXmlParser {
         names.push_back(a[0]);
         values.push_back(a[1]);
       }
-      if (!self->callback_->startElement(self, name, static_cast<int32>(names.size()),
-                                         names.data(), values.data()))
+      if (!self->callback_->startElement(self, name, static_cast<int32>(names.size()), names.data(),
+                                         values.data()))
         self->stop(1);
     } catch (const std::bad_alloc&) {
       self->stop(1);

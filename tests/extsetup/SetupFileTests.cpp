@@ -60,8 +60,8 @@ struct Model {
   CExtSetupInfo info;
   explicit Model(Host& host) {
     EXPECT_TRUE(info.initialise(host.context.get(), "QENT", 6, 6, &buttons, &memories, &table));
-    info.setFileIdentity(QENT_SetupDefaults::kFileModelName,
-                         QENT_SetupDefaults::kExtensionVersion, &daw);
+    info.setFileIdentity(QENT_SetupDefaults::kFileModelName, QENT_SetupDefaults::kExtensionVersion,
+                         &daw);
     info.addAcceptedModelName(QENT_SetupDefaults::kPredecessorModelName);
   }
 };
@@ -69,8 +69,8 @@ struct Model {
 std::string setupFile(const std::string& model, const std::string& version,
                       const std::string& body) {
   return "<ExtensionSetupData><data name=\"General\"><model name=\"" + model +
-         "\" buttons=\"6\" memories=\"6\"/><file version=\"" + version +
-         "\"/></data>" + body + "</ExtensionSetupData>";
+         "\" buttons=\"6\" memories=\"6\"/><file version=\"" + version + "\"/></data>" + body +
+         "</ExtensionSetupData>";
 }
 
 const std::string kMemory3 =

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <string>
 
-#include "tests/hostaccess/hoverknob/FakeHostKernel.h"
 #include "tests/hostaccess/FakeHostTree.h"
+#include "tests/hostaccess/hoverknob/FakeHostKernel.h"
 
 namespace {
 

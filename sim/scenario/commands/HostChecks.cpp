@@ -545,14 +545,15 @@ bool SettingCheck::check(Simulation& simulation, std::string* why) const {
   std::string storedText;
   const std::string expected = isNumber ? std::to_string(number) : QentSim::quoted(text);
   if (!simulation.host().findSetting(section, key, &storedNumber, &storedValue, &storedText)) {
-    *why = "expected the setting " + QentSim::quoted(section) + " " + QentSim::quoted(key) + " " + expected +
-           ", there is none";
+    *why = "expected the setting " + QentSim::quoted(section) + " " + QentSim::quoted(key) + " " +
+           expected + ", there is none";
     return false;
   }
   if (storedNumber == isNumber && (isNumber ? storedValue == number : storedText == text))
     return true;
-  *why = "expected the setting " + QentSim::quoted(section) + " " + QentSim::quoted(key) + " " + expected +
-         ", it holds " + (storedNumber ? std::to_string(storedValue) : QentSim::quoted(storedText));
+  *why = "expected the setting " + QentSim::quoted(section) + " " + QentSim::quoted(key) + " " +
+         expected + ", it holds " +
+         (storedNumber ? std::to_string(storedValue) : QentSim::quoted(storedText));
   return false;
 }
 

@@ -123,13 +123,10 @@ bool AlertCommand::run(Simulation& simulation, std::string*) const {
 
 // ---- no-setting ----
 
-const CommandSpec NoSettingCheck::spec = {"expect no-setting",
-                                          "\"SECTION\" \"KEY\"",
-                                          "the host's settings hold no such key",
-                                          Section::kCheck,
-                                          Addressing::kHost,
-                                          Effect::kLooks,
-                                          make<NoSettingCheck>};
+const CommandSpec NoSettingCheck::spec = {
+    "expect no-setting", "\"SECTION\" \"KEY\"", "the host's settings hold no such key",
+    Section::kCheck,     Addressing::kHost,     Effect::kLooks,
+    make<NoSettingCheck>};
 
 bool NoSettingCheck::read(ArgumentReader& args) {
   return args.text(section, "SECTION") && args.text(key, "KEY");
@@ -140,8 +137,8 @@ bool NoSettingCheck::check(Simulation& simulation, std::string* why) const {
   int number = 0;
   std::string text;
   if (!simulation.host().findSetting(section, key, &isNumber, &number, &text)) return true;
-  *why = "expected no setting " + QentSim::quoted(section) + " " + QentSim::quoted(key) + ", found " +
-         (isNumber ? std::to_string(number) : QentSim::quoted(text));
+  *why = "expected no setting " + QentSim::quoted(section) + " " + QentSim::quoted(key) +
+         ", found " + (isNumber ? std::to_string(number) : QentSim::quoted(text));
   return false;
 }
 
@@ -162,8 +159,8 @@ bool AlertCheck::check(Simulation& simulation, std::string* why) const {
   for (const std::string& shown : simulation.host().alertsShown()) {
     if (shown == message) return true;
   }
-  *why = "expected the alert " + QentSim::quoted(message) + ", shown: " +
-         listed(simulation.host().alertsShown());
+  *why = "expected the alert " + QentSim::quoted(message) +
+         ", shown: " + listed(simulation.host().alertsShown());
   return false;
 }
 
@@ -205,17 +202,15 @@ bool FileCheck::check(Simulation& simulation, std::string* why) const {
   }
   const std::string held((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (held.find(text) != std::string::npos) return true;
-  *why = "expected " + path + " to contain " + QentSim::quoted(text) + ", it holds " + QentSim::quoted(held);
+  *why = "expected " + path + " to contain " + QentSim::quoted(text) + ", it holds " +
+         QentSim::quoted(held);
   return false;
 }
 
-const CommandSpec NoFileCheck::spec = {"expect no-file",
-                                       "\"FILE\"",
-                                       "the file (relative to the scenario) does not exist",
-                                       Section::kCheck,
-                                       Addressing::kHost,
-                                       Effect::kLooks,
-                                       make<NoFileCheck>};
+const CommandSpec NoFileCheck::spec = {
+    "expect no-file", "\"FILE\"",        "the file (relative to the scenario) does not exist",
+    Section::kCheck,  Addressing::kHost, Effect::kLooks,
+    make<NoFileCheck>};
 
 bool NoFileCheck::read(ArgumentReader& args) { return args.text(file, "FILE"); }
 

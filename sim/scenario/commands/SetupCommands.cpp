@@ -97,13 +97,14 @@ bool ProjectCommand::run(Simulation& simulation, std::string*) const {
 
 // ---- settings ----
 
-const CommandSpec SettingsCommand::spec = {"settings",
-                                           "FILE",
-                                           "the host's settings file (relative to the scenario); without one they stay in memory",
-                                           Section::kSetUp,
-                                           Addressing::kHost,
-                                           Effect::kChanges,
-                                           make<SettingsCommand>};
+const CommandSpec SettingsCommand::spec = {
+    "settings",
+    "FILE",
+    "the host's settings file (relative to the scenario); without one they stay in memory",
+    Section::kSetUp,
+    Addressing::kHost,
+    Effect::kChanges,
+    make<SettingsCommand>};
 
 bool SettingsCommand::read(ArgumentReader& args) { return args.text(file, "FILE"); }
 
