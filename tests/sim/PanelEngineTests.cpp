@@ -18,6 +18,7 @@
 #include "sim/host/HostWindow.h"
 #include "sim/host/KernelServices.h"
 #include "sim/skin/SkinDocument.h"
+#include "tests/sim/SkinControls.h"
 #include "tests/support/ArtifactPath.h"
 
 using namespace Brennholt;
@@ -135,26 +136,7 @@ void offerSetupWindow(TestController& c, const std::string& leaveOut = "") {
   auto add = [&](const std::string& name, const FUID& cls) {
     if (name != leaveOut) c.add(name, cls);
   };
-  add("ResetButton", kBoolValueClass);
-  add("ResetButtons", kIntValueClass);
-  for (const char* tab : {"PictureViewTab", "TableViewTab", "OptionViewTab", "LoadButton",
-                          "SaveButton", "JogStopFlag"})
-    add(tab, kBoolValueClass);
-  add("MainView", kIntValueClass);
-  for (int i = 1; i <= 6; ++i) {
-    const std::string n = std::to_string(i);
-    add("Page" + n, kBoolValueClass);
-    add("Button" + n, kBoolValueClass);
-    add("ButtonName" + n, kStringValueClass);
-    add("Category" + n, kListValueClass);
-    add("Action" + n, kListValueClass);
-    add("DisplayName" + n, kStringValueClass);
-  }
-  add("PageName", kStringValueClass);
-  add("ButtonName", kStringValueClass);
-  add("Category", kListValueClass);
-  add("Action", kListValueClass);
-  add("DisplayName", kStringValueClass);
+  QentTest::forEachSkinControl(add);
 }
 #endif
 

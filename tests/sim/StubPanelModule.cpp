@@ -22,6 +22,7 @@
 #include "sdk/host/PanelServices.h"
 #include "sdk/host/SetupServices.h"
 #include "sim/host/HostObject.h"
+#include "tests/sim/SkinControls.h"
 
 #if defined(_WIN32)
 #define STUB_EXPORT extern "C"
@@ -63,26 +64,7 @@ class Controller final : public HostObject<IPlugController> {
       names_[static_cast<int32>(names_.size())] = name;
       values_[name] = value;
     };
-    add("ResetButton", kBoolValueClass);
-    add("ResetButtons", kIntValueClass);
-    for (const char* name : {"PictureViewTab", "TableViewTab", "OptionViewTab", "LoadButton",
-                             "SaveButton", "JogStopFlag"})
-      add(name, kBoolValueClass);
-    add("MainView", kIntValueClass);
-    for (int i = 1; i <= 6; ++i) {
-      const std::string n = std::to_string(i);
-      add("Page" + n, kBoolValueClass);
-      add("Button" + n, kBoolValueClass);
-      add("ButtonName" + n, kStringValueClass);
-      add("Category" + n, kListValueClass);
-      add("Action" + n, kListValueClass);
-      add("DisplayName" + n, kStringValueClass);
-    }
-    add("PageName", kStringValueClass);
-    add("ButtonName", kStringValueClass);
-    add("Category", kListValueClass);
-    add("Action", kListValueClass);
-    add("DisplayName", kStringValueClass);
+    QentTest::forEachSkinControl(add);
     for (auto& [name, value] : values_) {
       if (name.rfind("Category", 0) == 0) {
         IPtr<IListValue> list = Brennholt::queryInterface<IListValue>(value.get());
