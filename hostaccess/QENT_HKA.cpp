@@ -295,13 +295,14 @@ tresult QENT_HKA::runAction(std::string_view category, std::string_view name, bo
     char type[16];
     std::snprintf(on, sizeof on, "EQ %d On", band);
     std::snprintf(type, sizeof type, "EQ %d Type", band);
+    // The per-band actions answer 1 (kResultFalse) to the host, as any other name does.
     if (name == on) {
       if (!queryOnly) toggleEq(band);
-      return kResultOk;
+      return kResultFalse;
     }
     if (name == type) {
       if (!queryOnly) stepEqType(band);
-      return kResultOk;
+      return kResultFalse;
     }
   }
   return kResultFalse;

@@ -65,6 +65,24 @@ void* threadLocalValue(uint32 slot);
 // Sleeps the calling thread.
 void sleepMilliseconds(uint32 milliseconds);
 
+// ---------------------------------------------------------------- threads at rest
+
+// What the system says of the other threads of this process at one moment.
+enum class ThreadsAtRest : int32 {
+  kYes,      // every thread but the caller was blocked in a wait at the same moment
+  kNo,       // some thread was runnable, or ran while they were read
+  kUnknown,  // the system does not tell
+};
+// Reads the scheduling state of every thread of this process but the caller twice, and answers
+// kYes only when each was blocked both times and was not scheduled in between: then, at the end
+// of the first reading, all of them were waiting at once, and only the caller or something from
+// outside (a clock, input) can wake one again. A thread in a disk wait counts as busy. Under
+// Wine the wine server, which carries out system calls on the threads' behalf, is read with
+// them. Linux reads /proc (under Wine too, through the Z: drive); Windows reads the system's
+// process information (NtQuerySystemInformation). Costs some microseconds per thread.
+// [any thread; each calling thread is found once, on its first call]
+ThreadsAtRest otherThreadsAtRest();
+
 // ---------------------------------------------------------------- events
 
 using EventHandle = void*;

@@ -27,8 +27,6 @@ void printRunHelp(std::ostream& out) {
   out << "usage: qentsim run [--module PATH] FILE...\n"
          "Runs each scenario file on a fresh simulated host and prints \"PASS FILE\" or\n"
          "\"FAIL FILE:LINE: what was expected and what was seen\", then \"N passed, N failed\".\n"
-         "A file that needs the module's window (menu, panel, expect panel...) on a host built\n"
-         "without its skin engine prints \"SKIP FILE:LINE: why\" and counts as \", N skipped\".\n"
          "Exit code 0 only when no file failed.\n\n"
          "One command per line; # starts a comment; \"quoted\" tokens may hold blanks; hex bytes\n"
          "are two digits, ?? matches any byte in checks, XX*N repeats a byte, \"text\" in a byte\n"
@@ -79,14 +77,10 @@ int runScenarios(const std::vector<std::string>& files, const std::string& modul
                  std::ostream& out) {
   int passed = 0;
   int failed = 0;
-  int skipped = 0;
   for (const std::string& file : files) {
     ScenarioRunner runner(modulePath, out);
     const ScenarioResult result = runner.runFile(file);
-    if (result.skipped) {
-      ++skipped;
-      out << "SKIP " << file << ':' << result.line << ": " << result.message << '\n';
-    } else if (result.passed) {
+    if (result.passed) {
       ++passed;
       out << "PASS " << file << '\n';
     } else {
@@ -97,9 +91,7 @@ int runScenarios(const std::vector<std::string>& files, const std::string& modul
     }
     out.flush();
   }
-  out << passed << " passed, " << failed << " failed";
-  if (skipped > 0) out << ", " << skipped << " skipped";
-  out << '\n';
+  out << passed << " passed, " << failed << " failed\n";
   return failed == 0 ? kExitOk : kExitFailed;
 }
 

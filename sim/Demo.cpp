@@ -5,15 +5,13 @@
 #include <string>
 
 #include "sim/CommandLine.h"
-#include "sim/host/PanelHost.h"
 #include "sim/scenario/ScenarioRunner.h"
 
 namespace QentSim {
 
 namespace {
 
-// The setup window's part of the demo, on hosts with a skin engine. Files go to the demo's
-// own temporary folder.
+// The setup window's part of the demo. Files go to the demo's own temporary folder.
 const char* const kPanelPart =
     R"demo(say "== The player opens \"QENT6/QENT8 Extension Setup\" from the host's Devices menu, picks"
 say "   memory 1, button SF3, and assigns it \"Editors\" / \"Open Drum Editor\" with the label"
@@ -118,7 +116,7 @@ stop
 say "== done"
 )demo";
   const std::string::size_type at = text.find("@PANEL@");
-  text.replace(at, 7, PanelHost::available() ? kPanelPart : "");
+  text.replace(at, 7, kPanelPart);
   return text;
 }
 

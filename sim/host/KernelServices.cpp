@@ -354,8 +354,7 @@ tresult HostContext::getService(const TUID iid, void** service) noexcept {
     found = offer<MidiPortList>(iid, service, c, services_[9]);
   if (!found && s->offers(HostService::kDeviceRegistry))
     found = offer<DeviceRegistry>(iid, service, c, services_[10]);
-  // Without a skin engine the host has no panel registry at all.
-  if (!found && PanelHost::available() && s->offers(HostService::kPanelRegistry))
+  if (!found && s->offers(HostService::kPanelRegistry))
     found = offer<PanelRegistry>(iid, service, c, services_[11]);
   if (!found && s->offers(HostService::kDevicesMenu))
     found = offer<DevicesMenu>(iid, service, c, services_[12]);

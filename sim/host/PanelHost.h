@@ -38,9 +38,6 @@ struct PanelHost {
   std::vector<Brennholt::IPtr<Brennholt::Hox::IHostWindow>> windows;
   std::vector<MenuEntry> menuEntries;
   std::vector<std::string> problems;
-
-  // Whether this build has a skin engine (the skin reader and an XML parser for skin.xml).
-  static bool available();
 };
 
 }  // namespace QentSim

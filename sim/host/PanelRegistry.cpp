@@ -9,22 +9,12 @@
 #include "sim/host/NoThrow.h"
 
 #include "sim/skin/SkinDocument.h"
-#if QENT_SIM_HAS_PANEL
 #include "sim/skin/SkinPackage.h"
-#endif
 
 namespace QentSim {
 
 using namespace Brennholt;
 using namespace Brennholt::Hox;
-
-bool PanelHost::available() {
-#if QENT_SIM_HAS_PANEL
-  return true;
-#else
-  return false;
-#endif
-}
 
 namespace {
 
@@ -41,7 +31,6 @@ tresult PanelRegistry::loadSkinPackage(void* module, const char16* fileName) noe
   SimHost::State* s = hostOf(connection_);
   if (s == nullptr) return kResultFalse;
   if (module == nullptr || fileName == nullptr) return kInvalidArgument;
-#if QENT_SIM_HAS_PANEL
   return answerSafely(kOutOfMemory, [&]() -> tresult {
     const std::string name = toUtf8(fileName);
     for (const LoadedSkin& skin : s->panels.skins) {
@@ -66,9 +55,6 @@ tresult PanelRegistry::loadSkinPackage(void* module, const char16* fileName) noe
     s->touch();
     return kResultOk;
   });
-#else
-  return kResultFalse;
-#endif
 }
 
 tresult PanelRegistry::openWindow(const char8* templateName, IPlugController* controller,

@@ -42,9 +42,7 @@ tresult createSetupObject(const std::shared_ptr<SimHost::State::Connection>& con
   const auto& c = connection;
   (make<SettingsStore>(classId, iid, object, c, &result) ||
    make<XmlWriter>(classId, iid, object, c, &result) ||
-#if QENT_SIM_HAS_XML_READER
    make<XmlReader>(classId, iid, object, c, &result) ||
-#endif
    make<SaveFileSelector>(classId, iid, object, c, &result) ||
    make<OpenFileSelector>(classId, iid, object, c, &result) ||
    make<AlertBox>(classId, iid, object, c, &result));

@@ -1021,7 +1021,6 @@ const std::vector<std::pair<std::string, std::string>>& SimHost::refusedCommands
 
 // ---- menus and the module's windows ----
 
-bool SimHost::hasPanelEngine() { return PanelHost::available(); }
 
 std::vector<std::string> SimHost::menuTitles(const std::string& menu) const {
   std::vector<std::string> titles;

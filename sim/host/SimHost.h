@@ -325,9 +325,6 @@ class SimHost {
   const std::vector<std::pair<std::string, std::string>>& refusedCommands() const;
 
   // ---- menus and the module's windows ----
-  // Whether this host has a skin engine (its skin reader and skin.xml parser were built); without
-  // one it offers no panel registry and no module window ever opens.
-  static bool hasPanelEngine();
   // The titles of the entries the module added to `menu` ("Devices"), in the order added.
   std::vector<std::string> menuTitles(const std::string& menu) const;
   // The user picks the entry `title` of `menu`: its command runs through the command catalogue.

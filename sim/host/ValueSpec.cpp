@@ -15,6 +15,8 @@ bool ValueSpec::samePlain(double a, double b) {
 bool ValueSpec::isValidFormat(std::string_view format) {
   constexpr std::size_t kMaxFormat = 64;
   if (format.size() > kMaxFormat) return false;
+  // No format at all: the value has no text, as with plug-ins that never format their values.
+  if (format.empty()) return true;
   int conversions = 0;
   for (std::size_t i = 0; i < format.size(); ++i) {
     if (format[i] != '%') continue;
@@ -52,7 +54,8 @@ void ValueSpec::formatPlain(double plain, char* out, std::size_t size) const noe
     out[n] = 0;
     return;
   }
-  // The format was checked when the value was described: one conversion of a double.
+  if (format.empty()) return;
+    // The format was checked when the value was described: one conversion of a double.
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"

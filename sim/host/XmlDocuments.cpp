@@ -1,15 +1,12 @@
 #include "sim/host/XmlDocuments.h"
 
-#if QENT_SIM_HAS_XML_READER
-#include <expat.h>
-#endif
-
 #include <fstream>
 #include <iterator>
 #include <new>
 
 #include "sim/host/HostText.h"
 #include "sim/host/NoThrow.h"
+#include "sim/xml/XmlStream.h"
 
 namespace QentSim {
 
@@ -108,50 +105,30 @@ tresult XmlWriter::endElement(const char8* name) noexcept {
 
 // ---- reader ----
 
-#if QENT_SIM_HAS_XML_READER
-
 namespace {
 
-// The parse in progress as the callback sees it.
-class ExpatParse final : public IXmlParser {
+// The parse in progress as the module's callback sees it.
+class ModuleParse final : public IXmlParser, public XmlEvents {
  public:
-  ExpatParse(XML_Parser parser, IXmlParserDef* callback) : parser_(parser), callback_(callback) {}
+  explicit ModuleParse(IXmlParserDef* callback) : callback_(callback) {}
 
-  void stop(int32) noexcept override {
-    stopped_ = true;
-    XML_StopParser(parser_, XML_FALSE);
-  }
+  void stop(int32) noexcept override { stopped_ = true; }
   bool stopped() const { return stopped_; }
 
-  static void XMLCALL start(void* data, const XML_Char* name, const XML_Char** attributes) {
-    auto* self = static_cast<ExpatParse*>(data);
-    if (self->stopped_) return;
-    try {
-      std::vector<const char*> names;
-      std::vector<const char*> values;
-      for (const XML_Char** a = attributes; a && a[0]; a += 2) {
-        names.push_back(a[0]);
-        values.push_back(a[1]);
-      }
-      if (!self->callback_->startElement(self, name, static_cast<int32>(names.size()), names.data(),
-                                         values.data()))
-        self->stop(1);
-    } catch (const std::bad_alloc&) {
-      self->stop(1);
-    }
+  bool startElement(const char* name, int count, const char* const* names,
+                    const char* const* values, int) override {
+    if (stopped_) return false;
+    return callback_->startElement(this, name, count, names, values) && !stopped_;
   }
-  static void XMLCALL end(void* data, const XML_Char* name) {
-    auto* self = static_cast<ExpatParse*>(data);
-    if (self->stopped_) return;
-    if (!self->callback_->endElement(self, name)) self->stop(1);
+  bool endElement(const char* name) override {
+    if (stopped_) return false;
+    return callback_->endElement(this, name) && !stopped_;
   }
-  static void XMLCALL text(void* data, const XML_Char* characters, int length) {
-    auto* self = static_cast<ExpatParse*>(data);
-    if (!self->stopped_) self->callback_->characterData(self, characters, length);
+  void characterData(const char* text, int length) override {
+    if (!stopped_) callback_->characterData(this, text, length);
   }
 
  private:
-  XML_Parser parser_;
   IXmlParserDef* callback_;
   bool stopped_ = false;
 };
@@ -161,25 +138,12 @@ class ExpatParse final : public IXmlParser {
 tresult XmlReader::parseText(const char* text, std::size_t length,
                              IXmlParserDef* callback) noexcept {
   if (callback == nullptr || (text == nullptr && length > 0)) return kInvalidArgument;
-  if (length > static_cast<std::size_t>(INT32_MAX)) return kResultFalse;
-  XML_Parser parser = XML_ParserCreate("UTF-8");
-  if (parser == nullptr) return kOutOfMemory;
-  ExpatParse parse(parser, callback);
-  XML_SetUserData(parser, &parse);
-  XML_SetElementHandler(parser, &ExpatParse::start, &ExpatParse::end);
-  XML_SetCharacterDataHandler(parser, &ExpatParse::text);
-  const XML_Status status = XML_Parse(parser, text, static_cast<int>(length), XML_TRUE);
-  XML_ParserFree(parser);
-  return status == XML_STATUS_OK && !parse.stopped() ? kResultOk : kResultFalse;
+  return answerSafely(kOutOfMemory, [&]() -> tresult {
+    ModuleParse parse(callback);
+    const XmlReadResult read = readXml(std::string_view(text, length), parse);
+    return read.complete && !parse.stopped() ? kResultOk : kResultFalse;
+  });
 }
-
-#else
-
-tresult XmlReader::parseText(const char*, std::size_t, IXmlParserDef*) noexcept {
-  return kResultFalse;
-}
-
-#endif
 
 tresult XmlReader::parse(const char16* path, IXmlParserDef* callback) noexcept {
   if (connection_ == nullptr || connection_->state == nullptr) return kResultFalse;

@@ -1,7 +1,8 @@
 // The host's XML writer and reader. The writer writes UTF-8 with the declaration, one element a
 // line, indented by depth, attribute values escaped (&, <, >, quotes, tab, line ends) so that the
-// reader gives back exactly what was written. The reader is a streaming expat parser that calls
-// the module's callback per element. [host thread]
+// reader gives back exactly what was written. The reader is the host's streaming reader
+// (sim/xml: expat, or XmlLite on Windows), which calls the module's callback per element.
+// [host thread]
 #pragma once
 
 #include <cstdio>

@@ -4,7 +4,6 @@
 #include <fstream>
 
 #include "sim/scenario/ScenarioParser.h"
-#include "sim/scenario/commands/PanelCommands.h"
 
 namespace QentSim {
 
@@ -36,17 +35,6 @@ ScenarioResult ScenarioRunner::runText(std::string_view text, const std::string&
   ScenarioError error;
   if (!ScenarioParser::parse(text, scenario, error, directory))
     return {false, error.line, error.message};
-  // A host without a skin engine cannot open the module's window: such a file tests nothing
-  // here, as the setup file tests are not built where the host cannot read XML.
-  if (!SimHost::hasPanelEngine()) {
-    for (const auto& command : scenario) {
-      if (needsWindow(command->spec))
-        return {true, command->line,
-                "needs the module's window; this host has no skin engine (built without zlib or "
-                "expat)",
-                true};
-    }
-  }
   for (const auto& command : scenario) {
     if (command->spec->effect == Effect::kChanges) simulation_.markChanged();
     std::string why;

@@ -19,9 +19,6 @@ struct ScenarioResult {
   bool passed = true;
   int line = 0;  // the failing line; 0 when the file as a whole failed (unreadable)
   std::string message;
-  // Not run: it needs a feature this host lacks (the line of the first command that needs it,
-  // and why in `message`).
-  bool skipped = false;
 };
 
 class ScenarioRunner {

@@ -7,15 +7,24 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/Platform.h"
+
 namespace QentSim {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Idle rounds in a row with nothing new while the module's threads rest: the service does one
+// kind of work per idle call, so a chain of its steps may pass a few rounds unseen.
 constexpr int kQuietRounds = 5;
-constexpr auto kQuietTime = std::chrono::milliseconds(20);
-constexpr auto kSettleLimit = std::chrono::seconds(5);
+// Where the system cannot tell whether threads rest: a round counts as quiet only after this
+// much real time without a change.
+constexpr auto kUnknownQuietTime = std::chrono::milliseconds(20);
+// Rounds in a row that each brought something new: something keeps sending.
+constexpr int kMovingRoundsLimit = 100000;
+// Threads that never come to rest (one spinning) fail the check after this long.
+constexpr auto kBusyLimit = std::chrono::seconds(60);
 
 }  // namespace
 
@@ -74,22 +83,41 @@ bool Simulation::settle(std::string* why) {
   Clock::time_point lastChange = start;
   std::uint64_t last = activity();
   int quiet = 0;
+  int moving = 0;
   for (;;) {
     hostRound(true);
     const std::uint64_t now = activity();
-    const Clock::time_point time = Clock::now();
     if (now != last) {
       last = now;
       quiet = 0;
-      lastChange = time;
-    } else {
-      ++quiet;
-      if (quiet >= kQuietRounds && time - lastChange >= kQuietTime) break;
-      // Quiet so far: give the channel workers time to deliver.
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      lastChange = Clock::now();
+      if (++moving > kMovingRoundsLimit) {
+        *why = "the simulation did not settle: " + std::to_string(kMovingRoundsLimit) +
+               " idle rounds in a row each brought something new (something keeps sending)";
+        return false;
+      }
+      continue;
     }
-    if (time - start > kSettleLimit) {
-      *why = "the simulation did not settle within 5 s (something keeps sending)";
+    moving = 0;
+    switch (Brennholt::Platform::otherThreadsAtRest()) {
+      case Brennholt::Platform::ThreadsAtRest::kYes:
+        ++quiet;
+        break;
+      case Brennholt::Platform::ThreadsAtRest::kNo:
+        // A worker still has work: whatever it hands over may need rounds of its own.
+        quiet = 0;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        break;
+      case Brennholt::Platform::ThreadsAtRest::kUnknown:
+        if (Clock::now() - lastChange >= kUnknownQuietTime)
+          ++quiet;
+        else
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        break;
+    }
+    if (quiet >= kQuietRounds) break;
+    if (Clock::now() - start > kBusyLimit) {
+      *why = "the simulation did not settle within 60 s (the module's threads never came to rest)";
       return false;
     }
   }

@@ -2,9 +2,15 @@
 // the host rounds that move them, the records checks read, and what the scenario prints.
 //
 // A host round tags what the keyboards receive from then on with a new round number; an idle
-// round also gives the host's idle handlers and remotes their idle call. Settling runs idle
-// rounds until neither the host nor any keyboard has seen anything new for 5 rounds and 20 ms of
-// real time (the channel workers are real threads), and fails after 5 s.
+// round also gives the host's idle handlers and remotes their idle call.
+//
+// Settling runs idle rounds until the module has done all it was handed, however slow the
+// machine: until 5 rounds in a row brought nothing new to the host or any keyboard while every
+// other thread of the process (the module's channel workers, and under Wine the wine server)
+// was blocked in a wait, as the operating system reports it (Platform::otherThreadsAtRest).
+// A round with a thread still busy does not count, and the host thread waits for it. Only where
+// the system cannot tell does a quiet round need 20 ms of real time without a change. It fails
+// when 100000 rounds in a row each bring something new, or threads never rest within 60 s.
 //
 // Threading: one thread, the simulated host thread.
 #pragma once
@@ -51,7 +57,7 @@ class Simulation {
   // Something may have changed, so the next settle has work to do.
   void markChanged() { changed_ = true; }
   // Idle rounds until the simulation stands still; nothing when nothing changed since the last
-  // settle. False with *why when it is still moving after 5 s.
+  // settle. False with *why when it never comes to rest (see above).
   bool settle(std::string* why);
   // One idle round.
   void idleRound() { hostRound(true); }

@@ -1,13 +1,12 @@
 #include "sim/skin/SkinDocument.h"
 
-#include <expat.h>
-
 #include <algorithm>
 #include <charconv>
 #include <climits>
 #include <set>
 
 #include "sim/skin/SkinPackage.h"
+#include "sim/xml/XmlStream.h"
 
 namespace QentSim {
 
@@ -26,43 +25,43 @@ bool isNumber(const std::string& text) {
   return failed == std::errc() && at == end && !text.empty();
 }
 
-// Builds the element tree while expat reads.
-struct TreeBuilder {
-  XML_Parser parser = nullptr;
+// Builds the element tree while the host's XML reader reads.
+class TreeBuilder final : public XmlEvents {
+ public:
   SkinNode root;
-  std::vector<SkinNode*> open;
   std::string error;
 
-  static void XMLCALL start(void* data, const XML_Char* name, const XML_Char** attributes) {
-    auto* self = static_cast<TreeBuilder*>(data);
-    if (!self->error.empty()) return;
-    const int line = static_cast<int>(XML_GetCurrentLineNumber(self->parser));
-    if (self->open.size() >= static_cast<std::size_t>(SkinDocument::kMaxDepth)) {
-      self->fail(line, "elements nest deeper than " + std::to_string(SkinDocument::kMaxDepth));
-      return;
+  bool startElement(const char* name, int count, const char* const* names,
+                    const char* const* values, int line) override {
+    if (open_.size() >= static_cast<std::size_t>(SkinDocument::kMaxDepth)) {
+      return fail(line, "elements nest deeper than " + std::to_string(SkinDocument::kMaxDepth));
     }
     SkinNode node;
     node.element = name;
     node.line = line;
-    for (const XML_Char** a = attributes; a && a[0]; a += 2) node.attributes[a[0]] = a[1];
+    for (int i = 0; i < count; ++i) node.attributes[names[i]] = values[i];
     SkinNode* added = nullptr;
-    if (self->open.empty()) {
-      self->root = std::move(node);
-      added = &self->root;
+    if (open_.empty()) {
+      root = std::move(node);
+      added = &root;
     } else {
-      self->open.back()->children.push_back(std::move(node));
-      added = &self->open.back()->children.back();
+      open_.back()->children.push_back(std::move(node));
+      added = &open_.back()->children.back();
     }
-    self->open.push_back(added);
+    open_.push_back(added);
+    return true;
   }
-  static void XMLCALL end(void* data, const XML_Char*) {
-    auto* self = static_cast<TreeBuilder*>(data);
-    if (self->error.empty() && !self->open.empty()) self->open.pop_back();
+  bool endElement(const char*) override {
+    if (!open_.empty()) open_.pop_back();
+    return true;
   }
-  void fail(int line, const std::string& why) {
+  bool fail(int line, const std::string& why) {
     error = std::string(SkinDocument::kEntryName) + ":" + std::to_string(line) + ": " + why;
-    XML_StopParser(parser, XML_FALSE);
+    return false;
   }
+
+ private:
+  std::vector<SkinNode*> open_;
 };
 
 // Checks the elements inside a template or view, and the views' template references.
@@ -220,21 +219,10 @@ bool SkinDocument::readText(std::string_view text, const std::vector<std::string
     return false;
   }
   TreeBuilder builder;
-  builder.parser = XML_ParserCreate("UTF-8");
-  if (builder.parser == nullptr) {
-    *error = "out of memory";
-    return false;
+  const XmlReadResult read = readXml(text, builder);
+  if (builder.error.empty() && !read.complete) {
+    builder.error = std::string(kEntryName) + ":" + std::to_string(read.line) + ": " + read.error;
   }
-  XML_SetUserData(builder.parser, &builder);
-  XML_SetElementHandler(builder.parser, &TreeBuilder::start, &TreeBuilder::end);
-  const XML_Status status =
-      XML_Parse(builder.parser, text.data(), static_cast<int>(text.size()), XML_TRUE);
-  if (builder.error.empty() && status != XML_STATUS_OK) {
-    builder.error = std::string(kEntryName) + ":" +
-                    std::to_string(XML_GetCurrentLineNumber(builder.parser)) + ": " +
-                    XML_ErrorString(XML_GetErrorCode(builder.parser));
-  }
-  XML_ParserFree(builder.parser);
   if (!builder.error.empty()) {
     *error = builder.error;
     return false;

@@ -207,3 +207,72 @@ TEST(Locks, ReentrantForTheOwnerAndExclusiveForOthers) {
 }
 
 }  // namespace
+
+namespace {
+
+struct RestProbe {
+  EventHandle wake = createEvent(nullptr);
+  std::atomic<bool> spin{true};
+  std::atomic<bool> woken{false};
+};
+
+uint32 spinUntilReleased(void* argument) {
+  auto* probe = static_cast<RestProbe*>(argument);
+  while (probe->spin.load()) {
+  }
+  return 0;
+}
+
+uint32 waitThenSpin(void* argument) {
+  auto* probe = static_cast<RestProbe*>(argument);
+  waitEvent(probe->wake, -1);
+  probe->woken = true;
+  while (probe->spin.load()) {
+  }
+  return 0;
+}
+
+// Calls until the answer is `wanted`; false when it never comes within a generous bound.
+bool answersWithin(ThreadsAtRest wanted, std::chrono::seconds bound) {
+  const auto end = std::chrono::steady_clock::now() + bound;
+  while (std::chrono::steady_clock::now() < end) {
+    if (otherThreadsAtRest() == wanted) return true;
+    sleepMilliseconds(1);
+  }
+  return false;
+}
+
+}  // namespace
+
+// The reference host's settle rests on this: a busy thread is never reported at rest, a
+// blocked one is, and a thread woken by an event is busy from the moment the event is set.
+TEST(ThreadsAtRest, BusyThreadsAreSeenAndBlockedOnesRest) {
+  RestProbe probe;
+  ThreadHandle spinner = createThreadSuspended(spinUntilReleased, &probe, nullptr);
+  ASSERT_NE(spinner, nullptr);
+  resumeThread(spinner);
+  for (int i = 0; i < 20; ++i) {
+    const ThreadsAtRest answer = otherThreadsAtRest();
+    ASSERT_NE(answer, ThreadsAtRest::kUnknown) << "this system cannot tell thread states";
+    EXPECT_EQ(answer, ThreadsAtRest::kNo) << "a spinning thread was reported at rest";
+  }
+  probe.spin = false;
+  waitThread(spinner, kWaitForever);
+  closeThread(spinner);
+
+  probe.spin = true;
+  ThreadHandle waiter = createThreadSuspended(waitThenSpin, &probe, nullptr);
+  ASSERT_NE(waiter, nullptr);
+  resumeThread(waiter);
+  // The caller itself reads while it runs, yet counts for nothing.
+  ASSERT_TRUE(answersWithin(ThreadsAtRest::kYes, std::chrono::seconds(30)))
+      << "a thread blocked in a wait never came to rest";
+  setEvent(probe.wake);
+  EXPECT_EQ(otherThreadsAtRest(), ThreadsAtRest::kNo) << "a thread woken by an event was at rest";
+  probe.spin = false;
+  waitThread(waiter, kWaitForever);
+  EXPECT_TRUE(probe.woken);
+  closeThread(waiter);
+  closeEvent(probe.wake);
+  EXPECT_TRUE(answersWithin(ThreadsAtRest::kYes, std::chrono::seconds(30)));
+}

@@ -118,7 +118,6 @@ class CloseListener final : public ICloseWindowNotification {
   std::function<void(IHostWindow*)> onClose;
 };
 
-#if QENT_SIM_HAS_PANEL
 // The module loaded only for its resources, as the registry reads them.
 struct ModuleResources {
   Platform::ModuleHandle handle = nullptr;
@@ -138,11 +137,8 @@ void offerSetupWindow(TestController& c, const std::string& leaveOut = "") {
   };
   QentTest::forEachSkinControl(add);
 }
-#endif
 
 }  // namespace
-
-#if QENT_SIM_HAS_PANEL
 
 TEST(PanelEngine, BuildsTheWindowFromTheModulesSkinAndBindsEachControlByName) {
   Host host;
@@ -288,8 +284,6 @@ TEST(PanelEngine, RefusesSkinDescriptionsAWindowCannotBeBuiltFrom) {
     EXPECT_EQ(document.findTemplate("W"), nullptr) << "a refused description leaves nothing";
   }
 }
-
-#endif  // QENT_SIM_HAS_PANEL
 
 TEST(GuiValues, NotifyTheOwnerAtOnceChangedOrNotAndMayNest) {
   Host host;

@@ -207,17 +207,13 @@ TEST(ScenarioRunner, ReportsParseErrorsAndCommandsThatCannotRunWithTheirLine) {
     EXPECT_FALSE(result.passed);
     EXPECT_EQ(result.line, 3);
   }
-  // The Devices menu before the host runs; a host without a skin engine skips the file.
+  // The Devices menu before the host runs.
   for (const char* line : {"menu \"Devices\""}) {
     ScenarioRunner runner("/nonexistent/qentlink.hox3", out);
     ScenarioResult result = runner.runText(std::string("keyboards 1\n") + line + "\n");
     EXPECT_EQ(result.line, 2) << line;
-    if (QentSim::SimHost::hasPanelEngine()) {
-      EXPECT_FALSE(result.passed) << line;
-      EXPECT_NE(result.message.find("not running"), std::string::npos) << result.message;
-    } else {
-      EXPECT_TRUE(result.skipped) << result.message;
-    }
+    EXPECT_FALSE(result.passed) << line;
+    EXPECT_NE(result.message.find("not running"), std::string::npos) << result.message;
   }
   // A module that cannot be loaded fails at start, clearly.
   ScenarioRunner runner("/nonexistent/qentlink.hox3", out);

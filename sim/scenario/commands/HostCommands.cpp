@@ -192,8 +192,6 @@ bool MenuCommand::run(Simulation& simulation, std::string* why) const {
   if (picked && host.panelProblems().empty()) return true;
   if (!picked) {
     *why = reason + "; entries: " + listed(host.menuTitles("Devices"));
-    if (!SimHost::hasPanelEngine())
-      *why += " (this host has no skin engine: built without zlib or expat)";
   }
   // What the skin engine found (a package that did not load, a control without its value) is
   // the module's fault, and usually why the entry or its window is missing.

@@ -10,16 +10,8 @@ namespace QentSim {
 
 namespace {
 
-const char kNoEngine[] =
-    "this host has no skin engine (qentsim was built without zlib or expat), so no module "
-    "window opens";
-
-// False with the reason when the host cannot show windows or its skin engine found faults.
+// False with the reason when the skin engine found faults.
 bool windowsWork(Simulation& simulation, std::string* why) {
-  if (!SimHost::hasPanelEngine()) {
-    *why = kNoEngine;
-    return false;
-  }
   const std::vector<std::string>& problems = simulation.host().panelProblems();
   if (problems.empty()) return true;
   *why = "the skin engine reported: ";
@@ -50,16 +42,6 @@ std::string trimmed(std::string text) {
 }
 
 }  // namespace
-
-bool needsWindow(const CommandSpec* spec) {
-  for (const CommandSpec* own :
-       {&MenuCommand::spec, &PanelPressCommand::spec, &PanelChooseCommand::spec,
-        &PanelTypeCommand::spec, &PanelCloseCommand::spec, &PanelShowCommand::spec,
-        &PanelValueCheck::spec, &PanelEntriesCheck::spec, &PanelOpenCheck::spec}) {
-    if (spec == own) return true;
-  }
-  return false;
-}
 
 // ---- panel press ----
 

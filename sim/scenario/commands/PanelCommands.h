@@ -1,9 +1,6 @@
 // Scenario commands of the module's window: what the user does in the open window (click,
 // pick a menu entry, type, close), drawing it, and the checks of its values and whether it is
 // open. The window is opened through the "Devices" menu (menu, with the host commands).
-//
-// A host without a skin engine opens no window: there these commands fail, and a file that
-// uses any of them is skipped as a whole (needsWindow).
 #pragma once
 
 #include <string>
@@ -12,9 +9,6 @@
 #include "sim/scenario/ScenarioCommand.h"
 
 namespace QentSim {
-
-// True for the commands that need the module's window (menu, panel ..., expect panel...).
-bool needsWindow(const CommandSpec* spec);
 
 // panel press NAME
 struct PanelPressCommand final : ScenarioCommand {
