@@ -686,25 +686,32 @@ void SimHost::setClock(std::uint32_t milliseconds) { state_->clock = millisecond
 
 void SimHost::idleRound() {
   State& s = *state_;
+  // After every call into the module its workers finish what it handed them, so that what the
+  // next call sees never depends on their speed.
+  auto then = [this](auto&& call) {
+    call();
+    moduleThreads_.await();
+  };
   // Copies: a handler or remote may unregister itself, or unplugging may happen, mid-round.
   std::vector<IIdleHandler*> handlers = s.idleHandlers;
   for (IIdleHandler* handler : handlers) {
     if (std::find(s.idleHandlers.begin(), s.idleHandlers.end(), handler) != s.idleHandlers.end()) {
       // Every notice, those the module's own writes caused too, arrives before its next idle.
-      s.deliverDependents();
-      handler->onIdle();
+      then([&] { s.deliverDependents(); });
+      then([&] { handler->onIdle(); });
     }
   }
-  s.deliverDependents();
+  then([&] { s.deliverDependents(); });
   std::vector<IPtr<RemoteDevice>> devices = s.devices;
   for (const IPtr<RemoteDevice>& device : devices) {
-    if (!device->gone && device->attached && device->remote()) device->remote()->onIdle();
+    if (!device->gone && device->attached && device->remote())
+      then([&] { device->remote()->onIdle(); });
   }
-  s.deliverDependents();
-  s.flushNotifications();
-  s.deliverFromKeyboards();
-  s.deliverDependents();
-  s.flushNotifications();
+  then([&] { s.deliverDependents(); });
+  then([&] { s.flushNotifications(); });
+  then([&] { s.deliverFromKeyboards(); });
+  then([&] { s.deliverDependents(); });
+  then([&] { s.flushNotifications(); });
   s.deliverToKeyboards();
 }
 
@@ -1020,7 +1027,6 @@ const std::vector<std::pair<std::string, std::string>>& SimHost::refusedCommands
 }
 
 // ---- menus and the module's windows ----
-
 
 std::vector<std::string> SimHost::menuTitles(const std::string& menu) const {
   std::vector<std::string> titles;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "sim/MidiWire.h"
+#include "sim/host/ModuleThreads.h"
 #include "sim/host/ProjectDescription.h"
 
 namespace Brennholt {
@@ -186,6 +187,9 @@ class SimHost {
   void callIdleHandlers();
   // Moves the clock by `milliseconds`, one idle round per full 10 ms.
   void advance(std::uint32_t milliseconds);
+  // The module's channel workers: idle rounds wait for them after each call into the module;
+  // host steps outside the rounds wait through this.
+  ModuleThreads& moduleThreads() { return moduleThreads_; }
 
   // ---- keyboard side ----
   // The receiver gets everything the host sends to keyboard k's output port; null disconnects.
@@ -343,6 +347,7 @@ class SimHost {
 
  private:
   std::unique_ptr<State> state_;
+  ModuleThreads moduleThreads_;
 };
 
 }  // namespace QentSim

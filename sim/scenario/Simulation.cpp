@@ -7,24 +7,20 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/Platform.h"
-
 namespace QentSim {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Idle rounds in a row with nothing new while the module's threads rest: the service does one
-// kind of work per idle call, so a chain of its steps may pass a few rounds unseen.
+// Idle rounds in a row with nothing new: the service does one kind of work per idle call, so a
+// chain of its steps may pass a few rounds unseen.
 constexpr int kQuietRounds = 5;
-// Where the system cannot tell whether threads rest: a round counts as quiet only after this
-// much real time without a change.
+// Where the system cannot tell whether the module's threads rest: a round counts as quiet only
+// after this much real time without a change.
 constexpr auto kUnknownQuietTime = std::chrono::milliseconds(20);
 // Rounds in a row that each brought something new: something keeps sending.
 constexpr int kMovingRoundsLimit = 100000;
-// Threads that never come to rest (one spinning) fail the check after this long.
-constexpr auto kBusyLimit = std::chrono::seconds(60);
 
 }  // namespace
 
@@ -73,19 +69,25 @@ void Simulation::hostRound(bool idle) {
 bool Simulation::hostStep(const std::function<bool()>& action) {
   hostRound(false);
   const bool done = action();
+  host_->moduleThreads().await();
   pumpKeyboards();
   return done;
 }
 
 bool Simulation::settle(std::string* why) {
   if (!changed_) return true;
-  const Clock::time_point start = Clock::now();
-  Clock::time_point lastChange = start;
+  ModuleThreads& threads = host_->moduleThreads();
+  Clock::time_point lastChange = Clock::now();
   std::uint64_t last = activity();
   int quiet = 0;
   int moving = 0;
-  for (;;) {
+  while (quiet < kQuietRounds) {
     hostRound(true);
+    if (!threads.failure().empty()) {
+      *why = threads.failure();
+      threads.clearFailure();
+      return false;
+    }
     const std::uint64_t now = activity();
     if (now != last) {
       last = now;
@@ -99,26 +101,10 @@ bool Simulation::settle(std::string* why) {
       continue;
     }
     moving = 0;
-    switch (Brennholt::Platform::otherThreadsAtRest()) {
-      case Brennholt::Platform::ThreadsAtRest::kYes:
-        ++quiet;
-        break;
-      case Brennholt::Platform::ThreadsAtRest::kNo:
-        // A worker still has work: whatever it hands over may need rounds of its own.
-        quiet = 0;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-        break;
-      case Brennholt::Platform::ThreadsAtRest::kUnknown:
-        if (Clock::now() - lastChange >= kUnknownQuietTime)
-          ++quiet;
-        else
-          std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        break;
-    }
-    if (quiet >= kQuietRounds) break;
-    if (Clock::now() - start > kBusyLimit) {
-      *why = "the simulation did not settle within 60 s (the module's threads never came to rest)";
-      return false;
+    if (threads.known() || Clock::now() - lastChange >= kUnknownQuietTime) {
+      ++quiet;
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }
   changed_ = false;

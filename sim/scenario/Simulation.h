@@ -4,13 +4,12 @@
 // A host round tags what the keyboards receive from then on with a new round number; an idle
 // round also gives the host's idle handlers and remotes their idle call.
 //
-// Settling runs idle rounds until the module has done all it was handed, however slow the
-// machine: until 5 rounds in a row brought nothing new to the host or any keyboard while every
-// other thread of the process (the module's channel workers, and under Wine the wine server)
-// was blocked in a wait, as the operating system reports it (Platform::otherThreadsAtRest).
-// A round with a thread still busy does not count, and the host thread waits for it. Only where
-// the system cannot tell does a quiet round need 20 ms of real time without a change. It fails
-// when 100000 rounds in a row each bring something new, or threads never rest within 60 s.
+// Every call the host makes into the module, in a round or a host step, is followed by a wait
+// until the module's worker threads have done what it handed them (ModuleThreads), so the
+// order of events never depends on their speed. Settling runs idle rounds until 5 in a row
+// brought nothing new to the host or any keyboard. Only where the system cannot tell thread
+// states does a quiet round also need 20 ms of real time without a change. It fails when
+// 100000 rounds in a row each bring something new, or when the workers never rest within 60 s.
 //
 // Threading: one thread, the simulated host thread.
 #pragma once
