@@ -153,6 +153,9 @@ std::string firstLine(std::string text) {
   return text;
 }
 
+// The state of a watched thread that has ended.
+constexpr char kGone = 'X';
+
 // One watched Linux thread: its stat and schedstat, open.
 struct WatchedThread {
   explicit WatchedThread(const std::wstring& base)
@@ -161,8 +164,8 @@ struct WatchedThread {
     Proc::ThreadReading r;
     const std::string text = stat.read();
     if (text.empty()) {
-      r.read = true;  // gone: at rest
-      r.state = 'X';
+      r.read = true;
+      r.state = kGone;
       return r;
     }
     r.state = Proc::stateOf(text);
@@ -196,6 +199,16 @@ class WineThreads {
     for (const auto& t : threads_) second.push_back(t->read());
     for (const Proc::ThreadReading& r : first) {
       if (!r.read) return ThreadsAtRest::kUnknown;
+    }
+    // A thread that ended may have made room for a new one without changing the count: look
+    // again from the start.
+    for (const auto* readings : {&first, &second}) {
+      for (const Proc::ThreadReading& r : *readings) {
+        if (r.state == kGone) {
+          watch(caller);
+          return ThreadsAtRest::kNo;
+        }
+      }
     }
     return serversAsleep && Proc::restedThroughout(first, second) ? ThreadsAtRest::kYes
                                                                   : ThreadsAtRest::kNo;

@@ -216,6 +216,12 @@ class Read {
         return fail(result, "an attribute that is not text");
     }
     reader_->MoveToElement();
+    // Wine's reader lets a repeated attribute through; the document is not well-formed.
+    for (std::size_t i = 0; i < attributeNames_.size(); ++i) {
+      for (std::size_t k = i + 1; k < attributeNames_.size(); ++k) {
+        if (attributeNames_[i] == attributeNames_[k]) return fail(result, "duplicate attribute");
+      }
+    }
     names_.clear();
     values_.clear();
     for (std::size_t i = 0; i < attributeNames_.size(); ++i) {
@@ -226,17 +232,21 @@ class Read {
                               values_.data(), line))
       return stop(result);
     // An empty element has no end node of its own.
-    if (empty && !events_.endElement(name.c_str())) return stop(result);
+    if (empty) return events_.endElement(name.c_str()) || stop(result);
+    ++depth_;
     return true;
   }
 
   bool endElement(XmlReadResult* result) {
     std::string name;
     if (!qualifiedName(&name)) return fail(result, "an element name that is not text");
+    --depth_;
     return events_.endElement(name.c_str()) || stop(result);
   }
 
   bool text(XmlReadResult* result) {
+    // Whitespace around the root is not character data (the expat reader reports none).
+    if (depth_ == 0) return true;
     std::string characters;
     if (!value(&characters)) return fail(result, "text that cannot be converted");
     if (!characters.empty())
@@ -246,6 +256,7 @@ class Read {
 
   IXmlReader* reader_;
   XmlEvents& events_;
+  int depth_ = 0;  // elements open
   std::vector<std::string> attributeNames_;
   std::vector<std::string> attributeValues_;
   std::vector<const char*> names_;
