@@ -17,7 +17,7 @@ constexpr auto kPoll = std::chrono::microseconds(100);
 
 bool ModuleThreads::await() {
   using Brennholt::Platform::ThreadsAtRest;
-  if (!known_) return true;
+  if (!known_ || !waiting_) return true;
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
     switch (Brennholt::Platform::otherThreadsAtRest()) {

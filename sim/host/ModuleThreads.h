@@ -19,12 +19,15 @@ class ModuleThreads {
   bool await();
   // Whether the system tells thread states; true until a reading says it cannot.
   bool known() const { return known_; }
+  // A host that does not wait, as a real one: for measuring what the module costs a host.
+  void setWaiting(bool waiting) { waiting_ = waiting; }
   // Why the last await gave up; empty when none did since the last clearFailure.
   const std::string& failure() const { return failure_; }
   void clearFailure() { failure_.clear(); }
 
  private:
   bool known_ = true;
+  bool waiting_ = true;
   std::string failure_;
 };
 
