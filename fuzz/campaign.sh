@@ -2,7 +2,8 @@
 # The fuzz campaign: every target (or those named) for SECONDS each (default 600), two at a time,
 # each in one process. Each grows its own corpus under build/fuzz/campaign/<target>/, started from
 # the committed seeds; a finding goes to build/fuzz/findings/. Prints one line per target:
-# executions per second, edges at the end, corpus files and bytes, and whether it found anything.
+# CPU minutes, executions per second, edges at the end, corpus files and bytes, and whether it
+# found anything.
 #   fuzz/campaign.sh [SECONDS] [TARGET...]       e.g. fuzz/campaign.sh 600 probe_paths
 set -u
 cd "$(dirname "$0")/.."
@@ -27,7 +28,8 @@ run() {
   [ -f "fuzz/dict/$name.dict" ] && options+=(-dict="fuzz/dict/$name.dict")
   # The keyboard target keeps its host and the module's workers across inputs by design.
   [ "$name" = keyboard_sysex ] && options+=(-detect_leaks=0)
-  "build/fuzz/fuzz_$name" "${options[@]}" "$out/$name" > "$out/$name.log" 2>&1
+  /usr/bin/time -o "$out/$name.time" -f '%U %S' \
+    "build/fuzz/fuzz_$name" "${options[@]}" "$out/$name" > "$out/$name.log" 2>&1
   echo $? > "$out/$name.status"
 }
 
@@ -38,14 +40,15 @@ for ((i = 0; i < ${#targets[@]}; i += 2)); do
   wait
 done
 
-printf '%-18s %10s %8s %14s %s\n' target exec/s edges corpus result
+printf '%-18s %8s %10s %8s %14s %s\n' target cpu-min exec/s edges corpus result
 for name in "${targets[@]}"; do
   log="$out/$name.log"
   execs=$(grep -oE 'stat::average_exec_per_sec: *[0-9]+' "$log" | grep -oE '[0-9]+$')
   edges=$(grep -oE 'cov: [0-9]+' "$log" | tail -1 | cut -d' ' -f2)
   files=$(find "$out/$name" -type f | wc -l)
   bytes=$(du -sb "$out/$name" | cut -f1)
+  cpu=$(awk '{ printf "%.1f", ($1 + $2) / 60 }' "$out/$name.time" 2>/dev/null)
   result=clean
   [ "$(cat "$out/$name.status")" != 0 ] && result="FINDING (see $log)"
-  printf '%-18s %10s %8s %14s %s\n' "$name" "${execs:-?}" "${edges:-?}" "$files/${bytes}B" "$result"
+  printf '%-18s %8s %10s %8s %14s %s\n' "$name" "${cpu:-?}" "${execs:-?}" "${edges:-?}" "$files/${bytes}B" "$result"
 done
