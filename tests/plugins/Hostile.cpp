@@ -204,6 +204,13 @@ void fill(char16_t* field, const std::u16string& text) {
 
 std::u16string ascii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
+// "P12" and the like; appended rather than concatenated, which one compiler warns about falsely.
+std::string numbered(char letter, std::int32_t number) {
+  std::string text(1, letter);
+  text += std::to_string(number);
+  return text;
+}
+
 // 128 visible units, no terminator.
 std::u16string fullField(const std::string& start) {
   std::string text = start;
@@ -322,7 +329,7 @@ class Plugin final : public Processor, public Controller, public UnitTree {
     std::int32_t unit = 0;
     switch (kKind) {
       case Kind::kCrowd:
-        title = ascii("P" + std::to_string(index));
+        title = ascii(numbered('P', index));
         unit = index % 4;
         break;
       case Kind::kUnterminated:
@@ -396,7 +403,7 @@ class Plugin final : public Processor, public Controller, public UnitTree {
         if (index < depth) {
           id = index;
           parent = index - 1;
-          name = ascii("U" + std::to_string(index));
+          name = ascii(numbered('U', index));
           break;
         }
         // A ring of two, a unit that is its own parent, and one id described twice: under the
