@@ -124,6 +124,14 @@ TEST_F(ProbeRunHostileModules, AThrowThroughAnyCallEndsWith7AndNoListButOneFromT
     EXPECT_EQ(probe({hostile("Thrower.hox3"), work("list.txt")}), 7);
     EXPECT_EQ(producedFiles(), std::vector<std::string>{});
   }
+  // The older standard's dispatcher, which is no interface: what it throws is caught, and the
+  // plug-in counts as one that cannot be used.
+  for (const char* call : {"open", "name"}) {
+    SCOPED_TRACE(call);
+    setEnvironment("HOSTILE_THROW", call);
+    EXPECT_EQ(probe({hostile("Thrower.dll"), work("list.txt"), work("dump.xml")}), 7);
+    EXPECT_EQ(producedFiles(), std::vector<std::string>{});
+  }
   // Once the classes are read, a module that throws on its way out still gets its list.
   setEnvironment("HOSTILE_THROW", "exit");
   EXPECT_EQ(probe({hostile("Thrower.hox3"), work("list.txt")}), 0);
