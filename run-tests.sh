@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite on a fresh Debian machine: installs what is missing, checks the includes
 # against the layer table, builds the release, native and Windows presets and runs every test of
-# each, runs the threaded tests and the foreign binaries once more under ThreadSanitizer, runs the
-# keyboard SysEx fuzz target briefly, and ends with one line "N passed, N failed".
+# each, runs the threaded tests and the foreign binaries once more under ThreadSanitizer, runs
+# every fuzz target briefly, and ends with one line "N passed, N failed".
 set -u
 cd "$(dirname "$0")"
 scripts/install-deps.sh all
@@ -44,32 +44,33 @@ else
   echo "[tsan] build failed" >&2
   failed=$((failed + 1))
 fi
-# The fuzz targets that take keyboard SysEx, briefly each, from the committed seeds: one suite,
-# failed by any finding (the input is kept under build/fuzz/findings/).
-fuzzers=(fuzz_keyboard_sysex)
+# Every fuzz target briefly (about two minutes in all), from its committed seeds and with its
+# dictionary: one suite per target, failed by any finding (the input is kept under
+# build/fuzz/findings/). The keyboard SysEx target, which drives the whole service, gets longest.
+fuzzers=(fuzz_keyboard_sysex fuzz_setup_file fuzz_skin_package fuzz_skin_document
+         fuzz_project_file fuzz_scenario_file fuzz_probe_description fuzz_probe_paths)
 if scripts/build.sh fuzz "${fuzzers[@]}" > build-fuzz.log 2>&1; then
-  fuzz_failed=0
   mkdir -p build/fuzz/findings
   for target in "${fuzzers[@]}"; do
+    name=${target#fuzz_}
+    seconds=12
+    [ "$target" = fuzz_keyboard_sysex ] && seconds=25
     corpus=$(mktemp -d)
-    seeds="fuzz/corpus/${target#fuzz_}"
-    [ -d "$seeds" ] && cp "$seeds"/* "$corpus"/ 2>/dev/null
+    cp "fuzz/corpus/$name"/* "$corpus"/ 2>/dev/null
+    dict=()
+    [ -f "fuzz/dict/$name.dict" ] && dict=(-dict="fuzz/dict/$name.dict")
     # Leak checks off: the host and the module's workers live across inputs by design.
-    if ! out=$(timeout 300 "build/fuzz/$target" -max_total_time=25 -detect_leaks=0 -entropic=0 \
-        -artifact_prefix=build/fuzz/findings/ "$corpus" 2>&1); then
+    if out=$(timeout 300 "build/fuzz/$target" -max_total_time=$seconds -detect_leaks=0 \
+        -entropic=0 "${dict[@]}" -artifact_prefix=build/fuzz/findings/ "$corpus" 2>&1); then
+      echo "[fuzz] $name: 1 passed, 0 failed"
+      passed=$((passed + 1))
+    else
       printf '%s\n' "$out" | grep -vE '^#[0-9]+' | tail -40
-      echo "[fuzz] $target: finding or crash"
-      fuzz_failed=1
+      echo "[fuzz] $name: 0 passed, 1 failed"
+      failed=$((failed + 1))
     fi
     rm -rf "$corpus"
   done
-  if [ "$fuzz_failed" -eq 0 ]; then
-    echo "[fuzz] keyboard SysEx: 1 passed, 0 failed"
-    passed=$((passed + 1))
-  else
-    echo "[fuzz] keyboard SysEx: 0 passed, 1 failed"
-    failed=$((failed + 1))
-  fi
 else
   tail -40 build-fuzz.log >&2
   echo "[fuzz] build failed" >&2

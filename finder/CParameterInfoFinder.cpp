@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "finder/UnitPaths.h"
+
 namespace Brennholt::Hox {
 
 CParameterInfoFinder::CParameterInfoFinder(IPlugProvider* provider, CInstrumentInfoFinder* driver,
@@ -49,30 +51,7 @@ std::string CParameterInfoFinder::lowByteText(const char16* text, size_t maxUnit
 
 std::vector<std::string> CParameterInfoFinder::unitNames(int32 unitId,
                                                          const std::vector<UnitInfo>& units) {
-  std::vector<std::string> names;
-  std::vector<bool> visited(units.size(), false);
-  // Depth-first over "records carrying this id, then their parents", kept on an explicit stack
-  // so that a long chain of units cannot exhaust the call stack.
-  struct Step {
-    int32 id;
-    size_t next;  // first record not yet looked at for this id
-  };
-  std::vector<Step> stack{{unitId, 0}};
-  while (!stack.empty()) {
-    Step& step = stack.back();
-    size_t i = step.next;
-    while (i < units.size() && (visited[i] || units[i].parentUnitId < 0 || units[i].id != step.id))
-      ++i;
-    if (i == units.size()) {
-      stack.pop_back();
-      continue;
-    }
-    step.next = i + 1;
-    visited[i] = true;
-    names.insert(names.begin(), lowByteText(units[i].name, 128));
-    stack.push_back({units[i].parentUnitId, 0});
-  }
-  return names;
+  return UnitPaths(units).namesOf(unitId);
 }
 
 bool CParameterInfoFinder::collectParameters(ITestResult* result) noexcept {
@@ -98,6 +77,7 @@ bool CParameterInfoFinder::collect() {
   }
 
   if (controller_->getParameterCount() < 0) return false;
+  UnitPaths paths(units);
   InstrumentRecord record;
   for (int32 i = 0; i < controller_->getParameterCount(); ++i) {
     ParameterInfo info;
@@ -110,7 +90,7 @@ bool CParameterInfoFinder::collect() {
     // Wraps in 32 bits, as the companion tool expects for ids near the top of the range.
     param.id = static_cast<int32>(info.id + static_cast<uint32>(kParamIdOffset));
     param.name = std::move(title);
-    param.unitNames = unitNames(info.unitId, units);
+    param.unitNames = paths.namesOf(info.unitId);
     record.params.push_back(std::move(param));
   }
   record.name = className_;

@@ -35,9 +35,8 @@ class CParameterInfoFinder final : public TRefCounted<ITest> {
   // 8-bit text from a 16-bit field: the low byte of each unit, at most `maxUnits` units, ending
   // at the first zero byte so produced.
   static std::string lowByteText(const char16* text, size_t maxUnits);
-  // Names of the units enclosing unit `unitId`, outermost first. The root unit (no parent)
-  // contributes nothing; every record carrying the id contributes; a record is visited at most
-  // once, so a unit that is its own ancestor cannot make the walk run forever.
+  // Names of the units enclosing unit `unitId`, outermost first (UnitPaths::namesOf); for one
+  // look-up, since it indexes the records each time.
   static std::vector<std::string> unitNames(int32 unitId, const std::vector<UnitInfo>& units);
 
  private:

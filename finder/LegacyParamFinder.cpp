@@ -29,9 +29,20 @@ int LegacyParamFinder::find(const char* pluginPath) {
   if (!module.load(pluginPath)) return kExitNotLoadable;
   // Before anything else is asked, so the copy exists whatever the run ends with.
   module.dumpXmlResource();
+  moduleName_ = module.name();
 
   SingleEntryMainProc entry = module.entry();
   if (!entry) return kExitNoEntry;
+  try {
+    return probe(entry);
+  } catch (...) {
+    // The plug-in threw through its entry or its dispatcher: it cannot be used, and nothing
+    // more is asked of it.
+    return kExitUnusable;
+  }
+}
+
+int LegacyParamFinder::probe(SingleEntryMainProc entry) {
   SingleEntryDescriptor* plugin = entry(&hostCallback);
   // A descriptor without a dispatcher cannot be asked anything: no usable plug-in either.
   if (!plugin || !plugin->dispatcher) return kExitUnusable;
@@ -56,10 +67,9 @@ int LegacyParamFinder::find(const char* pluginPath) {
     int32 id = static_cast<int32>(static_cast<uint32>(index) + static_cast<uint32>(kParamIdOffset));
     record.params.push_back(ParamRecord{id, std::string(name.data(), length), {}});
   }
-  record.name = module.name();
-  if (driver_) driver_->addRecord(record);
-
   dispatch(plugin, kSingleEntryClose);
+  record.name = moduleName_;
+  if (driver_) driver_->addRecord(record);
   return kExitDone;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "finder/CInstrumentInfoFinder.h"
 #include "sdk/SingleEntry.h"
@@ -21,7 +22,8 @@ class LegacyParamFinder {
   // Both are borrowed; xmlDumpPath may be null.
   LegacyParamFinder(CInstrumentInfoFinder* driver, const char* xmlDumpPath);
 
-  // Returns kExitDone, kExitNotLoadable, kExitNoEntry, kExitUnusable or kExitNoInstrument.
+  // Returns kExitDone, kExitNotLoadable, kExitNoEntry, kExitUnusable (also when the plug-in
+  // throws) or kExitNoInstrument.
   int find(const char* pluginPath);
 
   // Room given to a plug-in for one parameter name, far beyond the documented 256 bytes,
@@ -30,8 +32,12 @@ class LegacyParamFinder {
   static constexpr size_t kMaxParameterName = 255;
 
  private:
+  // Creates the plug-in through its entry, reads it and closes it; passes on what it throws.
+  int probe(SingleEntryMainProc entry);
+
   CInstrumentInfoFinder* driver_;
   const char* xmlDumpPath_;
+  std::string moduleName_;  // the record's name: the file name without folder and extension
 };
 
 }  // namespace Brennholt::Hox

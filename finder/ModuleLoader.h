@@ -9,10 +9,11 @@ namespace Brennholt::Hox {
 
 class ModuleLoader {
  public:
-  // Loads the module, runs its optional InitDll (false: unloaded again at once, ExitDll not
-  // called) and takes the factory from GetPluginFactory.
+  // Loads the module, runs its optional InitDll (false or a throw: unloaded again at once,
+  // ExitDll not called) and takes the factory from GetPluginFactory (none when it throws).
   explicit ModuleLoader(const char* path);
-  // Releases the factory, runs the optional ExitDll and unloads the module.
+  // Releases the factory, runs the optional ExitDll and unloads the module; what the module
+  // throws meanwhile is ignored.
   ~ModuleLoader();
   ModuleLoader(const ModuleLoader&) = delete;
   ModuleLoader& operator=(const ModuleLoader&) = delete;

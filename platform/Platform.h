@@ -172,6 +172,11 @@ uint32 currentProcessId();
 // Writes a line to the debugger's output (OutputDebugStringA); never to the console. POSIX
 // writes it to syslog at debug level.
 void debugOutput(const char* text);
+// Points the process's standard output and standard error at the null device, at every level
+// (the C library's streams, the descriptors or handles beneath them), so that nothing a loaded
+// module prints reaches the console. For programs whose contract is to print nothing; call it
+// before any module is loaded, since a module may take the handles when it loads. [main thread]
+void silenceConsole();
 // Also hands every debugOutput line to sink (null removes it), so that tests can see them.
 using DebugOutputSink = void (*)(const char* text);
 void setDebugOutputSink(DebugOutputSink sink);

@@ -69,4 +69,15 @@ void debugOutput(const char* text) {
 
 void setDebugOutputSink(DebugOutputSink sink) { debugSink.store(sink); }
 
+void silenceConsole() {
+  fflush(stdout);
+  fflush(stderr);
+  int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (null < 0) return;
+  // The C++ streams write through stdout and stderr, and those through these descriptors.
+  dup2(null, STDOUT_FILENO);
+  dup2(null, STDERR_FILENO);
+  if (null > STDERR_FILENO) close(null);
+}
+
 }  // namespace Brennholt::Platform

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdio>
 
 #include "platform/Platform.h"
 
@@ -90,5 +91,20 @@ void debugOutput(const char* text) {
 }
 
 void setDebugOutputSink(DebugOutputSink sink) { debugSink.store(sink); }
+
+void silenceConsole() {
+  fflush(stdout);
+  fflush(stderr);
+  // The system's handles, which a module's own C library takes when it loads and which
+  // WriteFile reaches directly; then the shared C library's streams and descriptors.
+  HANDLE null = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (null != INVALID_HANDLE_VALUE) {
+    SetStdHandle(STD_OUTPUT_HANDLE, null);
+    SetStdHandle(STD_ERROR_HANDLE, null);
+  }
+  if (!freopen("NUL", "w", stdout)) return;
+  freopen("NUL", "w", stderr);
+}
 
 }  // namespace Brennholt::Platform

@@ -455,6 +455,10 @@ bool ProjectDescription::parse(std::string_view text, const std::string& origin,
     if (error)
       *error = origin + ":" + std::to_string(lineOf(text, at)) + ": " + syntaxMessage(e.what());
     return false;
+  } catch (const Json::exception& e) {
+    // A number beyond what a double holds is refused while reading, without a position.
+    if (error) *error = origin + ": " + syntaxMessage(e.what());
+    return false;
   }
   try {
     ProjectDescription read = Reader().read(root);

@@ -12,10 +12,14 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// After windows.h: the process memory figures, taken from kernel32 itself (version 2).
+#define PSAPI_VERSION 2
+#include <psapi.h>
 #else
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 extern char** environ;
@@ -98,6 +102,16 @@ Outcome runProgram(const std::string& program, const std::vector<std::string>& a
       outcome.exitCode = static_cast<int>(code);
       // Exception codes (access violation and the like) have the top bits set.
       outcome.finished = code < 0xC0000000u;
+      FILETIME created, ended, kernel, user;
+      if (GetProcessTimes(process.hProcess, &created, &ended, &kernel, &user)) {
+        auto ticks = [](const FILETIME& t) {
+          return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+        };
+        outcome.cpuSeconds = static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
+      }
+      PROCESS_MEMORY_COUNTERS memory{};
+      if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory))
+        outcome.peakMegabytes = static_cast<double>(memory.PeakWorkingSetSize) / (1024 * 1024);
     } else {
       TerminateProcess(process.hProcess, 99);
       WaitForSingleObject(process.hProcess, INFINITE);
@@ -128,7 +142,8 @@ Outcome runProgram(const std::string& program, const std::vector<std::string>& a
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     int status = 0;
     pid_t done = 0;
-    while ((done = waitpid(pid, &status, WNOHANG)) == 0 &&
+    rusage usage{};
+    while ((done = wait4(pid, &status, WNOHANG, &usage)) == 0 &&
            std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -138,6 +153,11 @@ Outcome runProgram(const std::string& program, const std::vector<std::string>& a
     } else if (done == pid && WIFEXITED(status)) {
       outcome.exitCode = WEXITSTATUS(status);
       outcome.finished = true;
+      auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+      };
+      outcome.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+      outcome.peakMegabytes = static_cast<double>(usage.ru_maxrss) / 1024;  // given in KiB
     } else if (done == pid && WIFSIGNALED(status)) {
       outcome.exitCode = -WTERMSIG(status);
     }
@@ -193,12 +213,16 @@ void ProbeRunTest::SetUp() {
 void ProbeRunTest::TearDown() { setEnvironment(kTraceVariable, nullptr); }
 
 int ProbeRunTest::probe(const std::vector<std::string>& args) {
+  return probeOutcome(args).exitCode;
+}
+
+Outcome ProbeRunTest::probeOutcome(const std::vector<std::string>& args) {
   std::string program = QentTest::artifactPath(std::string("plugprobe") + QentTest::exeSuffix());
   Outcome outcome = runProgram(program, args, work("console.txt"), kProbeTimeoutMs);
   EXPECT_TRUE(outcome.finished) << "plugprobe crashed or hung, code " << outcome.exitCode << "\n"
                                 << outcome.console;
   EXPECT_EQ(outcome.console, "") << "plugprobe must print nothing";
-  return outcome.exitCode;
+  return outcome;
 }
 
 std::string ProbeRunTest::work(const std::string& name) const { return workDir_ + name; }

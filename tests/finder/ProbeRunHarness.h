@@ -14,8 +14,10 @@ namespace ProbeRun {
 
 struct Outcome {
   int exitCode = -1;
-  bool finished = false;  // false when it crashed, hung past the time limit or never started
-  std::string console;    // everything it wrote to stdout and stderr
+  bool finished = false;     // false when it crashed, hung past the time limit or never started
+  std::string console;       // everything it wrote to stdout and stderr
+  double cpuSeconds = 0;     // user and system time of the finished child; 0 when unknown
+  double peakMegabytes = 0;  // its largest resident (working) set; 0 when unknown
 };
 
 // Starts `program` with `args` (each passed as one argument, empty ones included), waits at
@@ -41,6 +43,8 @@ class ProbeRunTest : public ::testing::Test {
   // Runs plugprobe with the arguments; checks that it finished and printed nothing and returns
   // its exit code.
   int probe(const std::vector<std::string>& args);
+  // The same, returning the whole outcome with the child's resource figures.
+  Outcome probeOutcome(const std::vector<std::string>& args);
 
   // A path in this test's work folder.
   std::string work(const std::string& name) const;

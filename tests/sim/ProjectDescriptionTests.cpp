@@ -50,6 +50,10 @@ TEST(ProjectDescriptionTest, RefusesNamingTheLineOrKeyAndWhatIsWrong) {
                         "parameters": [{"id": 3}]}]})"),
       "p.json: instruments[0].objects[0].parameters[0].id: parameter 3 is already in this "
       "instrument");
+  // A number no double can hold is refused, not thrown at the host.
+  EXPECT_EQ(refusal(R"({"tracks": [], "instruments": [{"name": "X", "parameters": [
+                        {"id": 1, "title": "T", "max": 1e400}]}]})"),
+            "p.json: number overflow parsing '1e400'");
 }
 
 TEST(ProjectDescriptionTest, ResolvesValueFieldsOverTheirPlacesDefaults) {
