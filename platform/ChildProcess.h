@@ -47,8 +47,8 @@ void killProcessTree(ProcessHandle process);
 // child, stores how it ended in *end when given, and frees the handle.
 void closeProcess(ProcessHandle process, ProcessEnd* end);
 
-// A short name of a crash code: "SIGSEGV" for a signal on POSIX, "access violation" for an
-// exception code on Windows; empty when the code has no name.
-std::string crashName(uint32 crashCode);
+// A crash code in words: "signal 11 (SIGSEGV)" on POSIX, "exception 0xC0000005 (access
+// violation)" on Windows; the number alone when it has no name.
+std::string describeCrash(uint32 crashCode);
 
 }  // namespace Brennholt::Platform

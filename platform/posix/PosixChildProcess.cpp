@@ -146,7 +146,9 @@ void closeProcess(ProcessHandle handle, ProcessEnd* end) {
   delete process;
 }
 
-std::string crashName(uint32 crashCode) {
+namespace {
+
+const char* signalName(uint32 crashCode) {
   switch (crashCode) {
     case SIGSEGV:
       return "SIGSEGV";
@@ -173,6 +175,14 @@ std::string crashName(uint32 crashCode) {
     default:
       return "";
   }
+}
+
+}  // namespace
+
+std::string describeCrash(uint32 crashCode) {
+  std::string text = "signal " + std::to_string(crashCode);
+  const char* name = signalName(crashCode);
+  return *name ? text + " (" + name + ")" : text;
 }
 
 }  // namespace Brennholt::Platform

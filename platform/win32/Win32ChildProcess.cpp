@@ -2,6 +2,8 @@
 // kills its processes when its last handle closes, then resumed; TerminateJobObject ends the tree.
 #include <windows.h>
 
+#include <cstdio>
+
 #include "platform/ChildProcess.h"
 
 namespace Brennholt::Platform {
@@ -58,7 +60,10 @@ bool isExceptionCode(DWORD code) {
 ProcessHandle startProcess(const std::string& program, const std::vector<std::string>& arguments,
                            std::string* error) {
   std::string commandLine = quoteArgument(program);
-  for (const std::string& argument : arguments) commandLine += " " + quoteArgument(argument);
+  for (const std::string& argument : arguments) {
+    commandLine.push_back(' ');
+    commandLine.append(quoteArgument(argument));
+  }
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
 
@@ -148,7 +153,9 @@ void closeProcess(ProcessHandle handle, ProcessEnd* end) {
   delete process;
 }
 
-std::string crashName(uint32 crashCode) {
+namespace {
+
+const char* exceptionName(uint32 crashCode) {
   switch (crashCode) {
     case 0xC0000005u:
       return "access violation";
@@ -171,6 +178,16 @@ std::string crashName(uint32 crashCode) {
     default:
       return "";
   }
+}
+
+}  // namespace
+
+std::string describeCrash(uint32 crashCode) {
+  char number[16];
+  std::snprintf(number, sizeof number, "0x%08X", static_cast<unsigned>(crashCode));
+  std::string text = std::string("exception ") + number;
+  const char* name = exceptionName(crashCode);
+  return *name ? text + " (" + name + ")" : text;
 }
 
 }  // namespace Brennholt::Platform
