@@ -3,8 +3,9 @@
 namespace Brennholt::Scan {
 
 bool isSlow(const ModuleOutcome& outcome, double slowMs) {
+  // A probe killed at the time limit is a problem, listed as such, not also a slow one.
   return outcome.result && outcome.result->state != ModuleState::kDuplicate &&
-         outcome.result->durationMs > slowMs;
+         outcome.result->state != ModuleState::kTimedOut && outcome.result->durationMs > slowMs;
 }
 
 int scanExitCode(const ScanRun& run) {

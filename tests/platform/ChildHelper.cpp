@@ -46,7 +46,10 @@ void writePid(const std::string& path) {
 
 void startHangingChild(const char* self, const std::string& pidFile) {
 #ifdef _WIN32
-  std::string line = "\"" + std::string(self) + "\" hang \"" + pidFile + "\"";
+  std::string line;
+  for (const std::string& part : {std::string("\""), std::string(self), std::string("\" hang \""),
+                                  pidFile, std::string("\"")})
+    line.append(part);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};

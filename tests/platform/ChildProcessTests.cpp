@@ -55,9 +55,9 @@ TEST_F(ChildProcesses, ExitCodesAndCrashesAreToldApart) {
   ASSERT_EQ(end.kind, ProcessEnd::Kind::kCrashed);
 #ifdef _WIN32
   EXPECT_EQ(end.crashCode, 0xC0000005u);
-  EXPECT_EQ(crashName(end.crashCode), "access violation");
+  EXPECT_EQ(describeCrash(end.crashCode), "exception 0xC0000005 (access violation)");
 #else
-  EXPECT_EQ(crashName(end.crashCode), "SIGSEGV");
+  EXPECT_EQ(describeCrash(end.crashCode), "signal 11 (SIGSEGV)");
 #endif
 }
 
