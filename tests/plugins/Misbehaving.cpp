@@ -5,7 +5,7 @@
 //   kHang   writes its process id to $STANDIN_PID_DIR/<tag>.pid, starts a process that writes
 //           <tag>.child.pid and waits forever, and waits forever itself
 //   kSleep  sleeps STANDIN_SLEEP_MS milliseconds, then goes on as a good module
-//   kPrint  writes a lot to standard output and error, then goes on
+//   kPrint  writes a lot to standard output and a line to standard error, then goes on
 //   kExit   ends the process with exit code STANDIN_EXIT_CODE
 #include <cstdio>
 #include <cstdlib>
@@ -148,12 +148,17 @@ void act(Act what) {
     case Act::kPrint: {
       std::string block(1024, 'x');
       block.back() = '\n';
-      // More than a pipe holds, so a prober that reads the output nowhere would stall.
-      for (int i = 0; i < 256; ++i) {
-        std::fwrite(block.data(), 1, block.size(), stdout);
-        std::fwrite(block.data(), 1, block.size(), stderr);
-      }
+      // More than a pipe holds (64 KiB on Linux, 4 KiB on Windows), so a prober that reads the
+      // output nowhere would stall. Kept small on Windows, where Wine writes such output a
+      // character at a time.
+#ifdef _WIN32
+      constexpr int kBlocks = 16;
+#else
+      constexpr int kBlocks = 128;
+#endif
+      for (int i = 0; i < kBlocks; ++i) std::fwrite(block.data(), 1, block.size(), stdout);
       std::fflush(stdout);
+      std::fputs("a message on standard error\n", stderr);
       return;
     }
     case Act::kExit:

@@ -1,5 +1,6 @@
 #include "tests/scanner/ScanHarness.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -40,6 +41,18 @@ void ScanRunTest::SetUp() {
   fs::create_directories(fs::path(workDir_) / "pids");
   QentTest::setEnvironmentVariable("STANDIN_PID_DIR", work("pids").c_str());
   QentTest::letChildrenCrashPlainly();
+#ifdef _WIN32
+  // Under Wine a crash starts its debugger first, which takes seconds; Windows knows no such
+  // variable.
+  if (const char* overrides = std::getenv("WINEDLLOVERRIDES"); overrides && *overrides) {
+    std::string withDebugger = overrides;
+    if (withDebugger.find("winedbg") == std::string::npos)
+      QentTest::setEnvironmentVariable("WINEDLLOVERRIDES",
+                                       (withDebugger + ";winedbg.exe=d").c_str());
+  } else {
+    QentTest::setEnvironmentVariable("WINEDLLOVERRIDES", "winedbg.exe=d");
+  }
+#endif
 }
 
 void ScanRunTest::TearDown() { QentTest::setEnvironmentVariable("STANDIN_PID_DIR", nullptr); }
@@ -62,7 +75,10 @@ std::string ScanRunTest::readFile(const std::string& path) {
 void ScanRunTest::stage(const std::string& standIn, const std::string& target) {
   fs::path to = work(target);
   fs::create_directories(to.parent_path());
-  fs::copy_file(QentTest::testFilePath(standIn), to, fs::copy_options::overwrite_existing);
+  // Removed first: the Windows runtime's copy refuses to overwrite, whatever the options say.
+  std::error_code ignored;
+  fs::remove(to, ignored);
+  fs::copy_file(QentTest::testFilePath(standIn), to);
 }
 
 Scan ScanRunTest::scan(std::vector<std::string> arguments) {
@@ -82,7 +98,12 @@ Scan ScanRunTest::scan(std::vector<std::string> arguments) {
   Scan result;
   result.exitCode = outcome.exitCode;
   result.finished = outcome.finished;
-  result.console = outcome.console;
+  // Line ends as on Linux: a carriage return left over is a progress line's.
+  for (char c : outcome.console) {
+    if (c == '\n' && !result.console.empty() && result.console.back() == '\r')
+      result.console.pop_back();
+    result.console.push_back(c);
+  }
   std::string text = readFile(reportFile);
   if (!text.empty()) result.report = nlohmann::json::parse(text, nullptr, false);
   return result;
@@ -110,9 +131,9 @@ bool ScanRunTest::allPidsGone() const {
 
 void ScanRunTest::expectValidReport(const std::string& reportFile) const {
 #ifdef _WIN32
-  (void)reportFile;
-  GTEST_SKIP() << "python3 is not reachable from the Windows build; the native run checks the "
-                  "same report code against the schema";
+  // python3 cannot be started from a Windows program under Wine; the native run checks the same
+  // report code against the schema, and the rest of the test still runs here.
+  ::testing::Test::RecordProperty("schema_check", "native build only: " + reportFile);
 #else
   std::string script = QentTest::testFilePath("scanner/validate-report.py");
   std::string schema = QentTest::testFilePath("scanner/report.schema.json");

@@ -16,7 +16,7 @@ namespace ScanRun {
 struct Scan {
   int exitCode = -1;
   bool finished = false;  // false when plugscan crashed or hung
-  std::string console;    // standard output and error together
+  std::string console;    // standard output and error together, lines ended by LF
   nlohmann::json report;  // the JSON report, when one was asked for and written
   // The report's entry of a module by its file name (the first one of that name).
   const nlohmann::json& module(const std::string& fileName) const;
@@ -49,10 +49,11 @@ class ScanRunTest : public ::testing::Test {
   std::map<std::string, unsigned long> pids() const;
   // True when every process named by a pid file has gone (waits for them, with a limit).
   bool allPidsGone() const;
-  // Checks the report file against scanner/report.schema.json with python3-jsonschema; skips
-  // the check where this build cannot run python3.
+  // Checks the report file against scanner/report.schema.json with python3-jsonschema; the
+  // Windows build, which cannot start python3, leaves the check to the native one.
   void expectValidReport(const std::string& reportFile) const;
-  // The test cases of a JUnit file by file name (the first of each), and the counts its root element gives.
+  // The test cases of a JUnit file by file name (the first of each), and the counts its root
+  // element gives.
   static std::map<std::string, JUnitCase> readJUnit(const std::string& file,
                                                     std::map<std::string, int>* rootCounts);
 
