@@ -1,5 +1,6 @@
 #include "scanner/Scanner.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
@@ -149,41 +150,40 @@ std::vector<ModuleOutcome> Scanner::run(const std::vector<FoundModule>& modules,
   std::vector<std::thread> workers;
   for (unsigned i = 0; i < workerCount; ++i) workers.emplace_back(worker);
 
-  std::unique_lock<std::mutex> hold(shared.lock);
-  for (;;) {
-    while (!shared.finished.empty()) {
-      auto [index, result] = std::move(shared.finished.front());
-      shared.finished.pop_front();
+  // Takes what the workers handed over and the running table under the lock; records results
+  // in the cache (its journal is a file write) and draws the progress outside it.
+  for (bool last = false; !last;) {
+    std::deque<std::pair<std::size_t, std::optional<ProbeResult>>> arrived;
+    {
+      std::unique_lock<std::mutex> hold(shared.lock);
+      if (shared.finished.empty() && shared.workersLeft > 0)
+        shared.changed.wait_for(hold, kProgressRefresh);
+      arrived.swap(shared.finished);
+      last = shared.workersLeft == 0;  // a worker hands over its last result before it leaves
+      status.running = shared.running.size();
+      status.slowestRunning.clear();
+      status.slowestRunningMs = 0;
+      auto oldest =
+          std::min_element(shared.running.begin(), shared.running.end(),
+                           [](const auto& a, const auto& b) { return a.second < b.second; });
+      if (oldest != shared.running.end()) {
+        status.slowestRunning = modules[oldest->first].path;
+        status.slowestRunningMs =
+            std::chrono::duration<double, std::milli>(Clock::now() - oldest->second).count();
+      }
+    }
+    for (auto& [index, result] : arrived) {
       if (!result) continue;  // interrupted: no result to keep
       ++status.done;
       if (isProblem(result->state)) ++status.problems;
       if (cache_) cache_->record(modules[index].canonical, CacheEntry{keys[index], *result});
       outcomes[index].result = std::move(result);
     }
-    status.running = shared.running.size();
     status.elapsedMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    status.slowestRunning.clear();
-    status.slowestRunningMs = 0;
-    if (!shared.running.empty()) {
-      auto oldest = shared.running.begin();
-      for (auto it = shared.running.begin(); it != shared.running.end(); ++it) {
-        if (it->second < oldest->second) oldest = it;
-      }
-      status.slowestRunning = modules[oldest->first].path;
-      status.slowestRunningMs =
-          std::chrono::duration<double, std::milli>(Clock::now() - oldest->second).count();
-    }
-    if (shared.workersLeft == 0 && shared.finished.empty()) break;
-    hold.unlock();
     if (progress) progress(status);
-    hold.lock();
-    if (shared.finished.empty() && shared.workersLeft > 0)
-      shared.changed.wait_for(hold, kProgressRefresh);
   }
-  hold.unlock();
   for (std::thread& thread : workers) thread.join();
   probesStarted_ = started.load();
-  if (progress) progress(status);
   return outcomes;
 }
 
