@@ -9,6 +9,15 @@
 #include "tests/scanner/ScanHarness.h"
 #include "tests/support/ArtifactPath.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+extern char** environ;
+#endif
+
 namespace ScanRun {
 namespace {
 
@@ -191,6 +200,48 @@ TEST_F(ScanCollection, UsageErrorsExitWithTwoAndScanNothing) {
     EXPECT_NE(scan.console.find("usage: plugscan"), std::string::npos) << scan.console;
     EXPECT_FALSE(fs::exists(work("cache.json")));
   }
+}
+
+TEST_F(ScanCollection, OnATerminalAProgressLineIsDrawnAndClearedBeforeTheSummary) {
+#ifdef _WIN32
+  GTEST_SKIP() << "needs a pseudo terminal";
+#else
+  stage("plugins/Ensemble.hox3", "collection/Ensemble.hox3");
+  stage("plugins/Junk.hox3", "collection/Junk.hox3");
+  int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(terminal, 0);
+  ASSERT_EQ(grantpt(terminal), 0);
+  ASSERT_EQ(unlockpt(terminal), 0);
+  std::string program = QentTest::artifactPath("plugscan");
+  std::vector<std::string> strings = {program, "--cache", work("cache.json"), work("collection")};
+  std::vector<char*> argv;
+  for (std::string& s : strings) argv.push_back(s.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, work("summary.txt").c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, ptsname(terminal), O_RDWR, 0);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  // Read while it runs, so that it never waits for room on the terminal.
+  std::string drawn;
+  char buffer[4096];
+  for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;) drawn.append(buffer, n);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  close(terminal);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  ASSERT_GT(drawn.size(), 2u);
+  EXPECT_NE(drawn.find("\r[2/2] running 0, problems 1, "), std::string::npos) << drawn;
+  // The line is blanked and the cursor back at its start, so the summary starts clean.
+  std::size_t end = drawn.find_last_not_of(' ', drawn.size() - 2);
+  EXPECT_EQ(drawn.back(), '\r');
+  EXPECT_EQ(drawn[end], '\r') << drawn;
+  EXPECT_NE(readFile(work("summary.txt")).find("plugscan: 2 modules, 2 probed"), std::string::npos);
+#endif
 }
 
 }  // namespace
