@@ -67,6 +67,12 @@ void startHangingChild(const char* self, const std::string& pidFile) {
 #endif
 }
 
+// A real access violation, not one a sanitizer reports first.
+__attribute__((no_sanitize("undefined"))) void crash() {
+  static volatile int* volatile nowhere = nullptr;
+  *nowhere = 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -74,8 +80,7 @@ int main(int argc, char** argv) {
   std::string what = argv[1];
   if (what == "exit" && argc > 2) return std::atoi(argv[2]);
   if (what == "crash") {
-    static volatile int* volatile nowhere = nullptr;
-    *nowhere = 1;
+    crash();
     return 0;
   }
   if (argc < 3) return 2;
