@@ -90,7 +90,8 @@ std::vector<std::string> ScanCache::load() {
       std::map<std::string, CacheEntry> entries;
       for (const auto& [path, value] : json.at("modules").items()) {
         std::optional<CacheEntry> entry = entryFromJson(value, &why);
-        if (!entry) throw std::runtime_error("module " + path + ": " + why);
+        if (!entry)
+          throw std::runtime_error(std::string("module ").append(path).append(": ").append(why));
         entries.emplace(path, std::move(*entry));
       }
       entries_ = std::move(entries);

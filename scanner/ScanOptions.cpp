@@ -81,7 +81,7 @@ std::optional<ScanOptions> parseScanOptions(const std::vector<std::string>& argu
   options.settings.jobs = std::max(1u, std::thread::hardware_concurrency());
   bool optionsEnd = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
-    std::string argument = arguments[i];
+    const std::string& argument = arguments[i];
     if (optionsEnd || argument.size() < 2 || argument.compare(0, 2, "--") != 0) {
       options.paths.push_back(argument);
       continue;

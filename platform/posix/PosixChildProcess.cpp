@@ -55,6 +55,7 @@ ProcessHandle startProcess(const std::string& program, const std::vector<std::st
   std::vector<std::string> strings{program};
   strings.insert(strings.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
+  argv.reserve(strings.size() + 1);
   for (std::string& s : strings) argv.push_back(s.data());
   argv.push_back(nullptr);
 

@@ -215,6 +215,7 @@ TEST_F(ScanCollection, OnATerminalAProgressLineIsDrawnAndClearedBeforeTheSummary
   std::string program = QentTest::artifactPath("plugscan");
   std::vector<std::string> strings = {program, "--cache", work("cache.json"), work("collection")};
   std::vector<char*> argv;
+  argv.reserve(strings.size() + 1);
   for (std::string& s : strings) argv.push_back(s.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;

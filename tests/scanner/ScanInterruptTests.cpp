@@ -47,6 +47,7 @@ class ScanInterrupt : public ScanRunTest {
                                         work("report.json"),
                                         work("collection")};
     std::vector<char*> argv;
+    argv.reserve(strings.size() + 1);
     for (std::string& s : strings) argv.push_back(s.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
