@@ -18,6 +18,9 @@ struct ProbeResult {
   std::optional<uint32> crashCode;      // the signal or exception code, when it crashed
   double durationMs = 0;                // from the start of the probe to its end
   std::vector<Instrument> instruments;  // kOk only
+  // False when plugprobe could not even be started: the result says nothing about the module,
+  // so it is never kept in the cache.
+  bool probed = true;
 };
 
 }  // namespace Brennholt::Scan

@@ -53,6 +53,7 @@ std::optional<ProbeResult> ProbeRunner::probe(const std::string& modulePath,
     ProbeResult result;
     result.state = ModuleState::kFailed;
     result.reason = "plugprobe could not be started: " + error;
+    result.probed = false;
     return result;
   }
   bool timedOut = false;

@@ -176,7 +176,8 @@ std::vector<ModuleOutcome> Scanner::run(const std::vector<FoundModule>& modules,
       if (!result) continue;  // interrupted: no result to keep
       ++status.done;
       if (isProblem(result->state)) ++status.problems;
-      if (cache_) cache_->record(modules[index].canonical, CacheEntry{keys[index], *result});
+      if (cache_ && result->probed)
+        cache_->record(modules[index].canonical, CacheEntry{keys[index], *result});
       outcomes[index].result = std::move(result);
     }
     status.elapsedMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();

@@ -108,5 +108,30 @@ TEST_F(ScanCache, ACacheOfAnotherKindIsNotTrusted) {
   EXPECT_EQ(scan.report["probed"], 4);
 }
 
+TEST_F(ScanCache, APlugprobeThatCannotStartFailsEveryModuleButPoisonsNoEntry) {
+  const std::string probe = work(fs::path(plugprobe()).filename().string());
+#ifdef _WIN32
+  // Windows starts any file it can read; one that is no program stands in.
+  const std::string unstartable = work("not-a-program.exe");
+  std::ofstream(unstartable) << "plain text";
+#else
+  // The same file as the working plugprobe, but not executable: only its mode differs.
+  const std::string unstartable = probe;
+  fs::permissions(probe, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                  fs::perm_options::remove);
+#endif
+  Scan broken =
+      scan({"--cache", work("cache.json"), "--plugprobe", unstartable, work("collection")});
+  EXPECT_EQ(broken.exitCode, 1);
+  EXPECT_EQ(broken.report["summary"]["failed"], 4);
+  EXPECT_NE(broken.module("Keys.hox3")["reason"].get<std::string>().find(
+                "plugprobe could not be started: "),
+            std::string::npos);
+  // The modules themselves were never probed, so nothing of that is kept: once plugprobe can
+  // start (same size, same time), all of them are probed.
+  fs::permissions(probe, fs::perms::owner_exec, fs::perm_options::add);
+  EXPECT_EQ(rescan().report["probed"], 4);
+}
+
 }  // namespace
 }  // namespace ScanRun
