@@ -157,7 +157,7 @@ void act(Act what) {
       // output nowhere would stall. Kept small on Windows, where Wine writes such output a
       // character at a time.
 #ifdef _WIN32
-      constexpr int kBlocks = 16;
+      constexpr int kBlocks = 8;
 #else
       constexpr int kBlocks = 128;
 #endif

@@ -1,6 +1,5 @@
 #include "tests/scanner/ScanHarness.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -41,18 +40,6 @@ void ScanRunTest::SetUp() {
   fs::create_directories(fs::path(workDir_) / "pids");
   QentTest::setEnvironmentVariable("STANDIN_PID_DIR", work("pids").c_str());
   QentTest::letChildrenCrashPlainly();
-#ifdef _WIN32
-  // Under Wine a crash starts its debugger first, which takes seconds; Windows knows no such
-  // variable.
-  if (const char* overrides = std::getenv("WINEDLLOVERRIDES"); overrides && *overrides) {
-    std::string withDebugger = overrides;
-    if (withDebugger.find("winedbg") == std::string::npos)
-      QentTest::setEnvironmentVariable("WINEDLLOVERRIDES",
-                                       (withDebugger + ";winedbg.exe=d").c_str());
-  } else {
-    QentTest::setEnvironmentVariable("WINEDLLOVERRIDES", "winedbg.exe=d");
-  }
-#endif
 }
 
 void ScanRunTest::TearDown() { QentTest::setEnvironmentVariable("STANDIN_PID_DIR", nullptr); }
