@@ -65,9 +65,12 @@ void setEnvironmentVariable(const char* name, const char* value) {
 
 void letChildrenCrashPlainly() {
 #ifndef _WIN32
-  std::string options = "handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0";
-  if (const char* old = std::getenv("ASAN_OPTIONS"); old && *old) options = old + (":" + options);
-  setenv("ASAN_OPTIONS", options.c_str(), 1);
+  const std::string plain = "handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0";
+  for (const char* variable : {"ASAN_OPTIONS", "TSAN_OPTIONS"}) {
+    std::string options = plain;
+    if (const char* old = std::getenv(variable); old && *old) options = old + (":" + plain);
+    setenv(variable, options.c_str(), 1);
+  }
 #endif
 }
 
