@@ -31,8 +31,8 @@ for preset in release native windows; do
   fi
 done
 # The programs that start threads, under ThreadSanitizer; the foreign host drives the module's
-# channel workers too.
-threaded=(platform_tests base_tests channel_tests hwremote_tests service_tests foreign_tests)
+# channel workers too; the scanner tests run plugscan, whose workers run the probes.
+threaded=(platform_tests base_tests channel_tests hwremote_tests service_tests foreign_tests scanner_tests)
 if scripts/build.sh tsan "${threaded[@]}" > build-tsan.log 2>&1; then
   out=$(scripts/run-suites.sh tsan)
   printf '%s\n' "$out" | sed '$ s/^/[tsan] total: /'

@@ -157,6 +157,15 @@ FileKind fileKind(const char* path);
 // True when both paths name one existing file, whatever their spelling and whatever links lead
 // there (device and inode; on Windows volume serial number and file index).
 bool isSameFile(const char* first, const char* second);
+// What tells one file from every other, whatever its path: device and inode on POSIX, volume
+// serial number and file index on Windows.
+struct FileIdentity {
+  uint64 volume = 0;
+  uint64 index = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+// The identity of the file or folder at path, links followed; false when it cannot be read.
+bool fileIdentity(const char* path, FileIdentity* identity);
 // Creates the file at path, which must not exist yet (O_EXCL / CREATE_NEW), and writes the
 // bytes to it; true once all of them were handed to the system and the file was closed without
 // error. On failure a file this call created is removed again.

@@ -29,6 +29,8 @@ LAYERS = [
      ["core", "platform", "base", "sdk", "protocol", "channels", "hoverknob", "remote",
       "extsetup", "service"]),
     ("finder", "finder/", ["core", "platform", "base", "sdk"]),
+    # plugscan meets plugprobe only as a process, never through the finder's code.
+    ("scanner", "scanner/", ["core", "platform", "base"]),
     ("sim", "sim/", ["core", "platform", "base", "sdk"]),
     ("tools", "tools/", ["core", "platform", "base"]),
 ]

@@ -3,7 +3,9 @@
 # Usage: scripts/install-deps.sh [native|windows|fuzz|all]
 set -u
 want="${1:-all}"
-pkgs=(python3 cmake ninja-build g++ libgtest-dev libbenchmark-dev zlib1g-dev libexpat1-dev nlohmann-json3-dev)
+# python3-jsonschema: the scanner tests check its JSON report against the schema.
+pkgs=(python3 python3-jsonschema cmake ninja-build g++ libgtest-dev libbenchmark-dev zlib1g-dev
+      libexpat1-dev nlohmann-json3-dev)
 if [ "$want" = windows ] || [ "$want" = all ]; then
   pkgs+=(g++-mingw-w64-x86-64 googletest wine wine64)
 fi

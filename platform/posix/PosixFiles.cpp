@@ -31,6 +31,14 @@ bool isSameFile(const char* first, const char* second) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+bool fileIdentity(const char* path, FileIdentity* identity) {
+  struct stat info {};
+  if (!path || !*path || !identity || stat(path, &info) != 0) return false;
+  identity->volume = static_cast<uint64>(info.st_dev);
+  identity->index = static_cast<uint64>(info.st_ino);
+  return true;
+}
+
 bool writeNewFile(const char* path, const void* data, std::size_t size) {
   if (!path || !*path || (!data && size > 0)) return false;
   int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

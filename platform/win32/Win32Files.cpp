@@ -54,6 +54,19 @@ bool isSameFile(const char* first, const char* second) {
          a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
 }
 
+bool fileIdentity(const char* path, FileIdentity* identity) {
+  if (!path || !*path || !identity) return false;
+  HANDLE handle = openForQuery(path);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  bool known = GetFileInformationByHandle(handle, &info) != 0;
+  CloseHandle(handle);
+  if (!known) return false;
+  identity->volume = info.dwVolumeSerialNumber;
+  identity->index = (static_cast<uint64>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
 bool writeNewFile(const char* path, const void* data, std::size_t size) {
   if (!path || !*path || (!data && size > 0)) return false;
   HANDLE file =

@@ -426,7 +426,12 @@ class StandInFactory final : public IPluginFactory2 {
     std::strncpy(info->vendor, "Stand-in Works", sizeof info->vendor - 1);
     return kResultOk;
   }
-  int32 countClasses() noexcept override { return moduleSpec().classCount; }
+  int32 countClasses() noexcept override {
+#ifdef STANDIN_HOOKS
+    whileListing();
+#endif
+    return moduleSpec().classCount;
+  }
   tresult getClassInfo(int32 index, PClassInfo* info) noexcept override {
     const ClassSpec* spec = classAt(index);
     if (spec == nullptr || info == nullptr || spec->shape == Shape::kNoClassInfo)
@@ -488,6 +493,9 @@ class StandInFactory final : public IPluginFactory2 {
 
 STANDIN_EXPORT bool InitDll() {
   StandIn::trace(std::string("InitDll ") + StandIn::standInModule.tag);
+#ifdef STANDIN_HOOKS
+  StandIn::whileLoading();
+#endif
   return StandIn::standInModule.initAnswers;
 }
 

@@ -69,4 +69,11 @@ struct ModuleSpec {
 // Defined by each module's own source.
 extern const ModuleSpec standInModule;
 
+#ifdef STANDIN_HOOKS
+// Defined by the modules that misbehave where a prober must survive it: while the module is
+// loaded (InitDll) and while its classes are listed (countClasses).
+void whileLoading();
+void whileListing();
+#endif
+
 }  // namespace StandIn
