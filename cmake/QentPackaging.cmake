@@ -18,7 +18,6 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "QENT6/QENT8 keyboard module for HOX 3 hos
 set(CPACK_PACKAGE_CONTACT "qentlink developers <qentlink@localhost>")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY qentlink)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
-set(CPACK_STRIP_FILES ON)
 # Each generator's own file name is set in QentCPackOptions.cmake.
 # cpack installs only what scripts/package.sh built, not every test program of the preset.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
@@ -35,6 +34,8 @@ if(WIN32)
   install(FILES ${_text}/README.txt ${_text}/INSTALL.txt DESTINATION .)
 
   set(CPACK_GENERATOR "NSIS;ZIP")
+  # Not stripped: strip stamps each copy with the time, and the installer and the archive
+  # would no longer hold the same bytes.
   set(CPACK_SYSTEM_NAME win64)
   set(CPACK_PACKAGE_FILE_NAME qentlink-${PROJECT_VERSION}-win64)
   # Our own installer script (cmake/packaging/NSIS.template.in): the module goes to a folder
@@ -57,6 +58,7 @@ else()
   install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION share/doc/qentlink)
 
   set(CPACK_GENERATOR DEB)
+  set(CPACK_STRIP_FILES ON)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION sound)
