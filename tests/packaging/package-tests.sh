@@ -154,6 +154,8 @@ rm -f "$drive/scan-cache.json"
 
 # A module a host has loaded is not replaced: the installer stops, changing nothing.
 holder="$win/tests/module_holder.exe"
+# Built with the windows preset's tests; scripts/package.sh alone does not build it.
+[ -f "$holder" ] || scripts/build.sh windows module_holder >/dev/null 2>&1
 if [ -f "$holder" ]; then
   mkfifo "$scratch/holder-in" "$scratch/holder-out"
   wine "$holder" 'C:\Program Files\Common Files\HOX3\qentlink.hox3' <"$scratch/holder-in" \
