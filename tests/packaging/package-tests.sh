@@ -168,6 +168,10 @@ if [ -f "$holder" ]; then
   wine "$setup" /S >/dev/null 2>&1
   rc=$?
   readme=$(cat "$tools/README.txt")
+  # The uninstaller likewise, run in place (_?=) so that its exit code is its own; the short
+  # name, since _?= takes the rest of the line and Wine would quote a path with a blank.
+  wine 'C:\Program Files\qentlink\Uninstall.exe' /S '_?=C:\PROGRA~1\qentlink' >/dev/null 2>&1
+  un_rc=$?
   exec 7>&-
   wait "$holder_pid"
   wineserver -w
@@ -177,6 +181,12 @@ if [ -f "$holder" ]; then
   else
     fail "an install over a loaded module stops and changes nothing" \
       "holder said '$said', installer exit $rc, README now '$readme'"
+  fi
+  if [ "$said" = loaded ] && [ "$un_rc" -ne 0 ] && [ -f "$modules/qentlink.hox3" ] &&
+    [ -f "$tools/plugscan.exe" ] && [ -f "$tools/Uninstall.exe" ]; then
+    pass "an uninstall while the module is loaded stops and removes nothing"
+  else
+    fail "an uninstall while the module is loaded stops and removes nothing" "exit $un_rc"
   fi
   # Once the host lets go, the same install goes through.
   wine "$setup" /S >/dev/null 2>&1
