@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The whole test suite on a fresh Debian machine: installs what is missing, checks the includes
 # against the layer table, builds the release, native and Windows presets and runs every test of
-# each, runs the threaded tests and the foreign binaries once more under ThreadSanitizer, runs
-# every fuzz target briefly, and ends with one line "N passed, N failed".
+# each, builds the release packages and tests them, runs the threaded tests and the foreign
+# binaries once more under ThreadSanitizer, runs every fuzz target briefly, and ends with one
+# line "N passed, N failed".
 set -u
 cd "$(dirname "$0")"
 scripts/install-deps.sh all
@@ -30,6 +31,21 @@ for preset in release native windows; do
     failed=$((failed + 1))
   fi
 done
+# The release packages, built from the release and windows builds above and used as a user
+# would: the installer under Wine, the archive, the Debian package in a scratch root.
+if scripts/package.sh > build-package.log 2>&1; then
+  out=$(timeout 900 tests/packaging/package-tests.sh build/packages 2>&1)
+  printf '%s\n' "$out" | grep -v '^PASS' | sed '$ s/^/[package] packaging: /'
+  line=$(printf '%s\n' "$out" | tail -1)
+  pp=$(printf '%s' "$line" | sed -n 's/^\([0-9]\+\) passed, \([0-9]\+\) failed$/\1/p')
+  pf=$(printf '%s' "$line" | sed -n 's/^\([0-9]\+\) passed, \([0-9]\+\) failed$/\2/p')
+  passed=$((passed + ${pp:-0}))
+  failed=$((failed + ${pf:-1}))
+else
+  tail -40 build-package.log >&2
+  echo "[package] packaging failed" >&2
+  failed=$((failed + 1))
+fi
 # The programs that start threads, under ThreadSanitizer; the foreign host drives the module's
 # channel workers too; the scanner tests run plugscan, whose workers run the probes.
 threaded=(platform_tests base_tests channel_tests hwremote_tests service_tests foreign_tests scanner_tests)

@@ -46,6 +46,7 @@ const char* scanUsage() {
          "  --report FILE       write a JSON report\n"
          "  --junit FILE        write a JUnit XML report\n"
          "  --slow MS           list probes slower than this (default 1000)\n"
+         "  --version           print the version\n"
          "Exit code: 0 every module probed, 1 any crashed, timed out, failed or could not be\n"
          "loaded, 2 usage error, 130 interrupted.\n";
 }
@@ -92,6 +93,10 @@ std::optional<ScanOptions> parseScanOptions(const std::vector<std::string>& argu
     }
     if (argument == "--help") {
       options.help = true;
+      continue;
+    }
+    if (argument == "--version") {
+      options.version = true;
       continue;
     }
     std::string name = argument;
@@ -163,7 +168,7 @@ std::optional<ScanOptions> parseScanOptions(const std::vector<std::string>& argu
       options.junitFile = value;
     }
   }
-  if (options.help) return options;
+  if (options.help || options.version) return options;
   if (options.paths.empty()) {
     *why = "no PATH to scan";
     return std::nullopt;

@@ -17,6 +17,7 @@ struct ScanOptions {
   std::string junitFile;   // empty: no JUnit report
   double slowMs = 1000;
   bool help = false;
+  bool version = false;  // --version: print the version and nothing else
 };
 
 // The options of a command line (without the program name); nothing for a usage error, with

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "QentVersion.h"
 #include "platform/Console.h"
 #include "platform/Platform.h"
 #include "scanner/AtomicFile.h"
@@ -45,6 +46,10 @@ int main(int argc, char** argv) {
   if (!options) return usageError(why);
   if (options->help) {
     std::fputs(scanUsage(), stdout);
+    return 0;
+  }
+  if (options->version) {
+    std::puts("plugscan " QENT_VERSION);
     return 0;
   }
   if (Platform::fileKind(options->settings.plugprobe.c_str()) != Platform::FileKind::kFile)

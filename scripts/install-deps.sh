@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are missing.
-# Usage: scripts/install-deps.sh [native|windows|fuzz|all]
+# Usage: scripts/install-deps.sh [native|windows|fuzz|package|all]
 set -u
 want="${1:-all}"
 # python3-jsonschema: the scanner tests check its JSON report against the schema.
 pkgs=(python3 python3-jsonschema cmake ninja-build g++ libgtest-dev libbenchmark-dev zlib1g-dev
       libexpat1-dev nlohmann-json3-dev)
-if [ "$want" = windows ] || [ "$want" = all ]; then
+if [ "$want" = windows ] || [ "$want" = package ] || [ "$want" = all ]; then
   pkgs+=(g++-mingw-w64-x86-64 googletest wine wine64)
+fi
+# The packages: nsis makes the Windows installer, dpkg-dev (dpkg-shlibdeps) and file find the
+# Debian package's dependencies.
+if [ "$want" = package ] || [ "$want" = all ]; then
+  pkgs+=(nsis dpkg-dev file)
 fi
 # clang with its runtime libraries (libFuzzer and the sanitizers) for the fuzz preset.
 if [ "$want" = fuzz ] || [ "$want" = all ]; then

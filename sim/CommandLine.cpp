@@ -1,5 +1,6 @@
 #include "sim/CommandLine.h"
 
+#include "QentVersion.h"
 #include "platform/Platform.h"
 #include "sim/ClassListing.h"
 #include "sim/Demo.h"
@@ -19,6 +20,7 @@ void printUsage(std::ostream& err) {
   err << "usage: qentsim classes [--module PATH]          list the module's factory and classes\n"
          "       qentsim run [--module PATH] FILE...      run scenario files\n"
          "       qentsim demo [--module PATH]             play the demonstration\n"
+         "       qentsim --version                        print the version\n"
          "The default module is "
       << kModuleFileName << " beside qentsim. \"qentsim run --help\" describes scenarios.\n";
 }
@@ -102,6 +104,10 @@ int runCommandLine(const std::vector<std::string>& arguments, const std::string&
     return kExitUsage;
   }
   const std::string& command = arguments[0];
+  if (command == "--version" && arguments.size() == 1) {
+    out << "qentsim " << QENT_VERSION << '\n';
+    return kExitOk;
+  }
   if (command != "classes" && command != "demo" && command != "run") {
     err << "qentsim: unknown command \"" << command << "\"\n";
     printUsage(err);
