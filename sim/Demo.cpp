@@ -44,11 +44,8 @@ settle
 expect fkey 3 "DrumEd"
 )demo";
 
-}  // namespace
-
-std::string demoScenario() {
-  std::string text =
-      R"demo(# The demo: one keyboard on a supported host, played as a keyboard player would.
+const char* const kSessionPart =
+    R"demo(# The demo: one keyboard on a supported host, played as a keyboard player would.
 say "== qentsim demo: a QENT6/QENT8 keyboard plugged into the simulated host"
 host "Tessaly Studio" "7.5.0" "Build 100"
 keyboards 1
@@ -98,7 +95,10 @@ expect memory-name "Project Window"
 tap F4
 settle
 expect executed "Editors" "Open List Editor"
-@PANEL@say "== Play and Stop go to the host's transport, which lights Play while it plays."
+)demo";
+
+const char* const kClosingPart =
+    R"demo(say "== Play and Stop go to the host's transport, which lights Play while it plays."
 tap Play
 settle
 tap Stop
@@ -115,9 +115,12 @@ say "== The host shuts down: the remote is detached, the service terminated, the
 stop
 say "== done"
 )demo";
-  const std::string::size_type at = text.find("@PANEL@");
-  text.replace(at, 7, kPanelPart);
-  return text;
+
+}  // namespace
+
+std::string demoScenario() {
+  // The keyboard player's session, the setup window's part, then the transport and shutdown.
+  return std::string(kSessionPart) + kPanelPart + kClosingPart;
 }
 
 int runDemo(const std::string& modulePath, std::ostream& out, std::ostream& err) {
