@@ -40,3 +40,21 @@ function(qent_add_module target)
     target_link_options(${target} PRIVATE -Wl,--no-undefined)
   endif()
 endfunction()
+
+# qent_use_json(target PUBLIC|PRIVATE): nlohmann-json (header only) for a target. The cross
+# build may not search the build machine's include folder, so it gets a copy of just that
+# library's headers.
+function(qent_use_json target scope)
+  if(CMAKE_CROSSCOMPILING)
+    find_path(QENT_JSON_INCLUDE nlohmann/json.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH
+              NO_DEFAULT_PATH)
+    if(NOT QENT_JSON_INCLUDE)
+      message(FATAL_ERROR "nlohmann/json.hpp not found (Debian package nlohmann-json3-dev)")
+    endif()
+    file(COPY ${QENT_JSON_INCLUDE}/nlohmann DESTINATION ${CMAKE_BINARY_DIR}/_json)
+    target_include_directories(${target} SYSTEM ${scope} ${CMAKE_BINARY_DIR}/_json)
+  else()
+    find_package(nlohmann_json 3 REQUIRED)
+    target_link_libraries(${target} ${scope} nlohmann_json::nlohmann_json)
+  endif()
+endfunction()
