@@ -1,8 +1,11 @@
 // Wall time of one plugprobe run on a component stand-in, against a process that only loads and
 // unloads the same module. Both pay the same process start, so the difference is the finder's
-// own work; the interleaved benchmark reports the ratio directly.
+// own work; the interleaved benchmark reports the ratio directly. The crowd benchmarks do the
+// same on a stand-in with 10 000, 50 000 and 100 000 parameters and report the peak memory of
+// both processes too, so that time and memory per parameter can be compared across sizes.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -12,7 +15,10 @@
 #include <windows.h>
 #else
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+
+#include <cstdlib>
 extern char** environ;
 #endif
 
@@ -95,7 +101,81 @@ void BM_ProbeOverBaseline(benchmark::State& state, const char* module, bool fres
   }
 }
 
+#if !defined(_WIN32) && defined(CROWD_MODULE_PATH)
+// Runs a program to its end; returns its exit code (-1 when it could
+// not be started) and its peak resident memory in kB.
+int runCounted(const std::vector<std::string>& args, long* peakKb) {
+  std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status)) return -1;
+  *peakKb = usage.ru_maxrss;
+  return WEXITSTATUS(status);
+}
+
+// plugprobe and the bare load alternately on the crowd stand-in with `parameters` parameters.
+void BM_CrowdOverBaseline(benchmark::State& state) {
+  using Clock = std::chrono::steady_clock;
+  const std::string parameters = std::to_string(state.range(0));
+  setenv("HOSTILE_PARAMETERS", parameters.c_str(), 1);
+  const std::vector<std::string> probeCommand = {PLUGPROBE_PATH, CROWD_MODULE_PATH, OUTPUT_PATH};
+  const std::vector<std::string> baselineCommand = {BASELINE_PATH, CROWD_MODULE_PATH, OUTPUT_PATH};
+  double probeSeconds = 0.0;
+  double baselineSeconds = 0.0;
+  long probePeak = 0;
+  long baselinePeak = 0;
+  for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
+    std::remove(OUTPUT_PATH);
+    long peak = 0;
+    auto t0 = Clock::now();
+    int probe = runCounted(probeCommand, &peak);
+    auto t1 = Clock::now();
+    probePeak = std::max(probePeak, peak);
+    int baseline = runCounted(baselineCommand, &peak);
+    auto t2 = Clock::now();
+    baselinePeak = std::max(baselinePeak, peak);
+    if (probe != 0 || baseline != 0) {
+      state.SkipWithError("a program did not complete with exit code 0");
+      break;
+    }
+    probeSeconds += std::chrono::duration<double>(t1 - t0).count();
+    baselineSeconds += std::chrono::duration<double>(t2 - t1).count();
+  }
+  unsetenv("HOSTILE_PARAMETERS");
+  double n = static_cast<double>(state.iterations());
+  if (n > 0 && baselineSeconds > 0) {
+    state.counters["probe_ms"] = 1000.0 * probeSeconds / n;
+    state.counters["baseline_ms"] = 1000.0 * baselineSeconds / n;
+    state.counters["ratio"] = probeSeconds / baselineSeconds;
+    state.counters["probe_peak_kb"] = static_cast<double>(probePeak);
+    state.counters["baseline_peak_kb"] = static_cast<double>(baselinePeak);
+    FILE* output = std::fopen(OUTPUT_PATH, "rb");
+    if (output != nullptr) {
+      std::fseek(output, 0, SEEK_END);
+      state.counters["output_bytes"] = static_cast<double>(std::ftell(output));
+      std::fclose(output);
+    }
+  }
+}
+#endif
+
 }  // namespace
+
+#if !defined(_WIN32) && defined(CROWD_MODULE_PATH)
+BENCHMARK(BM_CrowdOverBaseline)
+    ->Arg(10000)
+    ->Arg(50000)
+    ->Arg(100000)
+    ->ArgName("parameters")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
+#endif
 
 // One instrument with one parameter, and the full stand-in: five instruments, nested units, a
 // message round trip between the halves including one from a second thread.
