@@ -334,16 +334,19 @@ void measureIdle(benchmark::State& state, bool project, bool wholeRound) {
   }
   const double calls = static_cast<double>(state.iterations());
   state.counters["bound"] = bound;
-  // The same call outside the benchmark's loop, call by call: how many calls allocated at all,
-  // so that an allocation of the benchmark library itself is not taken for the module's.
+  // The same call outside the benchmark's loop, as many times, call by call: how many calls
+  // allocated at all, so that an allocation of the benchmark library itself is not taken for
+  // the module's.
   if (counted && !wholeRound) {
     int allocatingCalls = 0;
-    for (int call = 0; call < 200000; ++call) {
+    const std::int64_t probeCalls = std::min<std::int64_t>(state.iterations(), 5000000);
+    for (std::int64_t call = 0; call < probeCalls; ++call) {
       const std::uint64_t before = allAllocations.load();
       rig.host().callIdleHandlers();
       if (allAllocations.load() != before) ++allocatingCalls;
     }
-    state.counters["allocating_calls_of_200k"] = allocatingCalls;
+    state.counters["probe_calls"] = static_cast<double>(probeCalls);
+    state.counters["allocating_calls"] = allocatingCalls;
   }
   if (counted && calls > 0) {
     state.counters["allocs"] = static_cast<double>(threadAllocations - threadBefore) / calls;
