@@ -290,6 +290,23 @@ def main():
       f"{fmt(probes, 0)} probes started | under 1 s, none | "
       f"{verdict(rescan, lambda v: v < 1000 and probes == 0)} |")
     w("")
+    w("## What the figures led to")
+    w("")
+    w("- A channel used to take its front message by moving every message behind it, so a "
+      "backlog (a worker stopped or slow while producers post) drained in time quadratic in "
+      "its length: the channel stress test with 300 000 messages took 166 s under "
+      "ThreadSanitizer. The channel now drops taken entries in one move once they are half "
+      "its list; the same test takes about 3 s.")
+    w("- A value text posted by the service's idle call reached the keyboard only in the next "
+      "host round when the remote's worker had not woken before the remote's idle call in the "
+      "same round, which a host that does not wait for the module's threads sees often: the "
+      "knob turn took 4 idle rounds at p50 in some runs with rounds 2 ms apart (p99 4), against "
+      "the design's 3. The remote's idle call now delivers what its channel still holds, in "
+      "the channel's order and under its lock, as the worker would: 3 rounds at p50 and p99.")
+    w("- Post → deliver latency depends mostly on how soon the scheduler runs a woken thread: "
+      "on this machine's busy cores the bare hand-off row above is the floor under the "
+      "channel's figures.")
+    w("")
     print("\n".join(out))
 
 
