@@ -11,6 +11,7 @@ scripts/build.sh release "${programs[@]}"
 results=build/release/bench-results
 rm -rf "$results"
 mkdir -p "$results"
+git rev-parse --short HEAD > "$results/commit" 2>/dev/null || true
 load_before="$(cut -d' ' -f1-3 /proc/loadavg)"
 for program in "${programs[@]}"; do
   echo "== $program (${repetitions} repetitions)"

@@ -6,8 +6,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <mutex>
 #include <new>
 #include <string>
@@ -479,11 +479,11 @@ TEST(ChannelStress, EveryMessageIsDeliveredOnceOrFreedWhileWorkersAreStoppedMidS
   EXPECT_EQ(missing[0], leftInbound);
   EXPECT_EQ(missing[1], leftOutbound);
   EXPECT_GT(restarts, 0u);
-  std::printf(
-      "channel stress: %zu messages from %d producers, %zu delivered, %zu freed undelivered"
-      " (%zu inbound, %zu outbound), %zu worker restarts\n",
-      posted, kProducers, delivered, leftInbound + leftOutbound, leftInbound, leftOutbound,
-      restarts);
+  // The figures of the run, for the long run's report.
+  std::cout << "channel stress: " << posted << " messages from " << kProducers << " producers, "
+            << delivered << " delivered, " << leftInbound + leftOutbound << " freed undelivered ("
+            << leftInbound << " inbound, " << leftOutbound << " outbound), " << restarts
+            << " worker restarts\n";
 }
 
 }  // namespace
