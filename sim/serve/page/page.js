@@ -16,7 +16,7 @@ const BUTTON_GROUPS = {
 // Pixels of dragging per tick, and the time turns are gathered into one message: a fast turn
 // gives many ticks per message, which the module accelerates, as an encoder's speed does.
 const DRAG_PIXELS_PER_TICK = 6;
-const TURN_GATHER_MS = 30;
+const TURN_GATHER_MS = 20;
 
 const page = {
   socket: null,
@@ -24,10 +24,11 @@ const page = {
   keyboard: 1,
   nextId: 1,
   pendingTurns: new Map(),  // element -> ticks not yet sent
+  turnStarted: null,        // when the first of them was turned
   turnTimer: null,
   windowShape: '',
-  // What the latency measurement reads: per turn, the time from sending it to its knob's value
-  // text changing on this page's display (ms).
+  // What the latency measurement reads: per turn message, the time from the first tick the
+  // person turned to its knob's value text changing on this page's display (ms).
   metrics: { latencies: [], waiting: [] },
 };
 window.qentPage = page;
@@ -153,18 +154,21 @@ function makeTurnable(knob, name) {
 }
 
 function queueTurn(name, ticks) {
+  if (page.turnStarted === null) page.turnStarted = performance.now();
   page.pendingTurns.set(name, (page.pendingTurns.get(name) || 0) + ticks);
   if (page.turnTimer === null) page.turnTimer = setTimeout(flushTurns, TURN_GATHER_MS);
 }
 
 function flushTurns() {
   page.turnTimer = null;
+  const started = page.turnStarted;
+  page.turnStarted = null;
   for (const [name, ticks] of page.pendingTurns) {
     if (ticks === 0) continue;
     const knob = KNOBS.indexOf(name);
     if (knob >= 0) {
       page.metrics.waiting.push({ knob: knob + 1, before: $('knob-value-' + (knob + 1)).textContent,
-                                  sent: performance.now() });
+                                  sent: started });
     }
     send({ type: 'turn', keyboard: page.keyboard, element: name, ticks: ticks });
   }
