@@ -95,20 +95,11 @@ void WebServer::setSkin(std::shared_ptr<const SkinPackage> package) {
 
 bool WebServer::take(std::chrono::milliseconds timeout, Message* out) {
   std::unique_lock<std::mutex> lock(inboxLock_);
-  inboxChanged_.wait_for(lock, timeout, [&] { return !inbox_.empty() || woken_; });
-  woken_ = false;
+  inboxChanged_.wait_for(lock, timeout, [&] { return !inbox_.empty(); });
   if (inbox_.empty()) return false;
   *out = std::move(inbox_.front());
   inbox_.pop_front();
   return true;
-}
-
-void WebServer::wake() {
-  {
-    std::lock_guard<std::mutex> lock(inboxLock_);
-    woken_ = true;
-  }
-  inboxChanged_.notify_all();
 }
 
 void WebServer::broadcast(std::string_view text) {

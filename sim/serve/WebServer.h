@@ -61,10 +61,8 @@ class WebServer {
   void setSkin(std::shared_ptr<const SkinPackage> package);
 
   // Waits until a message arrives or `timeout` passes, then takes the oldest one. False when
-  // none arrived in time or wake() was called. [host thread]
+  // none arrived in time. [host thread]
   bool take(std::chrono::milliseconds timeout, Message* out);
-  // Makes a waiting take() return at once (Ctrl-C). [any thread, a signal handler's watcher]
-  void wake();
 
   // Sends `text` to every open socket / to one socket (nothing when it is gone).
   void broadcast(std::string_view text);
@@ -101,7 +99,6 @@ class WebServer {
   std::mutex inboxLock_;
   std::condition_variable inboxChanged_;
   std::deque<Message> inbox_;
-  bool woken_ = false;
 };
 
 }  // namespace QentSim
