@@ -43,8 +43,7 @@ std::vector<std::u16string> nextAnswer(SimHost::State& s, DialogKind kind, const
                                        const FileType* type) {
   if (s.dialogAnswers.empty()) {
     if (s.userDialogs == nullptr) return {};
-    std::string extension(type->extension,
-                          strnlen(type->extension, sizeof(type->extension)));
+    std::string extension(type->extension, strnlen(type->extension, sizeof(type->extension)));
     const std::string path = s.userDialogs->chooseFile(kind, toUtf8(title), extension);
     if (path.empty()) return {};
     return {toUtf16(path)};

@@ -42,10 +42,10 @@ json PageDialogs::ask(json prompt) {
     WebServer::Message message;
     if (!server_.take(std::chrono::milliseconds(100), &message)) continue;
     const json request = json::parse(message.text, nullptr, false);
-    const std::string type = request.is_object() && request.contains("type") &&
-                                     request["type"].is_string()
-                                 ? request["type"].get<std::string>()
-                                 : std::string();
+    const std::string type =
+        request.is_object() && request.contains("type") && request["type"].is_string()
+            ? request["type"].get<std::string>()
+            : std::string();
     if (type == "hello") {
       if (!lastState_.empty()) server_.sendTo(message.socket, lastState_);
       server_.sendTo(message.socket, prompt_.dump());
@@ -94,12 +94,12 @@ std::string PageDialogs::chooseFile(DialogKind kind, const std::string& title,
     return {};
   std::vector<std::uint8_t> bytes;
   if (!decodeBase64(answer["data"].get<std::string>(), &bytes)) return {};
-  const std::string path =
-      (folder / ("opened-" + std::to_string(++files_) + "-" +
-                 safeName(answer["name"].get<std::string>(), extension)))
-          .string();
+  const std::string path = (folder / ("opened-" + std::to_string(++files_) + "-" +
+                                      safeName(answer["name"].get<std::string>(), extension)))
+                               .string();
   std::ofstream file(path, std::ios::binary);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  file.write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
   if (!file) return {};
   return path;
 }

@@ -124,8 +124,7 @@ const Request kRequests[] = {
          *why = "the project has no track \"" + track + "\"";
          return false;
        }
-       if (!session.simulation().hostStep(
-               [&] { return session.host().selectTrack(track, why); }))
+       if (!session.simulation().hostStep([&] { return session.host().selectTrack(track, why); }))
          return false;
        session.setSelectedTrack(track);
        return true;

@@ -18,11 +18,16 @@ constexpr std::size_t kLogLength = 40;
 
 const char* kindName(TrackDescription::Kind kind) {
   switch (kind) {
-    case TrackDescription::Kind::kInstrument: return "instrument";
-    case TrackDescription::Kind::kMidi: return "midi";
-    case TrackDescription::Kind::kAudio: return "audio";
-    case TrackDescription::Kind::kFolder: return "folder";
-    case TrackDescription::Kind::kOther: break;
+    case TrackDescription::Kind::kInstrument:
+      return "instrument";
+    case TrackDescription::Kind::kMidi:
+      return "midi";
+    case TrackDescription::Kind::kAudio:
+      return "audio";
+    case TrackDescription::Kind::kFolder:
+      return "folder";
+    case TrackDescription::Kind::kOther:
+      break;
   }
   return "other";
 }
@@ -38,8 +43,8 @@ json keyboardState(VirtualKeyboard& kb) {
     const KeyboardElement* e = KeyboardElements::at(i);
     if (e->hasLamp) lamps[e->name] = kb.lamp(i);
   }
-  return {{"number", kb.number()}, {"target", kb.target()},   {"memory", kb.memoryName()},
-          {"line", kb.line()},     {"mode", kb.modeText()},   {"knobs", std::move(knobs)},
+  return {{"number", kb.number()},   {"target", kb.target()},    {"memory", kb.memoryName()},
+          {"line", kb.line()},       {"mode", kb.modeText()},    {"knobs", std::move(knobs)},
           {"keys", std::move(keys)}, {"lamps", std::move(lamps)}};
 }
 
@@ -134,8 +139,12 @@ void addWidgets(const HostWindow::Widget& w, const SkinDocument& skin, int left,
     return;
   }
   if (w.type == Type::kLabel) {
-    out->push_back({{"type", "label"},  {"x", x},          {"y", y},
-                    {"width", w.width}, {"height", w.height}, {"text", w.text}});
+    out->push_back({{"type", "label"},
+                    {"x", x},
+                    {"y", y},
+                    {"width", w.width},
+                    {"height", w.height},
+                    {"text", w.text}});
     return;
   }
   if (w.type == Type::kControl && w.kind == "alternative") {
@@ -144,9 +153,9 @@ void addWidgets(const HostWindow::Widget& w, const SkinDocument& skin, int left,
     return;
   }
   if (w.type == Type::kControl) {
-    json control = {{"type", "control"}, {"name", w.name},   {"kind", w.kind},
-                    {"x", x},            {"y", y},           {"width", w.width},
-                    {"height", w.height}, {"style", w.style}, {"title", w.text}};
+    json control = {
+        {"type", "control"}, {"name", w.name},     {"kind", w.kind},   {"x", x},         {"y", y},
+        {"width", w.width},  {"height", w.height}, {"style", w.style}, {"title", w.text}};
     if (!w.bitmap.empty()) control["src"] = image(w.bitmap);
     if (w.hostValue != nullptr) {
       control["shown"] = w.hostValue->shown();
@@ -179,7 +188,8 @@ json windowState(SimHost& host) {
 json pageState(PageSession& session) {
   json keyboards = json::array();
   const int count = std::max(1, session.host().keyboardCount());
-  for (int k = 1; k <= count; ++k) keyboards.push_back(keyboardState(session.simulation().keyboard(k)));
+  for (int k = 1; k <= count; ++k)
+    keyboards.push_back(keyboardState(session.simulation().keyboard(k)));
   return {{"type", "state"},
           {"keyboards", std::move(keyboards)},
           {"host", hostState(session)},

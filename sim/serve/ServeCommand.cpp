@@ -152,8 +152,8 @@ int runServe(const std::vector<std::string>& arguments, const std::string& defau
       } while (!stopping && server.take(std::chrono::milliseconds(0), &message));
     }
     if (Clock::now() >= nextRound) {
-      const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-          Clock::now() - started);
+      const auto elapsed =
+          std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
       session.round(static_cast<std::uint32_t>(elapsed.count()));
       nextRound += roundTime;
       // A host that fell behind skips the rounds it missed rather than racing to catch up.

@@ -45,8 +45,8 @@ WebServer::~WebServer() {
 bool WebServer::start(int port, std::string* error) {
   stop();
   const std::string ports = "127.0.0.1:" + std::to_string(port);
-  const char* options[] = {"listening_ports", ports.c_str(), "num_threads", "4",
-                           "enable_keep_alive", "no", nullptr};
+  const char* options[] = {"listening_ports",   ports.c_str(), "num_threads", "4",
+                           "enable_keep_alive", "no",          nullptr};
   mg_callbacks callbacks{};
   mg_init_data init{};
   init.callbacks = &callbacks;
@@ -140,8 +140,7 @@ bool WebServer::sameOrigin(std::string_view origin, int port) {
 
 bool WebServer::admits(mg_connection* connection) {
   const std::string_view origin = header(connection, "Origin");
-  if (sameHost(header(connection, "Host"), port_) &&
-      (origin.empty() || sameOrigin(origin, port_)))
+  if (sameHost(header(connection, "Host"), port_) && (origin.empty() || sameOrigin(origin, port_)))
     return true;
   answer(connection, 403, "text/plain; charset=utf-8",
          "refused: this server answers only its own page at http://127.0.0.1:" +

@@ -24,9 +24,9 @@ TEST(WebServerChecks, OnlyThePagesOwnHostAndOriginPass) {
   EXPECT_TRUE(WebServer::sameHost("127.0.0.1:8765", 8765));
   EXPECT_TRUE(WebServer::sameHost("localhost:8765", 8765));
   // A name that resolves here (DNS rebinding), another port, or a look-alike must not pass.
-  for (const char* host : {"evil.example:8765", "127.0.0.1.evil.example:8765", "127.0.0.1:87650",
-                           "127.0.0.1:876", "127.0.0.1", "", "127.0.0.1:8765:8765",
-                           "x127.0.0.1:8765"})
+  for (const char* host :
+       {"evil.example:8765", "127.0.0.1.evil.example:8765", "127.0.0.1:87650", "127.0.0.1:876",
+        "127.0.0.1", "", "127.0.0.1:8765:8765", "x127.0.0.1:8765"})
     EXPECT_FALSE(WebServer::sameHost(host, 8765)) << host;
   EXPECT_TRUE(WebServer::sameOrigin("http://127.0.0.1:8765", 8765));
   EXPECT_TRUE(WebServer::sameOrigin("http://localhost:8765", 8765));
@@ -94,20 +94,26 @@ class ServeSession : public ::testing::Test {
 TEST_F(ServeSession, RefusedRequestsSayWhyAndChangeNothing) {
   const nlohmann::json before = state();
   ASSERT_EQ(before["keyboards"][0]["knobs"][0]["name"], "Cutoff");
-  for (const char* bad : {
-           "", "{", "[]", "42", R"({"kind":"turn"})", R"({"type":7})", R"({"type":"fly"})",
-           R"({"type":"turn","keyboard":1,"element":"AsgnKnob1"})",
-           R"({"type":"turn","keyboard":1,"element":"AsgnKnob1","ticks":1.5})",
-           R"({"type":"turn","keyboard":2,"element":"AsgnKnob1","ticks":1})",
-           R"({"type":"turn","keyboard":0,"element":"AsgnKnob1","ticks":1})",
-           R"({"type":"turn","keyboard":1,"element":"F1","ticks":1})",
-           R"({"type":"turn","keyboard":1,"element":"AsgnKnob1","ticks":-100000})",
-           R"({"type":"tap","keyboard":1,"element":"DataDial"})",
-           R"({"type":"tap","keyboard":1,"element":null})",
-           R"({"type":"select-track","track":"Nowhere"})",
-           R"({"type":"menu","menu":"Devices","title":"Nothing"})",
-           R"({"type":"window-press","control":"Page1"})", R"({"type":"window-close"})",
-           R"({"type":"dialog","button":1})"}) {
+  for (const char* bad : {"",
+                          "{",
+                          "[]",
+                          "42",
+                          R"({"kind":"turn"})",
+                          R"({"type":7})",
+                          R"({"type":"fly"})",
+                          R"({"type":"turn","keyboard":1,"element":"AsgnKnob1"})",
+                          R"({"type":"turn","keyboard":1,"element":"AsgnKnob1","ticks":1.5})",
+                          R"({"type":"turn","keyboard":2,"element":"AsgnKnob1","ticks":1})",
+                          R"({"type":"turn","keyboard":0,"element":"AsgnKnob1","ticks":1})",
+                          R"({"type":"turn","keyboard":1,"element":"F1","ticks":1})",
+                          R"({"type":"turn","keyboard":1,"element":"AsgnKnob1","ticks":-100000})",
+                          R"({"type":"tap","keyboard":1,"element":"DataDial"})",
+                          R"({"type":"tap","keyboard":1,"element":null})",
+                          R"({"type":"select-track","track":"Nowhere"})",
+                          R"({"type":"menu","menu":"Devices","title":"Nothing"})",
+                          R"({"type":"window-press","control":"Page1"})",
+                          R"({"type":"window-close"})",
+                          R"({"type":"dialog","button":1})"}) {
     std::string why;
     EXPECT_FALSE(ask(bad, &why)) << bad;
     EXPECT_FALSE(why.empty()) << bad;
@@ -119,7 +125,8 @@ TEST_F(ServeSession, AKnobTurnMovesTheDisplayAndTheHostsParameter) {
   const nlohmann::json before = state();
   run(R"({"type":"turn","keyboard":1,"element":"AsgnKnob1","ticks":4})");
   const nlohmann::json after = state();
-  EXPECT_NE(after["keyboards"][0]["knobs"][0]["value"], before["keyboards"][0]["knobs"][0]["value"]);
+  EXPECT_NE(after["keyboards"][0]["knobs"][0]["value"],
+            before["keyboards"][0]["knobs"][0]["value"]);
   const auto& was = before["host"]["instrument"]["parameters"][0];
   const auto& now = after["host"]["instrument"]["parameters"][0];
   ASSERT_EQ(now["title"], "Cutoff");
