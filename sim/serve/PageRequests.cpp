@@ -56,14 +56,12 @@ struct Request {
   std::function<bool(PageSession&, const Fields&, std::string*)> run;
 };
 
-bool keyboardOf(PageSession& session, const Fields& fields, VirtualKeyboard** kb,
-                std::string* why) {
+// The keyboard the request names: 1 to the number plugged in.
+VirtualKeyboard* keyboardOf(PageSession& session, const Fields& fields) {
   int number = 0;
   if (!fields.integer("keyboard", 1, std::max(1, session.host().keyboardCount()), &number))
-    return false;
-  *kb = &session.simulation().keyboard(number);
-  (void)why;
-  return true;
+    return nullptr;
+  return &session.simulation().keyboard(number);
 }
 
 int elementOf(const Fields& fields, bool encoder, std::string* why) {
@@ -102,17 +100,17 @@ bool trackExists(const std::vector<TrackDescription>& tracks, const std::string&
 const Request kRequests[] = {
     {"turn", "keyboard, element, ticks",
      [](PageSession& session, const Fields& fields, std::string* why) {
-       VirtualKeyboard* kb = nullptr;
+       VirtualKeyboard* kb = keyboardOf(session, fields);
        int ticks = 0;
-       if (!keyboardOf(session, fields, &kb, why)) return false;
+       if (kb == nullptr) return false;
        const int element = elementOf(fields, true, why);
        if (element < 0 || !fields.integer("ticks", -kMaxTicks, kMaxTicks, &ticks)) return false;
        return kb->turn(element, ticks, why);
      }},
     {"tap", "keyboard, element",
      [](PageSession& session, const Fields& fields, std::string* why) {
-       VirtualKeyboard* kb = nullptr;
-       if (!keyboardOf(session, fields, &kb, why)) return false;
+       VirtualKeyboard* kb = keyboardOf(session, fields);
+       if (kb == nullptr) return false;
        const int element = elementOf(fields, false, why);
        return element >= 0 && kb->press(element, why) && kb->release(element, why);
      }},
