@@ -73,7 +73,8 @@ fi
 # dictionary: one suite per target, failed by any finding (the input is kept under
 # build/fuzz/findings/). The keyboard SysEx target, which drives the whole service, gets longest.
 fuzzers=(fuzz_keyboard_sysex fuzz_setup_file fuzz_skin_package fuzz_skin_document
-         fuzz_project_file fuzz_scenario_file fuzz_probe_description fuzz_probe_paths)
+         fuzz_project_file fuzz_scenario_file fuzz_page_request fuzz_probe_description
+         fuzz_probe_paths)
 if scripts/build.sh fuzz "${fuzzers[@]}" > build-fuzz.log 2>&1; then
   mkdir -p build/fuzz/findings
   for target in "${fuzzers[@]}"; do
