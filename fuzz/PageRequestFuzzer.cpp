@@ -15,36 +15,45 @@
 
 namespace {
 
-QentSim::PageSession& session() {
-  static QentSim::PageSession* running = [] {
-    QentSim::ServeOptions options;
-    options.modulePath = MODULE_PATH;
-    options.keyboards = 2;
-    auto* made = new QentSim::PageSession(options);
-    std::string why;
-    if (!made->start(&why)) {
-      std::fprintf(stderr, "page request fuzzer: %s\n", why.c_str());
-      std::abort();
-    }
-    return made;
-  }();
-  return *running;
+QentSim::PageSession* host = nullptr;
+
+// The host shuts down in order before the process ends: the module's workers stop and the
+// module unloads, instead of meeting static destruction while they still run.
+void shutDown() {
+  delete host;
+  host = nullptr;
 }
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  QentSim::ServeOptions options;
+  options.modulePath = MODULE_PATH;
+  options.keyboards = 2;
+  host = new QentSim::PageSession(options);
+  std::string why;
+  if (!host->start(&why)) {
+    std::fprintf(stderr, "page request fuzzer: %s\n", why.c_str());
+    std::abort();
+  }
+  // Not waiting for the module's workers after each call, as a real host does not: many more
+  // inputs a second, and the workers meet the next request while still busy with the last.
+  host->host().moduleThreads().setWaiting(false);
+  std::atexit(shutDown);
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  QentSim::PageSession& host = session();
   std::string_view input(reinterpret_cast<const char*>(data), size);
   std::string why;
   while (!input.empty()) {
     const std::size_t end = input.find('\n');
     const std::string_view line = input.substr(0, end);
-    QentSim::runPageRequest(host, line, &why);
-    if (!host.settle(&why)) std::abort();  // a request that never comes to rest is a finding
+    QentSim::runPageRequest(*host, line, &why);
+    if (!host->settle(&why)) std::abort();  // a request that never comes to rest is a finding
     input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
   }
-  QentSim::runPageRequest(host, R"({"type":"window-close"})", &why);
-  host.settle(&why);
+  QentSim::runPageRequest(*host, R"({"type":"window-close"})", &why);
+  host->settle(&why);
   return 0;
 }
