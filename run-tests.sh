@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The whole test suite on a fresh Debian machine: installs what is missing, checks the includes
 # against the layer table, builds the release, native and Windows presets and runs every test of
-# each, builds the release packages and tests them, runs the threaded tests and the foreign
-# binaries once more under ThreadSanitizer, runs every fuzz target briefly, and ends with one
-# line "N passed, N failed".
+# each, tests qentsim serve's page in headless Chromium, builds the release packages and tests
+# them, runs the threaded tests and the foreign binaries once more under ThreadSanitizer, runs
+# every fuzz target briefly, and ends with one line "N passed, N failed".
 set -u
 cd "$(dirname "$0")"
 scripts/install-deps.sh all
@@ -31,6 +31,15 @@ for preset in release native windows; do
     failed=$((failed + 1))
   fi
 done
+# The page of qentsim serve in headless Chromium, against the release build above: a person's
+# session and the requests that must be refused.
+out=$(tests/serve/run-browser-tests.sh build/release 2>&1)
+printf '%s\n' "$out" | sed '$ s/^/[browser] page: /'
+line=$(printf '%s\n' "$out" | tail -1)
+bp=$(printf '%s' "$line" | sed -n 's/^\([0-9]\+\) passed, \([0-9]\+\) failed$/\1/p')
+bf=$(printf '%s' "$line" | sed -n 's/^\([0-9]\+\) passed, \([0-9]\+\) failed$/\2/p')
+passed=$((passed + ${bp:-0}))
+failed=$((failed + ${bf:-1}))
 # The release packages, built from the release and windows builds above and used as a user
 # would: the installer under Wine, the archive, the Debian package in a scratch root.
 if scripts/package.sh > build-package.log 2>&1; then
@@ -64,7 +73,8 @@ fi
 # dictionary: one suite per target, failed by any finding (the input is kept under
 # build/fuzz/findings/). The keyboard SysEx target, which drives the whole service, gets longest.
 fuzzers=(fuzz_keyboard_sysex fuzz_setup_file fuzz_skin_package fuzz_skin_document
-         fuzz_project_file fuzz_scenario_file fuzz_probe_description fuzz_probe_paths)
+         fuzz_project_file fuzz_scenario_file fuzz_page_request fuzz_probe_description
+         fuzz_probe_paths)
 if scripts/build.sh fuzz "${fuzzers[@]}" > build-fuzz.log 2>&1; then
   mkdir -p build/fuzz/findings
   for target in "${fuzzers[@]}"; do

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are missing.
-# Usage: scripts/install-deps.sh [native|windows|fuzz|package|all]
+# Usage: scripts/install-deps.sh [native|windows|fuzz|package|browser|all]
 set -u
 want="${1:-all}"
 # python3-jsonschema: the scanner tests check its JSON report against the schema.
+# libcivetweb-dev: the embedded web server (HTTP and WebSocket) behind qentsim serve.
 pkgs=(python3 python3-jsonschema cmake ninja-build g++ libgtest-dev libbenchmark-dev zlib1g-dev
-      libexpat1-dev nlohmann-json3-dev)
+      libexpat1-dev nlohmann-json3-dev libcivetweb-dev)
 if [ "$want" = windows ] || [ "$want" = package ] || [ "$want" = all ]; then
   pkgs+=(g++-mingw-w64-x86-64 googletest wine wine64)
 fi
@@ -13,6 +14,11 @@ fi
 # Debian package's dependencies.
 if [ "$want" = package ] || [ "$want" = all ]; then
   pkgs+=(nsis dpkg-dev file)
+fi
+# The page of qentsim serve is tested in a real browser: headless Chromium driven through its
+# WebDriver with Debian's selenium; the same drive the README's pictures.
+if [ "$want" = browser ] || [ "$want" = all ]; then
+  pkgs+=(chromium chromium-driver python3-selenium)
 fi
 # clang with its runtime libraries (libFuzzer and the sanitizers) for the fuzz preset.
 if [ "$want" = fuzz ] || [ "$want" = all ]; then

@@ -7,6 +7,7 @@
 #include "sim/HostModule.h"
 #include "sim/scenario/CommandTable.h"
 #include "sim/scenario/ScenarioRunner.h"
+#include "sim/serve/ServeCommand.h"
 
 namespace QentSim {
 
@@ -20,6 +21,8 @@ void printUsage(std::ostream& err) {
   err << "usage: qentsim classes [--module PATH]          list the module's factory and classes\n"
          "       qentsim run [--module PATH] FILE...      run scenario files\n"
          "       qentsim demo [--module PATH]             play the demonstration\n"
+         "       qentsim serve [--port N] [--module PATH] [--project FILE|demo] [--keyboards N]\n"
+         "                     [--settings FILE]          the keyboard and the host in a browser\n"
          "       qentsim --version                        print the version\n"
          "The default module is "
       << kModuleFileName << " beside qentsim. \"qentsim run --help\" describes scenarios.\n";
@@ -107,6 +110,10 @@ int runCommandLine(const std::vector<std::string>& arguments, const std::string&
   if (command == "--version" && arguments.size() == 1) {
     out << "qentsim " << QENT_VERSION << '\n';
     return kExitOk;
+  }
+  if (command == "serve") {
+    const std::vector<std::string> options(arguments.begin() + 1, arguments.end());
+    return runServe(options, defaultModulePath(programPath), out, err);
   }
   if (command != "classes" && command != "demo" && command != "run") {
     err << "qentsim: unknown command \"" << command << "\"\n";

@@ -8,6 +8,7 @@
 
 #include "sim/host/HostText.h"
 #include "sim/host/NoThrow.h"
+#include "sim/host/UserDialogs.h"
 
 namespace QentSim {
 
@@ -35,10 +36,18 @@ class ChosenFiles final : public HostObject<IChosenFiles> {
   std::vector<std::u16string> paths_;
 };
 
-// The files the next selector answers with: none when the scenario queued a cancel, nothing
-// or an answer for the other kind of selector (which it takes all the same).
-std::vector<std::u16string> nextAnswer(SimHost::State& s, DialogKind kind) {
-  if (s.dialogAnswers.empty()) return {};
+// The files the next selector answers with: none when the scenario queued a cancel or an answer
+// for the other kind of selector (which it takes all the same); with nothing queued, what the
+// person at the host chooses, or none when there is no one.
+std::vector<std::u16string> nextAnswer(SimHost::State& s, DialogKind kind, const char16* title,
+                                       const FileType* type) {
+  if (s.dialogAnswers.empty()) {
+    if (s.userDialogs == nullptr) return {};
+    std::string extension(type->extension, strnlen(type->extension, sizeof(type->extension)));
+    const std::string path = s.userDialogs->chooseFile(kind, toUtf8(title), extension);
+    if (path.empty()) return {};
+    return {toUtf16(path)};
+  }
   const SimHost::State::DialogAnswer answer = s.dialogAnswers.front();
   s.dialogAnswers.pop_front();
   if (answer.kind != kind) return {};
@@ -46,13 +55,14 @@ std::vector<std::u16string> nextAnswer(SimHost::State& s, DialogKind kind) {
 }
 
 tresult runSelector(const std::shared_ptr<SimHost::State::Connection>& connection, DialogKind kind,
-                    const char* what, FUnknown** out) noexcept {
+                    const char* what, const char16* title, const FileType* type,
+                    FUnknown** out) noexcept {
   if (out == nullptr) return kInvalidArgument;
   *out = nullptr;
   SimHost::State* s = connection ? connection->state : nullptr;
   if (s == nullptr) return kResultFalse;
   return answerSafely(kOutOfMemory, [&]() -> tresult {
-    std::vector<std::u16string> paths = nextAnswer(*s, kind);
+    std::vector<std::u16string> paths = nextAnswer(*s, kind, title, type);
     s->note(std::string(what) + (paths.empty() ? " cancelled" : " answered"));
     s->touch();
     if (paths.empty()) return kResultFalse;
@@ -104,7 +114,7 @@ tresult SaveFileSelector::run(int32 mode, const char16* title, const FileType* t
     if (result) *result = nullptr;
     return kInvalidArgument;
   }
-  return runSelector(connection_, DialogKind::kSave, "save selector", result);
+  return runSelector(connection_, DialogKind::kSave, "save selector", title, type, result);
 }
 
 tresult SaveFileSelector::getPath(FUnknown* result, int32 form, SelectedPath* path) noexcept {
@@ -121,7 +131,7 @@ tresult OpenFileSelector::run(const char16* title, const FileType* types, int32 
     if (list) *list = nullptr;
     return kInvalidArgument;
   }
-  return runSelector(connection_, DialogKind::kOpen, "open selector", list);
+  return runSelector(connection_, DialogKind::kOpen, "open selector", title, types, list);
 }
 
 int32 OpenFileSelector::entryCount(FUnknown* list) noexcept {
@@ -160,6 +170,11 @@ tresult AlertBox::show(const char16* message, const char16* first, const char16*
     if (!s->alertAnswers.empty()) {
       answer = std::clamp(s->alertAnswers.front(), 1, buttons);
       s->alertAnswers.pop_front();
+    } else if (s->userDialogs != nullptr) {
+      std::vector<std::string> labels{toUtf8(first)};
+      if (second != nullptr) labels.push_back(toUtf8(second));
+      if (third != nullptr) labels.push_back(toUtf8(third));
+      answer = std::clamp(s->userDialogs->alert(toUtf8(message), labels), 1, buttons);
     }
     *pressed = answer;
     s->touch();

@@ -68,6 +68,7 @@ struct SimHost::State {
   };
   std::deque<DialogAnswer> dialogAnswers;
   std::deque<int> alertAnswers;
+  UserDialogs* userDialogs = nullptr;    // asked when nothing is queued; not owned
   std::vector<std::string> alertsShown;  // until clearRecords
 
   // ---- the run ----

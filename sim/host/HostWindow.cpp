@@ -1,6 +1,7 @@
 #include "sim/host/HostWindow.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <iomanip>
 #include <new>
@@ -59,6 +60,14 @@ const char* neededValue(const std::string& kind, GuiValue::Kind* needed) {
 
 }  // namespace
 
+const HostWindow::Widget* HostWindow::shownChild(const Widget& alternative) {
+  if (alternative.type != Widget::Type::kControl || alternative.kind != "alternative")
+    return nullptr;
+  const int shown = alternative.value ? alternative.value->getValue() : 0;
+  if (shown < 0 || shown >= static_cast<int>(alternative.children.size())) return nullptr;
+  return &alternative.children[static_cast<std::size_t>(shown)];
+}
+
 bool HostWindow::Widget::hasStyle(std::string_view wanted) const {
   std::string_view rest = style;
   while (!rest.empty()) {
@@ -85,6 +94,16 @@ HostWindow::HostWindow(std::shared_ptr<SimHost::State::Connection> connection,
 
 HostWindow::Widget HostWindow::build(const SkinNode& node, int depth) {
   Widget widget;
+  // Reading checked that positions and sizes are numbers.
+  auto number = [](const SkinNode& n, std::string_view key) {
+    const std::string& text = n.attribute(key);
+    return text.empty() ? 0 : std::atoi(text.c_str());
+  };
+  widget.x = number(node, "x");
+  widget.y = number(node, "y");
+  widget.width = number(node, "width");
+  widget.height = number(node, "height");
+  widget.bitmap = node.attribute("bitmap");
   if (node.element == "Image") {
     widget.type = Widget::Type::kImage;
     widget.name = node.attribute("bitmap");
@@ -110,6 +129,8 @@ HostWindow::Widget HostWindow::build(const SkinNode& node, int depth) {
     content = skin_->findTemplate(node.attribute("template"));
     widget.name = node.attribute("template");
     if (content == nullptr) return widget;
+    widget.width = number(*content, "width");
+    widget.height = number(*content, "height");
   }
   for (const SkinNode& child : content->children)
     widget.children.push_back(build(child, depth + 1));

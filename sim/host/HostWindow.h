@@ -35,6 +35,13 @@ class HostWindow final : public HostObject<Brennholt::Hox::IHostWindow> {
     std::string kind;   // a control's kind: "switch", "checkbox", "text", "edit", "menu"...
     std::string style;  // "|"-separated
     std::string text;   // a label's text, a checkbox's title
+    // Where the skin places it, in pixels from its parent's top left, and its size (0 when the
+    // skin gives none: an image takes its bitmap's size).
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    std::string bitmap;  // an image's or a switch's bitmap name; empty when none
     Brennholt::IPtr<Brennholt::Hox::IGuiValue> value;  // bound value; empty when unbound
     GuiValue* hostValue = nullptr;  // the host's own object behind `value`, else null
     std::vector<Widget> children;
@@ -82,6 +89,13 @@ class HostWindow final : public HostObject<Brennholt::Hox::IHostWindow> {
   bool entriesOf(const std::string& name, int* count, std::string* why) const;
   // The visible view drawn as text, one control a line with its value.
   std::string draw() const;
+  // The window's widgets as built, for a host that draws them itself; bound values are read
+  // through each widget's `value`. Valid until the window is released.
+  const Widget& root() const { return root_; }
+  // The description the window was built from (its bitmaps name the package's entries).
+  const SkinDocument& skin() const { return *skin_; }
+  // The child an alternative shows right now; null for other widgets or an index out of range.
+  static const Widget* shownChild(const Widget& alternative);
 
  private:
   ~HostWindow() override = default;

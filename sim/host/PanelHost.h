@@ -14,6 +14,7 @@
 namespace QentSim {
 
 class SkinDocument;
+class SkinPackage;
 
 // One entry a module added to a host menu.
 struct MenuEntry {
@@ -30,6 +31,7 @@ struct LoadedSkin {
   void* module = nullptr;
   std::string fileName;
   std::shared_ptr<const SkinDocument> document;
+  std::shared_ptr<const SkinPackage> package;  // the images the document names
 };
 
 struct PanelHost {

@@ -45,12 +45,12 @@ tresult PanelRegistry::loadSkinPackage(void* module, const char16* fileName) noe
     uint32 size = 0;
     if (!Platform::findResource(module, kRawData, name.c_str(), &data, &size))
       return refuse("the module has no raw-data resource of that name");
-    SkinPackage package;
+    auto package = std::make_shared<SkinPackage>();
     std::string why;
-    if (!package.read(data, size, &why)) return refuse(why);
+    if (!package->read(data, size, &why)) return refuse(why);
     auto document = std::make_shared<SkinDocument>();
-    if (!document->read(package, &why)) return refuse(why);
-    s->panels.skins.push_back({module, name, std::move(document)});
+    if (!document->read(*package, &why)) return refuse(why);
+    s->panels.skins.push_back({module, name, std::move(document), std::move(package)});
     s->note("skin package " + name + " loaded");
     s->touch();
     return kResultOk;

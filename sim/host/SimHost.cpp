@@ -1086,6 +1086,15 @@ bool SimHost::closeWindow() {
   return true;
 }
 
+std::shared_ptr<const SkinPackage> SimHost::skinPackageOf(const HostWindow& window) const {
+  for (const LoadedSkin& skin : state_->panels.skins) {
+    if (skin.document.get() == &window.skin()) return skin.package;
+  }
+  return nullptr;
+}
+
+void SimHost::setUserDialogs(UserDialogs* dialogs) { state_->userDialogs = dialogs; }
+
 const std::vector<std::string>& SimHost::panelProblems() const { return state_->panels.problems; }
 
 }  // namespace QentSim

@@ -29,6 +29,8 @@ class IPluginBase;
 namespace QentSim {
 
 class HostWindow;
+class SkinPackage;
+class UserDialogs;
 
 // Kernel services (and host features) that set-up can withdraw, to check that the module
 // treats a missing one as a silent no-op.
@@ -339,6 +341,12 @@ class SimHost {
   HostWindow* activeWindow() const;
   // The user closes the active window. False when none is open.
   bool closeWindow();
+  // The skin package `window` was built from, images and all; null when none of this run's.
+  std::shared_ptr<const SkinPackage> skinPackageOf(const HostWindow& window) const;
+  // Who answers the dialogs a scenario queued no answer for: a person at a page. Null (the
+  // default) keeps the scenario rule: a selector is cancelled, an alert takes its last button.
+  // Not owned; it must outlive the host's runs.
+  void setUserDialogs(UserDialogs* dialogs);
   // What the skin engine found wrong since start: packages that did not load, controls the
   // controller offers no value for, notifications nested too deep.
   const std::vector<std::string>& panelProblems() const;

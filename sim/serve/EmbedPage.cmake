@@ -1,0 +1,27 @@
+# Writes PageFiles.cpp: the page's files (sim/serve/page/) as string constants, so qentsim serves
+# them without reading anything beside itself. Run at configure time; the files are configure
+# dependencies, so an edit reconfigures.
+# Input: PAGE_DIR, OUTPUT.
+set(_files "/|index.html|text/html" "/page.js|page.js|text/javascript" "/page.css|page.css|text/css")
+set(_body "// Generated from sim/serve/page/ by sim/serve/EmbedPage.cmake; edit those files.\n")
+string(APPEND _body "#include \"sim/serve/PageFiles.h\"\n\nnamespace QentSim {\n\nnamespace {\n\n")
+string(APPEND _body "const PageFile kFiles[] = {\n")
+foreach(_entry ${_files})
+  string(REPLACE "|" ";" _parts "${_entry}")
+  list(GET _parts 0 _path)
+  list(GET _parts 1 _name)
+  list(GET _parts 2 _type)
+  file(READ "${PAGE_DIR}/${_name}" _text)
+  string(FIND "${_text}" ")qentpage\"" _clash)
+  if(NOT _clash EQUAL -1)
+    message(FATAL_ERROR "${_name} holds the embedding's delimiter")
+  endif()
+  string(APPEND _body "    {\"${_path}\", \"${_type}; charset=utf-8\", R\"qentpage(${_text})qentpage\"},\n")
+endforeach()
+string(APPEND _body "};\n\n}  // namespace\n\n")
+string(APPEND _body "const PageFile* findPageFile(std::string_view path) {\n")
+string(APPEND _body "  for (const PageFile& file : kFiles) {\n")
+string(APPEND _body "    if (file.path == path) return &file;\n  }\n  return nullptr;\n}\n\n")
+string(APPEND _body "}  // namespace QentSim\n")
+file(WRITE "${OUTPUT}.new" "${_body}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${OUTPUT}.new" "${OUTPUT}")
