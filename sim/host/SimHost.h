@@ -30,8 +30,9 @@ namespace QentSim {
 
 class HostWindow;
 
-// Kernel services (and host features) that set-up can withdraw, to check that the module
-// treats a missing one as a silent no-op.
+// Kernel services, classes of the host context and host features that set-up can withdraw, to
+// check that the module treats a missing one as a silent no-op. The translator goes for both
+// ways the module may ask for it (kernel service and class).
 enum class HostService {
   kIdle,                 // IIdleService: idle handlers and the clock
   kProject,              // IProjectService
@@ -48,6 +49,12 @@ enum class HostService {
   kCommandCategoryList,  // ICommandCategoryList
   kPanelRegistry,        // IPanelRegistry: skin packages and windows
   kDevicesMenu,          // IDevicesMenu
+  // Classes the host context's createInstance makes:
+  kSettings,       // ISettingsStore
+  kXmlWriter,      // IXmlWriter
+  kXmlReader,      // IXmlReader
+  kFileSelectors,  // ISaveFileSelector and IOpenFileSelector
+  kAlertBox,       // IAlertBox
 };
 
 // One value that reached a host-function parameter ("wheel", "1:dial", "1:switch").
