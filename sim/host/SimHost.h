@@ -197,6 +197,10 @@ class SimHost {
   // The module's channel workers: idle rounds wait for them after each call into the module;
   // host steps outside the rounds wait through this.
   ModuleThreads& moduleThreads() { return moduleThreads_; }
+  // Nanoseconds of the last idleRound spent in its calls (into the module, and the host's work
+  // around them), without the waits for the module's threads and without what the virtual
+  // keyboards do with the host's messages: what the round costs a host's thread.
+  std::uint64_t lastRoundBusyNs() const { return lastRoundBusyNs_; }
 
   // ---- keyboard side ----
   // The receiver gets everything the host sends to keyboard k's output port; null disconnects.
@@ -355,6 +359,7 @@ class SimHost {
  private:
   std::unique_ptr<State> state_;
   ModuleThreads moduleThreads_;
+  std::uint64_t lastRoundBusyNs_ = 0;
 };
 
 }  // namespace QentSim
