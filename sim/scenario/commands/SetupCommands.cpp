@@ -190,6 +190,8 @@ constexpr ServiceName kServices[] = {
     {"xml-writer", HostService::kXmlWriter},
     {"file-selectors", HostService::kFileSelectors},
     {"alert-box", HostService::kAlertBox},
+    {"dependencies", HostService::kDependency},
+    {"command-categories", HostService::kCommandCategoryList},
 };
 
 }  // namespace
@@ -200,7 +202,7 @@ const CommandSpec ServiceCommand::spec = {
     "offer or withdraw a host service: idle, project, host-state, transport-position, "
     "command-catalogue, midi-port-list, device-registry, mixer-target, host-functions, "
     "panel-registry, devices-menu, object-tree, translator, settings, xml-reader, xml-writer, "
-    "file-selectors, alert-box",
+    "file-selectors, alert-box, dependencies, command-categories",
     Section::kSetUp,
     Addressing::kHost,
     Effect::kChanges,
