@@ -263,6 +263,7 @@ TEST_F(KeyboardFlood, NineKeyboardsFloodingKeepEveryPressBoundedQueuesAndEndOnTh
   // Whole press cycles, so the flood ends with SF bank 1 chosen.
   const std::uint64_t rounds =
       (static_cast<std::uint64_t>(seconds) * 100 + kCycleRounds - 1) / kCycleRounds * kCycleRounds;
+  figures.busyUs.reserve(rounds);
   figures.roundUs.reserve(rounds);
   figures.roundCpuUs.reserve(rounds);
   figures.heap.push_back(heapInUse());
