@@ -719,8 +719,8 @@ void SimHost::idleRound() {
   then([&] { s.flushNotifications(); });
   // What the keyboards do with the host's messages is theirs, not the host thread's.
   s.deliverToKeyboards();
-  lastRoundBusyNs_ =
-      static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(busy).count());
+  lastRoundBusyNs_ = static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::nanoseconds>(busy).count());
 }
 
 void SimHost::callIdleHandlers() {

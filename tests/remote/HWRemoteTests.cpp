@@ -238,8 +238,8 @@ TEST_F(HWRemoteTest, ANewerTextTakesTheWaitingOnesPlaceSoTheQueueStaysBounded) {
   link.sent.clear();
   // A service far faster than the keyboard: knob 0's value 300 times, with knob 1's name
   // and the memory name rewritten between, then a second-form text for knob 0's value field.
-  const Bytes secondForm{0xF0, 0x43, 0x30, 0x7F, 0x1C, 0x00, 0x01, 0x30, 0x21, 'x', ' ',
-                         ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  0x00, 0x00, 0xF7};
+  const Bytes secondForm{0xF0, 0x43, 0x30, 0x7F, 0x1C, 0x00, 0x01, 0x30, 0x21, 'x',
+                         ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  0x00, 0x00, 0xF7};
   for (int32 i = 0; i < 300; ++i) {
     fromService(SysExBuilder::knobValue(0, std::to_string(i)));
     if (i % 100 == 0) fromService(SysExBuilder::knobName(1, std::to_string(i) + "n"));
@@ -248,10 +248,10 @@ TEST_F(HWRemoteTest, ANewerTextTakesTheWaitingOnesPlaceSoTheQueueStaysBounded) {
   fromService(bufferOf(secondForm));
   for (int32 i = 0; i < 10; ++i) remote->onIdle();
   // Each field once, with its newest text, in the order the fields first waited.
-  EXPECT_EQ(link.sent, (std::vector<Bytes>{bytesOf(SysExBuilder::knobValue(0, "299")),
-                                           bytesOf(SysExBuilder::knobName(1, "200n")),
-                                           bytesOf(SysExBuilder::memoryName("Memory 5")),
-                                           secondForm}));
+  EXPECT_EQ(link.sent,
+            (std::vector<Bytes>{bytesOf(SysExBuilder::knobValue(0, "299")),
+                                bytesOf(SysExBuilder::knobName(1, "200n")),
+                                bytesOf(SysExBuilder::memoryName("Memory 5")), secondForm}));
 
   // Messages without a fixed length are not fields: each waits, up to the queue's limit.
   link.sent.clear();

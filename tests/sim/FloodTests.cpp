@@ -140,8 +140,8 @@ Bytes stormMessage(std::uint64_t i, const KnobSettings& settings) {
         const KnobSetting setting = knob < KnobSetting::kAssignableKnobs
                                         ? settings[static_cast<std::size_t>(knob)]
                                         : KnobSetting::fixedEq(knob);
-        Bytes entry{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01,
-                    static_cast<std::uint8_t>(0x30 + knob), 0x00};
+        Bytes entry{
+            0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x01, 0x01, static_cast<std::uint8_t>(0x30 + knob), 0x00};
         entry.resize(entry.size() + KnobSetting::kBlockSize);
         setting.writeBlock(entry.data() + 9);
         entry.push_back(0xF7);
@@ -155,8 +155,14 @@ Bytes stormMessage(std::uint64_t i, const KnobSettings& settings) {
   const std::size_t length = g % 16 == 15 ? 41 + static_cast<std::size_t>((g * 7919) % 560)
                                           : 1 + static_cast<std::size_t>((g * 31) % 40);
   Bytes message(length);
-  const std::uint8_t header[] = {0xF0, 0x43, static_cast<std::uint8_t>(g % 8 == 3 ? 0x30 : 0x10),
-                                 0x7F, 0x1C, static_cast<std::uint8_t>(g % 32 == 7 ? 0 : 1), 0x01,
+  // The keyboard's header, now and then in the second form or the other direction; the address.
+  const std::uint8_t header[] = {0xF0,
+                                 0x43,
+                                 static_cast<std::uint8_t>(g % 8 == 3 ? 0x30 : 0x10),
+                                 0x7F,
+                                 0x1C,
+                                 static_cast<std::uint8_t>(g % 32 == 7 ? 0 : 1),
+                                 0x01,
                                  static_cast<std::uint8_t>(g % 128),
                                  static_cast<std::uint8_t>((g / 128) % 128)};
   for (std::size_t b = 0; b < length; ++b)
@@ -358,7 +364,8 @@ TEST_F(KeyboardFlood, NineKeyboardsFloodingKeepEveryPressBoundedQueuesAndEndOnTh
         "[ measure  ] %s half: host thread per idle round p99 %.1f us, max %.1f us; heap in use "
         "at most %.0f kB\n",
         second ? "second" : "first", percentile(rounds, 0.99), percentile(rounds, 1.0),
-        heap.empty() ? 0.0 : static_cast<double>(*std::max_element(heap.begin(), heap.end())) / 1024);
+        heap.empty() ? 0.0
+                     : static_cast<double>(*std::max_element(heap.begin(), heap.end())) / 1024);
   }
   const auto [low, high] = std::minmax_element(figures.heap.begin(), figures.heap.end());
   std::printf(
