@@ -16,17 +16,16 @@ constexpr int32 kOtherClassPriority[6] = {kPriorityIdle,        kPriorityLowest,
                                           kPriorityBelowNormal, kPriorityNormal,
                                           kPriorityAboveNormal, kPriorityTimeCritical};
 
-// Created while the module loads, before any thread of ours can run.
+// Created while the module loads, before any thread of ours can run (never as function-local
+// statics: see "Objects that live as long as the module" in the README).
 FLock theProcessLock("FLock");
+TArray<uint32> theThreadLocalSlots(10);
 
 }  // namespace
 
 FLock& processLock() { return theProcessLock; }
 
-TArray<uint32>& threadLocalSlots() {
-  static TArray<uint32> slots(10);
-  return slots;
-}
+TArray<uint32>& threadLocalSlots() { return theThreadLocalSlots; }
 
 FThread::FThread(const char8* name) : name_(name) {}
 

@@ -47,13 +47,14 @@ class StableTexts {
   std::unordered_map<const char8*, const Entry*> byAddress_;
 };
 
+// Destroyed when the module unloads, which is as long as the host may keep the copies.
+StableTexts stableTexts;
+
 }  // namespace
 
 const char16* stableText16(const char8* source) {
   if (!source) return u"";
-  // Destroyed when the module unloads, which is as long as the host may keep the copies.
-  static StableTexts texts;
-  return texts.find(source);
+  return stableTexts.find(source);
 }
 
 }  // namespace Brennholt

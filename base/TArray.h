@@ -30,6 +30,18 @@ class TArrayBase : public TContainer<T> {
     --this->elementCount_;
     return true;
   }
+  // Removes the first `count` elements (all of them when there are fewer) with one move, where
+  // removing them one at a time would move the rest once per element.
+  void removeFirst(int32 count) {
+    if (count <= 0) return;
+    if (count >= this->elementCount_) {
+      this->elementCount_ = 0;
+      return;
+    }
+    std::memmove(buffer_, buffer_ + count,
+                 static_cast<size_t>(this->elementCount_ - count) * sizeof(T));
+    this->elementCount_ -= count;
+  }
   // Keeps the buffer for the elements to come.
   void removeAll() override { this->elementCount_ = 0; }
   T* at(int32 index) override {

@@ -27,19 +27,7 @@ FUnknown* createDeviceDetector(void* /*context*/) {
   return detector ? static_cast<IPluginBase*>(detector) : nullptr;
 }
 
-// The records below are built once per process and reused by every factory built later.
-
-const PFactoryInfo& factoryInfo() {
-  static const PFactoryInfo info = [] {
-    PFactoryInfo built;
-    copyTextField(built.vendor, sizeof(built.vendor), "Talvane Corporation");
-    copyTextField(built.url, sizeof(built.url), "");
-    copyTextField(built.email, sizeof(built.email), "");
-    built.flags = 0;
-    return built;
-  }();
-  return info;
-}
+// The records below are built while the module loads and reused by every factory built later.
 
 PClassInfo basicInfo(const FUID& cid, int32 cardinality, const char* category, const char* name) {
   PClassInfo info;
@@ -51,36 +39,36 @@ PClassInfo basicInfo(const FUID& cid, int32 cardinality, const char* category, c
   return info;
 }
 
-const PClassInfo2& serviceInfo() {
-  static const PClassInfo2 info = [] {
-    PClassInfo2 built;
-    std::memset(&built, 0, sizeof(built));
-    PClassInfo basic = basicInfo(QENT_HKA::kClassId, 1, "Service", "Talvane QENT6/QENT8 Extension");
-    std::memcpy(&built, &basic, sizeof(basic));
-    built.classFlags = 0;
-    copyTextField(built.version, sizeof(built.version), "1.0.6");
-    return built;
-  }();
-  return info;
-}
+const PFactoryInfo theFactoryInfo = [] {
+  PFactoryInfo built;
+  copyTextField(built.vendor, sizeof(built.vendor), "Talvane Corporation");
+  copyTextField(built.url, sizeof(built.url), "");
+  copyTextField(built.email, sizeof(built.email), "");
+  built.flags = 0;
+  return built;
+}();
 
-const PClassInfo& remoteInfo() {
-  static const PClassInfo info =
-      basicInfo(QENT_HWRemote::kClassId, kManyInstances, "Remote Devices", "Talvane QENT6/QENT8");
-  return info;
-}
+const PClassInfo2 theServiceInfo = [] {
+  PClassInfo2 built;
+  std::memset(&built, 0, sizeof(built));
+  PClassInfo basic = basicInfo(QENT_HKA::kClassId, 1, "Service", "Talvane QENT6/QENT8 Extension");
+  std::memcpy(&built, &basic, sizeof(basic));
+  built.classFlags = 0;
+  copyTextField(built.version, sizeof(built.version), "1.0.6");
+  return built;
+}();
 
-const PClassInfo& detectorInfo() {
-  static const PClassInfo info = basicInfo(QENT_Detect::kClassId, 1, "Device Detection", "");
-  return info;
-}
+const PClassInfo theRemoteInfo =
+    basicInfo(QENT_HWRemote::kClassId, kManyInstances, "Remote Devices", "Talvane QENT6/QENT8");
+
+const PClassInfo theDetectorInfo = basicInfo(QENT_Detect::kClassId, 1, "Device Detection", "");
 
 }  // namespace
 
 bool registerModuleClasses(CPluginFactory& factory) noexcept {
-  return factory.registerClass(&serviceInfo(), &createKeyboardService, nullptr) &&
-         factory.registerClass(&remoteInfo(), &createHardwareRemote, nullptr) &&
-         factory.registerClass(&detectorInfo(), &createDeviceDetector, nullptr);
+  return factory.registerClass(&theServiceInfo, &createKeyboardService, nullptr) &&
+         factory.registerClass(&theRemoteInfo, &createHardwareRemote, nullptr) &&
+         factory.registerClass(&theDetectorInfo, &createDeviceDetector, nullptr);
 }
 
 IPluginFactory* acquirePluginFactory() noexcept {
@@ -88,7 +76,7 @@ IPluginFactory* acquirePluginFactory() noexcept {
     gPluginFactory->addRef();
     return gPluginFactory;
   }
-  auto* factory = new (std::nothrow) CPluginFactory(factoryInfo());
+  auto* factory = new (std::nothrow) CPluginFactory(theFactoryInfo);
   if (factory == nullptr) return nullptr;
   // A factory that lacks some of its classes would look valid to the host; hand out none.
   if (!registerModuleClasses(*factory)) {

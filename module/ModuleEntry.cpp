@@ -7,6 +7,12 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+
+// The C++ runtime is linked into the module on Windows: its exception emergency pool is set
+// up at every load and given back only on request.
+namespace __gnu_cxx {
+void __freeres() noexcept;
+}
 #endif
 
 extern "C" {
@@ -19,11 +25,14 @@ bool ExitDll() { return true; }
 
 }  // extern "C"
 
-// Process attach keeps the module handle; detach has nothing to undo.
+// Process attach keeps the module handle. Detach by unloading (not by the process ending, when
+// `reserved` is set) hands back what the linked-in C++ runtime would otherwise leave behind at
+// every unload: a host that unloads and loads the module again would grow by ~70 kB each time.
 #if defined(_WIN32)
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) Brennholt::setModuleInstance(instance);
+  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) __gnu_cxx::__freeres();
   return TRUE;
 }
 

@@ -13,10 +13,9 @@ namespace {
 // Built while the module loads, destroyed when it unloads.
 SysExChannel inboundChannel(ChannelRegistry::kInboundName);
 
-TArray<SysExChannel*>& outboundList() {
-  static TArray<SysExChannel*> list(10);
-  return list;
-}
+TArray<SysExChannel*> outboundChannels(10);
+
+TArray<SysExChannel*>& outboundList() { return outboundChannels; }
 
 }  // namespace
 

@@ -19,8 +19,9 @@ struct LockName {
 SysExChannel::SysExChannel(const char8* name) : name_(name), lock_(LockName(name).text) {}
 
 SysExChannel::~SysExChannel() {
-  for (int32 i = 0; i < messages_.count(); ++i) SysExBuffer::release(messages_[i].bytes);
+  for (int32 i = front_; i < messages_.count(); ++i) SysExBuffer::release(messages_[i].bytes);
   messages_.removeAll();
+  front_ = 0;
 }
 
 bool SysExChannel::append(SysExPtr message) {
@@ -32,9 +33,14 @@ bool SysExChannel::append(SysExPtr message) {
 }
 
 SysExPtr SysExChannel::takeFront() {
-  if (messages_.count() == 0) return {};
-  const Entry front = messages_[0];
-  messages_.removeAt(0);
+  if (front_ >= messages_.count()) return {};
+  const Entry front = messages_[front_++];
+  // Below this many taken entries a move costs less than remembering them.
+  constexpr int32 kDropAtLeast = 32;
+  if (front_ == messages_.count() || (front_ >= kDropAtLeast && 2 * front_ >= messages_.count())) {
+    messages_.removeFirst(front_);
+    front_ = 0;
+  }
   return SysExPtr(front.bytes, front.size);
 }
 

@@ -44,7 +44,7 @@ class SysExChannel {
   // grow: the message is then dropped. An empty message is ignored (false). [any thread, lock held]
   bool append(SysExPtr message);
   // Number of messages waiting. [any thread, lock held]
-  int32 count() const { return messages_.count(); }
+  int32 count() const { return messages_.count() - front_; }
   // Takes the oldest message out of the channel and hands it over; empty when there is none.
   // [any thread, lock held]
   SysExPtr takeFront();
@@ -77,7 +77,11 @@ class SysExChannel {
     std::size_t size;
     friend bool operator==(const Entry&, const Entry&) = default;
   };
+  // Entries before front_ have been taken already. Taking the front thus costs the same however
+  // many wait behind it; the taken entries are dropped in one move once they are at least half
+  // the list (or all of it), so a backlog drains in time linear in its length.
   TArray<Entry> messages_{10};
+  int32 front_ = 0;
 };
 
 }  // namespace Brennholt
