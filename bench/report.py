@@ -345,12 +345,12 @@ def main():
       "its length: the channel stress test with 300 000 messages took 166 s under "
       "ThreadSanitizer. The channel now drops taken entries in one move once they are half "
       "its list; the same test takes about 3 s.")
-    w("- A value text posted by the service's idle call reached the keyboard only in the next "
-      "host round when the remote's worker had not woken before the remote's idle call in the "
-      "same round, which a host that does not wait for the module's threads sees often: the "
-      "knob turn took 4 idle rounds at p50 in some runs with rounds 2 ms apart (p99 4), against "
-      "the design's 3. The remote's idle call now delivers what its channel still holds, in "
-      "the channel's order and under its lock, as the worker would: 3 rounds at p50 and p99.")
+    w("- A value text posted by the service's idle call goes out with the remote's idle call "
+      "of the same host round only when the remote's worker has woken in between; a host that "
+      "runs the two idle calls back to back on busy cores sees it one round later (p99 4, and "
+      "p50 4 in some runs under load). Delivery stays with the worker, as the design has it: at "
+      "a host's own idle rate (about 30 rounds a second) the worker has long woken before the "
+      "next round, and the figures with the workers awaited show the design's 3 rounds.")
     w("- Post → deliver latency depends mostly on how soon the scheduler runs a woken thread: "
       "on this machine's busy cores the bare hand-off row above is the floor under the "
       "channel's figures.")

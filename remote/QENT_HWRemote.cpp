@@ -151,17 +151,7 @@ tresult QENT_HWRemote::onPageChanged(const char* pageName) noexcept {
   return kResultOk;
 }
 
-void QENT_HWRemote::takeWaiting() {
-  if (!worker_) return;
-  SysExChannel* channel = ChannelRegistry::outbound(channelIndex_);
-  if (!channel) return;
-  channel->lock();
-  while (channel->count() > 0) deliver(channel->takeFront());
-  channel->unlock();
-}
-
 tresult QENT_HWRemote::onIdle() noexcept {
-  takeWaiting();
   if (bankLampPending_.exchange(false)) setLamp(ElementTable::kFirstSFBank + sfBank_, kLampOn);
   if (helloPending_) {
     helloPending_ = false;  // not retried when the remote was inactive

@@ -4,9 +4,8 @@
 // the service after filtering, and sends the service's messages to the keyboard.
 //
 // Threads: every IHWRemote operation arrives on the host thread; ISender::deliver arrives on
-// this remote's worker thread with the outbound channel's lock held, or on the host thread when
-// onIdle takes what the worker has not taken yet (takeWaiting). The worker never calls the host:
-// a lamp it is asked to light is lit by the next onIdle.
+// this remote's worker thread with the outbound channel's lock held. The worker never calls the
+// host: a lamp it is asked to light is lit by the next onIdle.
 //
 // Locks: the channel lock (held by the worker around deliver) before queueLock_, never the
 // reverse; the host thread holds queueLock_ only while sending queued messages, and never posts
@@ -114,12 +113,6 @@ class QENT_HWRemote : public HWRemoteBase, public ISender {
   void setLamp(int32 element, int32 value);
   // Sends and frees up to `limit` queued messages, oldest first. [host thread, queueLock_ held]
   void sendQueued(int32 limit);
-  // Delivers, as the worker would, what this remote's outbound channel still holds: what the
-  // service posted moments ago, in this same host round, reaches this idle call rather than
-  // waiting a round for the worker to wake. Channel lock first, queueLock_ second, as the
-  // worker; the channel's order is kept because both take from its front under its lock.
-  // [host thread, no lock held]
-  void takeWaiting();
   // The hello to the keyboard (56 01) and to the service. [host thread]
   void sayHello();
   // Performs the hover-knob manager's oldest output: shows a mode name or hands a value to the

@@ -196,25 +196,6 @@ TEST_F(HWRemoteTest, FourQueuedMessagesPerIdleTheRestOnDeactivateNothingAfter) {
   EXPECT_TRUE(link.lamps.empty());
 }
 
-// What the service posted in the same host round, before the worker woke, goes out on this idle
-// call, oldest first. The stop request keeps the worker from taking anything, so only the idle
-// call can deliver here.
-TEST_F(HWRemoteTest, MessagesTheWorkerHasNotTakenYetGoOutOnTheNextIdleCallInOrder) {
-  attachActive();
-  remote->onIdle();  // the hello
-  link.sent.clear();
-  channel()->requestStop();
-  channel()->signal();
-  ASSERT_TRUE(channel()->post(SysExBuilder::knobValue(0, "first")));
-  ASSERT_TRUE(channel()->post(SysExBuilder::knobValue(1, "second")));
-  remote->onIdle();
-  EXPECT_EQ(link.sent, (std::vector<Bytes>{bytesOf(SysExBuilder::knobValue(0, "first")),
-                                           bytesOf(SysExBuilder::knobValue(1, "second"))}));
-  channel()->lock();
-  EXPECT_EQ(channel()->count(), 0);
-  channel()->unlock();
-}
-
 TEST_F(HWRemoteTest, ServiceMessagesAreFilteredAndATextLineDropsQueuedKnobTexts) {
   attachActive();
   remote->onIdle();
