@@ -201,9 +201,23 @@ void QENT_HWRemote::deliver(SysExPtr message) noexcept {
           }
         }
       }
-      if (outQueue_.add(Queued{message.get(), static_cast<int32>(length), view->address})) {
-        message.release();
+      const Queued entry{message.get(), static_cast<int32>(length), view->address};
+      if (outQueue_.count() >= kReplaceFrom && SysExFormat::fixedLength(view->address) != 0) {
+        // A queue this far behind: a newer text for the same field, in the same header form,
+        // replaces the waiting one where it stands. Its place in the line is kept, so every
+        // field still goes out in turn however often the service rewrites it.
+        for (int32 i = 0; i < outQueue_.count(); ++i) {
+          Queued& waiting = *outQueue_.at(i);
+          if (waiting.address == entry.address &&
+              waiting.bytes[SysExFormat::kFormPos] == entry.bytes[SysExFormat::kFormPos]) {
+            SysExBuffer::release(waiting.bytes);
+            waiting = entry;
+            message.release();
+            return;
+          }
+        }
       }
+      if (outQueue_.count() < kMaxQueued && outQueue_.add(entry)) message.release();
       return;
     }
     case ServiceMessageRoute::Free:

@@ -32,6 +32,15 @@ class QENT_HWRemote : public HWRemoteBase, public ISender {
   // Most messages sent from the queue per idle call, so a burst of display updates is spread
   // over several idle calls instead of blocking the host's thread.
   static constexpr int32 kSendsPerIdle = 4;
+  // From this many waiting messages on (more than a whole display's refresh, 16 idle calls
+  // behind), a message for a display field that already waits takes the waiting one's place
+  // instead of queueing behind it. Below it every message waits its turn.
+  static constexpr int32 kReplaceFrom = 64;
+  // Most messages the queue holds. Past kReplaceFrom a display field (an address of fixed
+  // length) never waits twice, so the display's fields alone stay well below this; only messages
+  // of the two addresses without a fixed length could reach it, and one that finds the queue
+  // full is dropped.
+  static constexpr int32 kMaxQueued = 256;
 
   // Reference count 1, owned by the caller; inactive and without a link until the host attaches
   // and activates it. [host thread]
@@ -79,6 +88,9 @@ class QENT_HWRemote : public HWRemoteBase, public ISender {
 
   // ISender: takes a message the service posted to this remote: keeps the bank and the jog
   // option, queues what is for the keyboard, drops the rest and everything while inactive.
+  // Once kReplaceFrom messages wait, a message for a display field that already waits takes the
+  // waiting one's place (the keyboard would show only the newer text), so a service that sends
+  // faster than the queue drains cannot make it grow without limit.
   // [worker thread, channel lock held]
   void deliver(SysExPtr message) noexcept override;
   // Nothing: no channel sends it. [any thread]

@@ -51,6 +51,7 @@ class SysExFormat {
   static constexpr Header kHostToKeyboardSecond{0xF0, 0x43, 0x30, 0x7F, 0x1C, 0x00, 0x01};
 
   static constexpr std::size_t kHeaderSize = 7;
+  static constexpr std::size_t kFormPos = 2;
   static constexpr std::size_t kAddressHighPos = 7;
   static constexpr std::size_t kAddressLowPos = 8;
   static constexpr std::size_t kDataPos = 9;

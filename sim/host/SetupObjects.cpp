@@ -40,12 +40,15 @@ tresult createSetupObject(const std::shared_ptr<SimHost::State::Connection>& con
     return kNoInterface;
   tresult result = kNoInterface;
   const auto& c = connection;
-  (make<SettingsStore>(classId, iid, object, c, &result) ||
-   make<XmlWriter>(classId, iid, object, c, &result) ||
-   make<XmlReader>(classId, iid, object, c, &result) ||
-   make<SaveFileSelector>(classId, iid, object, c, &result) ||
-   make<OpenFileSelector>(classId, iid, object, c, &result) ||
-   make<AlertBox>(classId, iid, object, c, &result));
+  const SimHost::State& s = *connection->state;
+  // A withdrawn class is one the host does not have: kNoInterface, as for any unknown class.
+  ((s.offers(HostService::kSettings) && make<SettingsStore>(classId, iid, object, c, &result)) ||
+   (s.offers(HostService::kXmlWriter) && make<XmlWriter>(classId, iid, object, c, &result)) ||
+   (s.offers(HostService::kXmlReader) && make<XmlReader>(classId, iid, object, c, &result)) ||
+   (s.offers(HostService::kFileSelectors) &&
+    (make<SaveFileSelector>(classId, iid, object, c, &result) ||
+     make<OpenFileSelector>(classId, iid, object, c, &result))) ||
+   (s.offers(HostService::kAlertBox) && make<AlertBox>(classId, iid, object, c, &result)));
   return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <new>
 
@@ -687,9 +688,13 @@ void SimHost::setClock(std::uint32_t milliseconds) { state_->clock = millisecond
 void SimHost::idleRound() {
   State& s = *state_;
   // After every call into the module its workers finish what it handed them, so that what the
-  // next call sees never depends on their speed.
-  auto then = [this](auto&& call) {
+  // next call sees never depends on their speed. Only the calls count as the round's work.
+  using Clock = std::chrono::steady_clock;
+  Clock::duration busy{};
+  auto then = [this, &busy](auto&& call) {
+    const Clock::time_point start = Clock::now();
     call();
+    busy += Clock::now() - start;
     moduleThreads_.await();
   };
   // Copies: a handler or remote may unregister itself, or unplugging may happen, mid-round.
@@ -712,7 +717,10 @@ void SimHost::idleRound() {
   then([&] { s.deliverFromKeyboards(); });
   then([&] { s.deliverDependents(); });
   then([&] { s.flushNotifications(); });
+  // What the keyboards do with the host's messages is theirs, not the host thread's.
   s.deliverToKeyboards();
+  lastRoundBusyNs_ = static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::nanoseconds>(busy).count());
 }
 
 void SimHost::callIdleHandlers() {

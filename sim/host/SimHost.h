@@ -32,8 +32,9 @@ class HostWindow;
 class SkinPackage;
 class UserDialogs;
 
-// Kernel services (and host features) that set-up can withdraw, to check that the module
-// treats a missing one as a silent no-op.
+// Kernel services, classes of the host context and host features that set-up can withdraw, to
+// check that the module treats a missing one as a silent no-op. The translator goes for both
+// ways the module may ask for it (kernel service and class).
 enum class HostService {
   kIdle,                 // IIdleService: idle handlers and the clock
   kProject,              // IProjectService
@@ -50,6 +51,12 @@ enum class HostService {
   kCommandCategoryList,  // ICommandCategoryList
   kPanelRegistry,        // IPanelRegistry: skin packages and windows
   kDevicesMenu,          // IDevicesMenu
+  // Classes the host context's createInstance makes:
+  kSettings,       // ISettingsStore
+  kXmlWriter,      // IXmlWriter
+  kXmlReader,      // IXmlReader
+  kFileSelectors,  // ISaveFileSelector and IOpenFileSelector
+  kAlertBox,       // IAlertBox
 };
 
 // One value that reached a host-function parameter ("wheel", "1:dial", "1:switch").
@@ -192,6 +199,10 @@ class SimHost {
   // The module's channel workers: idle rounds wait for them after each call into the module;
   // host steps outside the rounds wait through this.
   ModuleThreads& moduleThreads() { return moduleThreads_; }
+  // Nanoseconds of the last idleRound spent in its calls (into the module, and the host's work
+  // around them), without the waits for the module's threads and without what the virtual
+  // keyboards do with the host's messages: what the round costs a host's thread.
+  std::uint64_t lastRoundBusyNs() const { return lastRoundBusyNs_; }
 
   // ---- keyboard side ----
   // The receiver gets everything the host sends to keyboard k's output port; null disconnects.
@@ -356,6 +367,7 @@ class SimHost {
  private:
   std::unique_ptr<State> state_;
   ModuleThreads moduleThreads_;
+  std::uint64_t lastRoundBusyNs_ = 0;
 };
 
 }  // namespace QentSim

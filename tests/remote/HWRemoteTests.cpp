@@ -232,6 +232,51 @@ TEST_F(HWRemoteTest, QueuedMessagesGoOutWithTheLengthTheirAddressGivesThem) {
   EXPECT_EQ(link.sent, std::vector<Bytes>{name});
 }
 
+TEST_F(HWRemoteTest, ANewerTextTakesTheWaitingOnesPlaceSoTheQueueStaysBounded) {
+  attachActive();
+  remote->onIdle();
+  link.sent.clear();
+  // A short burst waits as it came: every message goes out in turn.
+  for (int32 i = 0; i < 10; ++i) fromService(SysExBuilder::knobValue(0, std::to_string(i)));
+  for (int32 i = 0; i < 3; ++i) remote->onIdle();
+  ASSERT_EQ(link.sent.size(), 10u);
+  link.sent.clear();
+  // A queue far behind: kReplaceFrom distinct messages wait (text lines would drop knob texts;
+  // these are function key names), then a service far faster than the keyboard writes knob 0's
+  // value 300 times, with knob 1's name and the memory name rewritten between, then a
+  // second-form text for knob 0's value field.
+  std::vector<Bytes> backlog;
+  for (int32 i = 0; i < QENT_HWRemote::kReplaceFrom; ++i) {
+    SysExPtr label = SysExBuilder::buttonName(i % 6, std::to_string(i));
+    backlog.push_back(bytesOf(label));
+    fromService(std::move(label));
+  }
+  const Bytes secondForm{0xF0, 0x43, 0x30, 0x7F, 0x1C, 0x00, 0x01, 0x30, 0x21, 'x',
+                         ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  ' ',  0x00, 0x00, 0xF7};
+  for (int32 i = 0; i < 300; ++i) {
+    fromService(SysExBuilder::knobValue(0, std::to_string(i)));
+    if (i % 100 == 0) fromService(SysExBuilder::knobName(1, std::to_string(i) + "n"));
+    if (i == 150) fromService(SysExBuilder::memoryName("Memory 5"));
+  }
+  fromService(bufferOf(secondForm));
+  for (int32 i = 0; i < QENT_HWRemote::kReplaceFrom / 4 + 10; ++i) remote->onIdle();
+  // The backlog as it waited, then each later field once, with its newest text, in the order
+  // the fields first waited.
+  std::vector<Bytes> expected = backlog;
+  for (const Bytes& bytes :
+       {bytesOf(SysExBuilder::knobValue(0, "299")), bytesOf(SysExBuilder::knobName(1, "200n")),
+        bytesOf(SysExBuilder::memoryName("Memory 5")), secondForm})
+    expected.push_back(bytes);
+  EXPECT_EQ(link.sent, expected);
+
+  // Messages without a fixed length are not fields: each waits, up to the queue's limit.
+  link.sent.clear();
+  const Bytes passOn{0xF0, 0x43, 0x10, 0x7F, 0x1C, 0x00, 0x01, 0x52, 0x00, 0x01, 0xF7};
+  for (int32 i = 0; i < QENT_HWRemote::kMaxQueued + 50; ++i) fromService(bufferOf(passOn));
+  remote->deactivate();
+  EXPECT_EQ(link.sent.size(), static_cast<std::size_t>(QENT_HWRemote::kMaxQueued));
+}
+
 TEST_F(HWRemoteTest, BankFromTheServiceLightsItsLampOnTheHostThreadNeverPastTheTable) {
   attachActive();
   fromService(SysExBuilder::memory(3));

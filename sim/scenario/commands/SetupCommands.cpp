@@ -183,6 +183,15 @@ constexpr ServiceName kServices[] = {
     {"host-functions", HostService::kHostFunctions},
     {"panel-registry", HostService::kPanelRegistry},
     {"devices-menu", HostService::kDevicesMenu},
+    {"object-tree", HostService::kObjectTree},
+    {"translator", HostService::kTranslator},
+    {"settings", HostService::kSettings},
+    {"xml-reader", HostService::kXmlReader},
+    {"xml-writer", HostService::kXmlWriter},
+    {"file-selectors", HostService::kFileSelectors},
+    {"alert-box", HostService::kAlertBox},
+    {"dependencies", HostService::kDependency},
+    {"command-categories", HostService::kCommandCategoryList},
 };
 
 }  // namespace
@@ -192,7 +201,8 @@ const CommandSpec ServiceCommand::spec = {
     "NAME on|off",
     "offer or withdraw a host service: idle, project, host-state, transport-position, "
     "command-catalogue, midi-port-list, device-registry, mixer-target, host-functions, "
-    "panel-registry, devices-menu",
+    "panel-registry, devices-menu, object-tree, translator, settings, xml-reader, xml-writer, "
+    "file-selectors, alert-box, dependencies, command-categories",
     Section::kSetUp,
     Addressing::kHost,
     Effect::kChanges,
