@@ -22,9 +22,10 @@
 #if defined(__linux__)
 #include <unistd.h>
 #elif defined(_WIN32)
+#include <windows.h>
+// After windows.h, which they build on.
 #include <psapi.h>
 #include <tlhelp32.h>
-#include <windows.h>
 #endif
 
 using namespace QentSim;
