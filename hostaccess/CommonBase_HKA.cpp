@@ -151,7 +151,7 @@ tresult CommonBase_HKA::terminate() noexcept {
     onShutdown();
     // Everything the target work holds goes back while the kernel can still end its watches.
     try {
-      resetTarget(0, true);
+      resetTarget(ResetLevel::kProject, OpenEdit::kEnd);
     } catch (...) {
       // Nothing here allocates on the way back; a throwing override leaves the rest to the
       // destructor.
@@ -170,7 +170,7 @@ void CommonBase_HKA::unbind() {
   if (!hostKernel) return;
   // Only this class's part is left: its own reset, not an override.
   try {
-    CommonBase_HKA::resetTarget(0, true);
+    CommonBase_HKA::resetTarget(ResetLevel::kProject, OpenEdit::kEnd);
   } catch (...) {
   }
   if (auto projects = Hox::getService<Hox::IProjectService>(hostKernel)) {
@@ -302,7 +302,7 @@ void CommonBase_HKA::dropProject(FUnknown* project, bool reportDeselection) {
   if (!projects || !project || projects->activeProject() != project) return;
   try {
     if (reportDeselection) deselectAll();
-    resetTarget(0, false);
+    resetTarget(ResetLevel::kProject, OpenEdit::kLeave);
     clearTarget();
   } catch (...) {
   }
@@ -316,7 +316,7 @@ void CommonBase_HKA::update(FUnknown* changed, int32 message) noexcept {
     onMixerUpdate(changed, message);
     if (slotObject_.is(changed) || output_.is(changed)) {
       if (message == kChanged) targetChanged_ = true;
-      if (message == kGoingAway) resetTarget(1, false);
+      if (message == kGoingAway) resetTarget(ResetLevel::kSelection, OpenEdit::kLeave);
     } else if (bayProg_.is(changed)) {
       if (message == kChanged) refreshVexelOneNames();
     } else if (writeEnable_.is(changed)) {
@@ -426,15 +426,9 @@ int32 CommonBase_HKA::parseAssignment(const SysExView& message, int32 pos, int32
 }
 
 void CommonBase_HKA::onAssignmentEntry(const SysExView& message) {
-  const int32 knob = SysExFormat::knobFromHigh(message.address.high);
-  if (knob < 0 || knob >= kKnobCount || !message.hasValidLength()) return;
+  int32 knob = 0;
   KnobAssignment assignment;
-  const int32 end =
-      parseAssignment(message, static_cast<int32>(SysExFormat::kDataPos), knob, assignment);
-  if (end < 0 || static_cast<std::size_t>(end) >= message.size ||
-      message.bytes[end] != SysExFormat::kEnd) {
-    return;
-  }
+  if (!KnobAssignment::parseEntry(message, knob, assignment)) return;
   KnobSlot& slot = knobs_[static_cast<std::size_t>(knob)];
   slot.kind = static_cast<uint8>(assignment.kind);
   slot.id = assignment.parameterId;
@@ -446,16 +440,8 @@ void CommonBase_HKA::onAssignmentEntry(const SysExView& message) {
 }
 
 void CommonBase_HKA::onAssignmentDump(const SysExView& message) {
-  if (!message.hasValidLength()) return;
   KnobAssignment::Table table;
-  int32 pos = static_cast<int32>(SysExFormat::kDataPos);
-  for (int32 k = 0; k < kKnobCount && pos >= 0; ++k) {
-    pos = parseAssignment(message, pos, k, table[static_cast<std::size_t>(k)]);
-  }
-  if (pos < 0 || static_cast<std::size_t>(pos) >= message.size ||
-      message.bytes[pos] != SysExFormat::kEnd) {
-    return;
-  }
+  if (!KnobAssignment::parseDump(message, table)) return;
   for (int32 k = 0; k < kKnobCount; ++k) {
     KnobSlot& slot = knobs_[static_cast<std::size_t>(k)];
     slot.kind = static_cast<uint8>(table[static_cast<std::size_t>(k)].kind);
@@ -491,7 +477,7 @@ void CommonBase_HKA::onKeyboardName(const SysExView& message) {
 // --- Knob binding ----------------------------------------------------------------------------
 
 void CommonBase_HKA::rebindAll() {
-  resetTarget(4, true);
+  resetTarget(ResetLevel::kKnobs, OpenEdit::kEnd);
   nameTimer_.stop();
   if (!isTargetUnchanged()) {
     for (int32 k = kAssignableKnobs; k < kKnobCount; ++k) {
@@ -596,11 +582,11 @@ std::string CommonBase_HKA::quickControlName(int32 index, Hox::IHostValue* desti
   return Brennholt::quickControlName(hostKernel, index, destination);
 }
 
-void CommonBase_HKA::unbindKnob(int32 knob, bool releaseEdit) {
+void CommonBase_HKA::unbindKnob(int32 knob, OpenEdit edits) {
   if (knob < 0 || knob >= kKnobCount) return;
   KnobSlot& slot = knobs_[static_cast<std::size_t>(knob)];
   if (slot.controller.isBound()) {
-    if (releaseEdit && slot.controller.isEditOpen()) slot.controller.endEdit();
+    if (edits == OpenEdit::kEnd && slot.controller.isEditOpen()) slot.controller.endEdit();
     slot.controller.unwatch(hostKernel, dependent());
     slot.controller.unbind();
   }
@@ -637,7 +623,7 @@ int32 CommonBase_HKA::putText(std::string_view text, uint8* buffer, std::size_t 
 
 void CommonBase_HKA::clearTarget() {
   if (noTarget_) return;
-  resetTarget(4, true);
+  resetTarget(ResetLevel::kKnobs, OpenEdit::kEnd);
   sendObjectTitle(nullptr);
   sendAllNames();
   sendAllValues();
@@ -675,7 +661,7 @@ bool CommonBase_HKA::bindMixer() {
   }
   mixerMonitor_.watchMixer();
   mixerMonitor_.watchSelected();
-  resetTarget(1, true);
+  resetTarget(ResetLevel::kSelection, OpenEdit::kEnd);
   onMixerUpdate(mixerMonitor_.mixer(), kChanged);
   return true;
 }
@@ -709,7 +695,7 @@ void CommonBase_HKA::onSelectionChanged() {
 }
 
 void CommonBase_HKA::rebuildTarget() {
-  resetTarget(3, true);
+  resetTarget(ResetLevel::kInstrument, OpenEdit::kEnd);
   writeEnable_.release(hostKernel);
   if (currentChannel_ || currentTrack_) {
     Hox::IHostObject* const channel = currentChannel_.get();
@@ -747,15 +733,15 @@ void CommonBase_HKA::rebuildTarget() {
   }
 }
 
-void CommonBase_HKA::resetTarget(int32 level, bool releaseEdit) {
-  if (level < 0 || level > 4) return;
-  for (int32 k = 0; k < kKnobCount; ++k) unbindKnob(k, releaseEdit);
-  if (level < 4) {
+void CommonBase_HKA::resetTarget(ResetLevel level, OpenEdit edits) {
+  if (level < ResetLevel::kProject || level > ResetLevel::kKnobs) return;
+  for (int32 k = 0; k < kKnobCount; ++k) unbindKnob(k, edits);
+  if (level < ResetLevel::kKnobs) {
     slotObject_.release(hostKernel);
     bayProg_.release(hostKernel);
     targetInstrument_.reset();
   }
-  if (level < 3) {
+  if (level < ResetLevel::kInstrument) {
     // A selection change resets more than once (deselected, then selected): only a reset that
     // finds a channel makes it the previous one.
     if (currentChannel_) previousChannel_ = std::move(currentChannel_);
@@ -765,8 +751,8 @@ void CommonBase_HKA::resetTarget(int32 level, bool releaseEdit) {
     writeEnable_.release(hostKernel);
     output_.release(hostKernel);
   }
-  // Level 1 has nothing more to drop: the monitor keeps no channel of its own.
-  if (level == 0) {
+  // kSelection has nothing more to drop: the monitor keeps no channel of its own.
+  if (level == ResetLevel::kProject) {
     forget();
     mixerMonitor_.releaseAll();
     // The project and its channels go away: the previous channel with them.
@@ -779,12 +765,12 @@ void CommonBase_HKA::resetTarget(int32 level, bool releaseEdit) {
 // A deselection counts as a change too: when nothing is selected afterwards, the keyboard must
 // not go on showing the names of knobs that are no longer bound.
 void CommonBase_HKA::channelDeselected(Hox::IHostObject* /*old*/) {
-  resetTarget(1, true);
+  resetTarget(ResetLevel::kSelection, OpenEdit::kEnd);
   selectionChanged_ = true;
 }
 
 void CommonBase_HKA::trackDeselected(Hox::IHostObject* /*old*/) {
-  resetTarget(1, true);
+  resetTarget(ResetLevel::kSelection, OpenEdit::kEnd);
   selectionChanged_ = true;
 }
 
@@ -793,12 +779,12 @@ void CommonBase_HKA::trackSelected(Hox::IHostObject* track) {
   auto selected = Brennholt::queryInterface<Hox::IHostTrack>(track);
   if (selected && selected->getChannel(channel.put()) != kResultOk) channel.reset();
   if (channel) return;
-  resetTarget(1, true);
+  resetTarget(ResetLevel::kSelection, OpenEdit::kEnd);
   selectionChanged_ = true;
 }
 
 void CommonBase_HKA::channelSelected(Hox::IHostObject* /*channel*/) {
-  resetTarget(1, true);
+  resetTarget(ResetLevel::kSelection, OpenEdit::kEnd);
   selectionChanged_ = true;
 }
 
