@@ -77,8 +77,12 @@ CommonBase_HKA::CommonBase_HKA() : mixerMonitor_(&hostKernel) {
 CommonBase_HKA::~CommonBase_HKA() {
   // A host that releases without terminate must not find a worker on this object, nor call
   // handlers that are gone, nor keep dependents that point here.
-  CommonBase_HKA::stopWorker();
-  unbind();
+  try {
+    CommonBase_HKA::stopWorker();
+    unbind();
+  } catch (...) {
+    // A door (the host's last release): nothing gets past it.
+  }
 }
 
 // --- FUnknown --------------------------------------------------------------------------------
@@ -106,6 +110,14 @@ tresult CommonBase_HKA::queryInterface(const TUID iid, void** object) noexcept {
 // --- IPluginBase -----------------------------------------------------------------------------
 
 tresult CommonBase_HKA::initialize(FUnknown* context) noexcept {
+  try {
+    return bindHost(context);
+  } catch (...) {
+    return kResultFalse;
+  }
+}
+
+tresult CommonBase_HKA::bindHost(FUnknown* context) {
   if (!context || !isHostSupported(context)) return kResultFalse;
 
   Hox::IHostKernel* kernel = nullptr;
@@ -137,6 +149,15 @@ tresult CommonBase_HKA::initialize(FUnknown* context) noexcept {
 }
 
 tresult CommonBase_HKA::terminate() noexcept {
+  try {
+    return unbindHost();
+  } catch (...) {
+    // What is still bound is given back by the destructor.
+    return kResultFalse;
+  }
+}
+
+tresult CommonBase_HKA::unbindHost() {
   if (auto state = Hox::getService<Hox::IHostStateService>(hostKernel)) {
     if (!state->isShutdownAllowed()) return kResultFalse;
   }
@@ -150,12 +171,7 @@ tresult CommonBase_HKA::terminate() noexcept {
   if (hostKernel) {
     onShutdown();
     // Everything the target work holds goes back while the kernel can still end its watches.
-    try {
-      resetTarget(ResetLevel::kProject, OpenEdit::kEnd);
-    } catch (...) {
-      // Nothing here allocates on the way back; a throwing override leaves the rest to the
-      // destructor.
-    }
+    resetTarget(ResetLevel::kProject, OpenEdit::kEnd);
     if (auto idle = Hox::getService<Hox::IIdleService>(hostKernel)) idle->removeIdleHandler(this);
     hostKernel->release();
     hostKernel = nullptr;
@@ -169,10 +185,7 @@ void CommonBase_HKA::unbind() {
   bound_ = false;
   if (!hostKernel) return;
   // Only this class's part is left: its own reset, not an override.
-  try {
-    CommonBase_HKA::resetTarget(ResetLevel::kProject, OpenEdit::kEnd);
-  } catch (...) {
-  }
+  CommonBase_HKA::resetTarget(ResetLevel::kProject, OpenEdit::kEnd);
   if (auto projects = Hox::getService<Hox::IProjectService>(hostKernel)) {
     projects->removeProjectNotification(this);
   }
@@ -184,15 +197,16 @@ void CommonBase_HKA::unbind() {
 // --- IIdleHandler ----------------------------------------------------------------------------
 
 void CommonBase_HKA::onIdle() noexcept {
-  // Start-up: nothing arrives before a remote has attached, so the worker waits for it.
-  if (firstIdle_) {
-    if (!isRemoteReady()) return;
-    if (!startWorker()) return;
-    onFirstIdle();
-    firstIdle_ = false;
-    return;
-  }
   try {
+    // Start-up: nothing arrives before a remote has attached, so the worker waits for it.
+    if (firstIdle_) {
+      if (!isRemoteReady()) return;
+      if (!startWorker()) return;
+      // Once, even when the model's start-up fails half way (it then works without that part).
+      firstIdle_ = false;
+      onFirstIdle();
+      return;
+    }
     idleWork();
   } catch (...) {
     // Out of memory in the middle of the work: the rest waits for the next call.
@@ -289,23 +303,30 @@ void CommonBase_HKA::processIncoming() {
 
 void CommonBase_HKA::projectOpened(FUnknown* /*project*/) noexcept { bindPending_ = true; }
 
-void CommonBase_HKA::projectClosing(FUnknown* project) noexcept { dropProject(project, true); }
+void CommonBase_HKA::projectClosing(FUnknown* project) noexcept {
+  try {
+    dropProject(project, true);
+  } catch (...) {
+  }
+}
 
 void CommonBase_HKA::projectActivated(FUnknown* /*project*/) noexcept {}
 
-void CommonBase_HKA::projectRemoved(FUnknown* project) noexcept { dropProject(project, false); }
+void CommonBase_HKA::projectRemoved(FUnknown* project) noexcept {
+  try {
+    dropProject(project, false);
+  } catch (...) {
+  }
+}
 
 tresult CommonBase_HKA::canCloseProject(FUnknown* /*project*/) noexcept { return kResultOk; }
 
 void CommonBase_HKA::dropProject(FUnknown* project, bool reportDeselection) {
   auto projects = Hox::getService<Hox::IProjectService>(hostKernel);
   if (!projects || !project || projects->activeProject() != project) return;
-  try {
-    if (reportDeselection) deselectAll();
-    resetTarget(ResetLevel::kProject, OpenEdit::kLeave);
-    clearTarget();
-  } catch (...) {
-  }
+  if (reportDeselection) deselectAll();
+  resetTarget(ResetLevel::kProject, OpenEdit::kLeave);
+  clearTarget();
 }
 
 // --- IDependent ------------------------------------------------------------------------------

@@ -11,6 +11,11 @@
 // it while the worker holds the inbound channel's lock (channel lock first, then this one); the
 // host thread takes it alone and never calls out while holding it.
 //
+// Error boundary: only an allocation can fail (std::bad_alloc). The operations the host calls
+// are the doors: initialize, terminate, onIdle, the project notifications, update, deliver, the
+// destructors, and QENT_HKA's onAction and setup notices. Each door catches, drops the rest of
+// that call's work and answers as for a failure; nothing below a door catches.
+//
 // Host references: every object and value of the host the service keeps is held with a
 // reference and, where it is watched, with its watch; the five reset levels (resetTarget) give
 // them back, and terminate (or a release without it) resets to kProject before it lets go of the
@@ -205,7 +210,8 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // force; deletes it when it ended in time (one ended by force is left alone, see
   // ExtensionThread::stopWorker). Nothing without a worker. [host thread]
   virtual void stopWorker();
-  // 7. Absolute knob values: no knob of this keyboard is absolute, so nothing. [host thread]
+  // 7. Absolute knob values: no knob of this keyboard is absolute, so nothing. Nothing calls it:
+  // no message of this keyboard is an absolute knob value. [host thread]
   virtual void onKnobAbsolute(const SysExView& message);
   // 8. Relative move of knob 0..23 (30+n 41): queued on the controller of the knob's leader
   // while the mixer is bound. Short, unterminated and no-move messages are dropped.
@@ -256,10 +262,12 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // [host thread]
   virtual void sendTargetName(std::string_view name) = 0;
   // 24. The fallback value text "(%.3f)" of knob `knob`; empty when unbound and for a quick
-  // control without destination. [host thread]
+  // control without destination. Nothing calls it: knobText falls back to the same text of the
+  // knob's leader through DisplayText's knobValueText. [host thread]
   virtual std::string valueText(int32 knob);
-  // 25. Writes the value text of knob `knob`'s leader as a field of `width` at buffer[pos..]
-  // (putText's rules). pos + width, or -1 as putText. [host thread]
+  // 25. Writes the value text of knob `knob`'s leader (knobText) as a field of `width` at
+  // buffer[pos..] (putText's rules); QENT_HKA::sendValue writes its message through it. pos +
+  // width, or -1 as putText. [host thread]
   virtual int32 formatValue(int32 knob, uint8* buffer, std::size_t bufferSize, int32 pos,
                             int32 width);
   // 26. Writes exactly `width` bytes of `text` at buffer[pos..]: spaces past the end of the
@@ -337,6 +345,9 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   bool nameRequested_ = false;
 
  private:
+  // initialize and terminate inside their error boundary.
+  tresult bindHost(FUnknown* context);
+  tresult unbindHost();
   // Hands every queued message to handleMessage and frees it.
   void processIncoming();
   // Gives back every host object, unregisters the handlers and releases `hostKernel` when this

@@ -5,7 +5,7 @@
 // at each use from the slot given at construction (in the module the process-wide
 // `hostKernel`), so the monitor never holds on to a kernel the service has let go of.
 //
-// Host thread only; nothing here throws.
+// Host thread only; only an allocation can fail (std::bad_alloc, up to the service's doors).
 #pragma once
 
 #include "core/FUnknown.h"
@@ -28,10 +28,12 @@ class MixerMonitor {
   // both were found; false for a null dependent or no kernel. Call releaseAll() first.
   // [host thread]
   bool bind(Hox::IDependent* dependent);
-  // Starts / ends watching the mixer; true when the host did. [host thread]
+  // Starts / ends watching the mixer; true when the host did. Nothing calls unwatchMixer:
+  // releaseAll ends the watch. [host thread]
   bool watchMixer();
   void unwatchMixer();
-  // Starts / ends watching "selected"; true when the host did. [host thread]
+  // Starts / ends watching "selected"; true when the host did. Nothing calls unwatchSelected:
+  // releaseAll ends the watch. [host thread]
   bool watchSelected();
   void unwatchSelected();
   // Whether `object` is one of the mixer's channels (its children); false without a mixer.
@@ -42,8 +44,6 @@ class MixerMonitor {
 
   // The mixer, or null; not referenced for the caller. [host thread]
   Hox::IHostObject* mixer() const { return mixer_.get(); }
-  // The held "selected" value, or null; not referenced for the caller. [host thread]
-  Hox::IHostValue* selectedValue() const { return selected_.get(); }
 
  private:
   Hox::IHostKernel* kernel() const { return kernel_ ? *kernel_ : nullptr; }

@@ -10,7 +10,7 @@
 // `hostKernel`), so the tracker never holds on to a kernel the service has let go of; a null
 // slot or kernel, or a missing service, leaves the selection unchanged.
 //
-// Host thread only. Nothing here throws: a search that finds no memory finds nothing.
+// Host thread only. Only an allocation can fail (std::bad_alloc, up to the service's doors).
 #pragma once
 
 #include <vector>
