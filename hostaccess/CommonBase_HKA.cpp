@@ -63,7 +63,7 @@ IPtr<Hox::IHostValue> member(Hox::IHostObject* object, const char* key) {
 
 }  // namespace
 
-CommonBase_HKA::CommonBase_HKA() : mixerMonitor_(&hostKernel) {
+CommonBase_HKA::CommonBase_HKA() {
   for (int32 k = 0; k < kKnobCount; ++k) {
     KnobSlot& slot = knobs_[static_cast<std::size_t>(k)];
     slot.leader = static_cast<uint8>(k);
@@ -675,13 +675,13 @@ std::string CommonBase_HKA::currentTargetName() {
 }
 
 bool CommonBase_HKA::bindMixer() {
-  mixerMonitor_.releaseAll();
-  if (!mixerMonitor_.bind(dependent())) {
-    mixerMonitor_.releaseAll();
+  mixerMonitor_.releaseAll(hostKernel);
+  if (!mixerMonitor_.bind(hostKernel, dependent())) {
+    mixerMonitor_.releaseAll(hostKernel);
     return false;
   }
-  mixerMonitor_.watchMixer();
-  mixerMonitor_.watchSelected();
+  mixerMonitor_.watchMixer(hostKernel);
+  mixerMonitor_.watchSelected(hostKernel);
   resetTarget(ResetLevel::kSelection, OpenEdit::kEnd);
   onMixerUpdate(mixerMonitor_.mixer(), kChanged);
   return true;
@@ -775,7 +775,7 @@ void CommonBase_HKA::resetTarget(ResetLevel level, OpenEdit edits) {
   // kSelection has nothing more to drop: the monitor keeps no channel of its own.
   if (level == ResetLevel::kProject) {
     forget();
-    mixerMonitor_.releaseAll();
+    mixerMonitor_.releaseAll(hostKernel);
     // The project and its channels go away: the previous channel with them.
     previousChannel_.reset();
   }
