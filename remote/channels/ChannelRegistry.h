@@ -23,15 +23,15 @@
 //       QENT_HKA::handleMessage (ServiceDispatch::classify)
 //       CommonBase_HKA::onKnobRelative (ServiceDispatch::readKnobTurn)
 //       ParameterController::queueMove on the knob's leader
-//       [3 controller: the ticks queued in ParameterController2, knobsChanged_]
+//       [3 controller: the ticks queued in the leader's ParameterController, knobsChanged_]
 //     next CommonBase_HKA::onIdle -> applyKnobMoves
 //       ParameterController::apply (beginEdit, setValue)    -> the host value is set
 //       [4 the host's change notices, delivered at its own safe points, never inside our call]
 //     CommonBase_HKA::update (IDependent, kChanged)         host thread
 //       onKnobUpdate -> QENT_HKA::sendValue for every knob led by it (a knob whose pickup just
 //       caught up is sent by applyKnobMoves itself)
-//       knobText, SysExBuilder::knobValue
-//       CommonBase_HKA::send -> ChannelRegistry::sendToAllRemotes: one fresh message per channel
+//       SysExBuilder::frame, then formatValue (knobText, putText) writes the value text once
+//       CommonBase_HKA::send -> ChannelRegistry::sendToAllRemotes: one copy per channel
 //       [5 outbound channels: SysExChannel "SysExSending_QENT_<n>", one per remote]
 //   ---- hop 3: each channel's signal wakes that remote's worker --------------------------------
 //     ExtensionThread::run / drain (channel lock held)      outbound worker thread
