@@ -137,8 +137,6 @@ tresult CommonBase_HKA::bindHost(FUnknown* context) {
   }
   newMixerModel_ = hasNewMixerModel(hostInfo_);
 
-  setKernelSlot(&hostKernel);
-
   if (!wasBound) {
     if (auto projects = Hox::getService<Hox::IProjectService>(hostKernel)) {
       projects->addProjectNotification(this);
@@ -225,7 +223,7 @@ void CommonBase_HKA::idleWork() {
     return;
   }
 
-  poll();
+  poll(hostKernel);
   if (selectionChanged_) {
     if (!trackingEnabled_) return;  // the keyboard's name answer comes first
     currentChannel_ = IPtr<Hox::IHostObject>::share(selectedChannel());
@@ -361,7 +359,7 @@ void CommonBase_HKA::onMixerUpdate(FUnknown* changed, int32 message) {
     auto selected = member(mixer, "selected");
     ours = selected && changed == static_cast<FUnknown*>(selected.get());
   }
-  if (ours) evaluate();
+  if (ours) evaluate(hostKernel);
 }
 
 void CommonBase_HKA::onKnobUpdate(FUnknown* changed) {
