@@ -92,21 +92,6 @@ class FUID {
     out[32] = '\0';
   }
 
-  // Writes the dashed form with braces and a terminating zero (39 bytes).
-  void toDashed(char out[39]) const {
-    static const char digits[] = "0123456789ABCDEF";
-    static const int order[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
-    int k = 0;
-    out[k++] = '{';
-    for (int i = 0; i < 16; ++i) {
-      if (i == 4 || i == 6 || i == 8 || i == 10) out[k++] = '-';
-      uint8 b = static_cast<uint8>(data_[order[i]]);
-      out[k++] = digits[b >> 4];
-      out[k++] = digits[b & 15];
-    }
-    out[k++] = '}';
-    out[k] = '\0';
-  }
 
   constexpr const char* bytes() const { return data_; }
   constexpr char* bytes() { return data_; }

@@ -70,9 +70,4 @@ Hox::IGuiValue* PValueContainer::at(int32 index) const {
   return node ? guiValue(node->element) : nullptr;
 }
 
-const char8* PValueContainer::nameAt(int32 index) const {
-  auto* node = values_.nodeAt(index);
-  return node && node->element ? node->element->name().text8() : nullptr;
-}
-
 }  // namespace Brennholt

@@ -38,8 +38,6 @@ class PValueContainer {
   // The number of values and the value at `index` in the order they were added (null outside).
   int32 count() const { return values_.count(); }
   Hox::IGuiValue* at(int32 index) const;
-  // The name of the value at `index`; null outside.
-  const char8* nameAt(int32 index) const;
 
  private:
   IPtr<Hox::IHostClasses> classes_;

@@ -63,7 +63,7 @@ IPtr<Hox::IHostValue> member(Hox::IHostObject* object, const char* key) {
 
 }  // namespace
 
-CommonBase_HKA::CommonBase_HKA() : mixerMonitor_(&hostKernel) {
+CommonBase_HKA::CommonBase_HKA() {
   for (int32 k = 0; k < kKnobCount; ++k) {
     KnobSlot& slot = knobs_[static_cast<std::size_t>(k)];
     slot.leader = static_cast<uint8>(k);
@@ -77,8 +77,12 @@ CommonBase_HKA::CommonBase_HKA() : mixerMonitor_(&hostKernel) {
 CommonBase_HKA::~CommonBase_HKA() {
   // A host that releases without terminate must not find a worker on this object, nor call
   // handlers that are gone, nor keep dependents that point here.
-  CommonBase_HKA::stopWorker();
-  unbind();
+  try {
+    CommonBase_HKA::stopWorker();
+    unbind();
+  } catch (...) {
+    // A door (the host's last release): nothing gets past it.
+  }
 }
 
 // --- FUnknown --------------------------------------------------------------------------------
@@ -106,6 +110,14 @@ tresult CommonBase_HKA::queryInterface(const TUID iid, void** object) noexcept {
 // --- IPluginBase -----------------------------------------------------------------------------
 
 tresult CommonBase_HKA::initialize(FUnknown* context) noexcept {
+  try {
+    return bindHost(context);
+  } catch (...) {
+    return kResultFalse;
+  }
+}
+
+tresult CommonBase_HKA::bindHost(FUnknown* context) {
   if (!context || !isHostSupported(context)) return kResultFalse;
 
   Hox::IHostKernel* kernel = nullptr;
@@ -125,8 +137,6 @@ tresult CommonBase_HKA::initialize(FUnknown* context) noexcept {
   }
   newMixerModel_ = hasNewMixerModel(hostInfo_);
 
-  setKernelSlot(&hostKernel);
-
   if (!wasBound) {
     if (auto projects = Hox::getService<Hox::IProjectService>(hostKernel)) {
       projects->addProjectNotification(this);
@@ -137,6 +147,15 @@ tresult CommonBase_HKA::initialize(FUnknown* context) noexcept {
 }
 
 tresult CommonBase_HKA::terminate() noexcept {
+  try {
+    return unbindHost();
+  } catch (...) {
+    // What is still bound is given back by the destructor.
+    return kResultFalse;
+  }
+}
+
+tresult CommonBase_HKA::unbindHost() {
   if (auto state = Hox::getService<Hox::IHostStateService>(hostKernel)) {
     if (!state->isShutdownAllowed()) return kResultFalse;
   }
@@ -150,12 +169,7 @@ tresult CommonBase_HKA::terminate() noexcept {
   if (hostKernel) {
     onShutdown();
     // Everything the target work holds goes back while the kernel can still end its watches.
-    try {
-      resetTarget(0, true);
-    } catch (...) {
-      // Nothing here allocates on the way back; a throwing override leaves the rest to the
-      // destructor.
-    }
+    resetTarget(ResetLevel::kProject, OpenEdit::kEnd);
     if (auto idle = Hox::getService<Hox::IIdleService>(hostKernel)) idle->removeIdleHandler(this);
     hostKernel->release();
     hostKernel = nullptr;
@@ -169,10 +183,7 @@ void CommonBase_HKA::unbind() {
   bound_ = false;
   if (!hostKernel) return;
   // Only this class's part is left: its own reset, not an override.
-  try {
-    CommonBase_HKA::resetTarget(0, true);
-  } catch (...) {
-  }
+  CommonBase_HKA::resetTarget(ResetLevel::kProject, OpenEdit::kEnd);
   if (auto projects = Hox::getService<Hox::IProjectService>(hostKernel)) {
     projects->removeProjectNotification(this);
   }
@@ -184,15 +195,16 @@ void CommonBase_HKA::unbind() {
 // --- IIdleHandler ----------------------------------------------------------------------------
 
 void CommonBase_HKA::onIdle() noexcept {
-  // Start-up: nothing arrives before a remote has attached, so the worker waits for it.
-  if (firstIdle_) {
-    if (!isRemoteReady()) return;
-    if (!startWorker()) return;
-    onFirstIdle();
-    firstIdle_ = false;
-    return;
-  }
   try {
+    // Start-up: nothing arrives before a remote has attached, so the worker waits for it.
+    if (firstIdle_) {
+      if (!isRemoteReady()) return;
+      if (!startWorker()) return;
+      // Once, even when the model's start-up fails half way (it then works without that part).
+      firstIdle_ = false;
+      onFirstIdle();
+      return;
+    }
     idleWork();
   } catch (...) {
     // Out of memory in the middle of the work: the rest waits for the next call.
@@ -211,7 +223,7 @@ void CommonBase_HKA::idleWork() {
     return;
   }
 
-  poll();
+  poll(hostKernel);
   if (selectionChanged_) {
     if (!trackingEnabled_) return;  // the keyboard's name answer comes first
     currentChannel_ = IPtr<Hox::IHostObject>::share(selectedChannel());
@@ -289,23 +301,30 @@ void CommonBase_HKA::processIncoming() {
 
 void CommonBase_HKA::projectOpened(FUnknown* /*project*/) noexcept { bindPending_ = true; }
 
-void CommonBase_HKA::projectClosing(FUnknown* project) noexcept { dropProject(project, true); }
+void CommonBase_HKA::projectClosing(FUnknown* project) noexcept {
+  try {
+    dropProject(project, true);
+  } catch (...) {
+  }
+}
 
 void CommonBase_HKA::projectActivated(FUnknown* /*project*/) noexcept {}
 
-void CommonBase_HKA::projectRemoved(FUnknown* project) noexcept { dropProject(project, false); }
+void CommonBase_HKA::projectRemoved(FUnknown* project) noexcept {
+  try {
+    dropProject(project, false);
+  } catch (...) {
+  }
+}
 
 tresult CommonBase_HKA::canCloseProject(FUnknown* /*project*/) noexcept { return kResultOk; }
 
 void CommonBase_HKA::dropProject(FUnknown* project, bool reportDeselection) {
   auto projects = Hox::getService<Hox::IProjectService>(hostKernel);
   if (!projects || !project || projects->activeProject() != project) return;
-  try {
-    if (reportDeselection) deselectAll();
-    resetTarget(0, false);
-    clearTarget();
-  } catch (...) {
-  }
+  if (reportDeselection) deselectAll();
+  resetTarget(ResetLevel::kProject, OpenEdit::kLeave);
+  clearTarget();
 }
 
 // --- IDependent ------------------------------------------------------------------------------
@@ -316,7 +335,7 @@ void CommonBase_HKA::update(FUnknown* changed, int32 message) noexcept {
     onMixerUpdate(changed, message);
     if (slotObject_.is(changed) || output_.is(changed)) {
       if (message == kChanged) targetChanged_ = true;
-      if (message == kGoingAway) resetTarget(1, false);
+      if (message == kGoingAway) resetTarget(ResetLevel::kSelection, OpenEdit::kLeave);
     } else if (bayProg_.is(changed)) {
       if (message == kChanged) refreshVexelOneNames();
     } else if (writeEnable_.is(changed)) {
@@ -340,7 +359,7 @@ void CommonBase_HKA::onMixerUpdate(FUnknown* changed, int32 message) {
     auto selected = member(mixer, "selected");
     ours = selected && changed == static_cast<FUnknown*>(selected.get());
   }
-  if (ours) evaluate();
+  if (ours) evaluate(hostKernel);
 }
 
 void CommonBase_HKA::onKnobUpdate(FUnknown* changed) {
@@ -426,15 +445,9 @@ int32 CommonBase_HKA::parseAssignment(const SysExView& message, int32 pos, int32
 }
 
 void CommonBase_HKA::onAssignmentEntry(const SysExView& message) {
-  const int32 knob = SysExFormat::knobFromHigh(message.address.high);
-  if (knob < 0 || knob >= kKnobCount || !message.hasValidLength()) return;
+  int32 knob = 0;
   KnobAssignment assignment;
-  const int32 end =
-      parseAssignment(message, static_cast<int32>(SysExFormat::kDataPos), knob, assignment);
-  if (end < 0 || static_cast<std::size_t>(end) >= message.size ||
-      message.bytes[end] != SysExFormat::kEnd) {
-    return;
-  }
+  if (!KnobAssignment::parseEntry(message, knob, assignment)) return;
   KnobSlot& slot = knobs_[static_cast<std::size_t>(knob)];
   slot.kind = static_cast<uint8>(assignment.kind);
   slot.id = assignment.parameterId;
@@ -446,16 +459,8 @@ void CommonBase_HKA::onAssignmentEntry(const SysExView& message) {
 }
 
 void CommonBase_HKA::onAssignmentDump(const SysExView& message) {
-  if (!message.hasValidLength()) return;
   KnobAssignment::Table table;
-  int32 pos = static_cast<int32>(SysExFormat::kDataPos);
-  for (int32 k = 0; k < kKnobCount && pos >= 0; ++k) {
-    pos = parseAssignment(message, pos, k, table[static_cast<std::size_t>(k)]);
-  }
-  if (pos < 0 || static_cast<std::size_t>(pos) >= message.size ||
-      message.bytes[pos] != SysExFormat::kEnd) {
-    return;
-  }
+  if (!KnobAssignment::parseDump(message, table)) return;
   for (int32 k = 0; k < kKnobCount; ++k) {
     KnobSlot& slot = knobs_[static_cast<std::size_t>(k)];
     slot.kind = static_cast<uint8>(table[static_cast<std::size_t>(k)].kind);
@@ -491,7 +496,7 @@ void CommonBase_HKA::onKeyboardName(const SysExView& message) {
 // --- Knob binding ----------------------------------------------------------------------------
 
 void CommonBase_HKA::rebindAll() {
-  resetTarget(4, true);
+  resetTarget(ResetLevel::kKnobs, OpenEdit::kEnd);
   nameTimer_.stop();
   if (!isTargetUnchanged()) {
     for (int32 k = kAssignableKnobs; k < kKnobCount; ++k) {
@@ -596,11 +601,11 @@ std::string CommonBase_HKA::quickControlName(int32 index, Hox::IHostValue* desti
   return Brennholt::quickControlName(hostKernel, index, destination);
 }
 
-void CommonBase_HKA::unbindKnob(int32 knob, bool releaseEdit) {
+void CommonBase_HKA::unbindKnob(int32 knob, OpenEdit edits) {
   if (knob < 0 || knob >= kKnobCount) return;
   KnobSlot& slot = knobs_[static_cast<std::size_t>(knob)];
   if (slot.controller.isBound()) {
-    if (releaseEdit && slot.controller.isEditOpen()) slot.controller.endEdit();
+    if (edits == OpenEdit::kEnd && slot.controller.isEditOpen()) slot.controller.endEdit();
     slot.controller.unwatch(hostKernel, dependent());
     slot.controller.unbind();
   }
@@ -637,7 +642,7 @@ int32 CommonBase_HKA::putText(std::string_view text, uint8* buffer, std::size_t 
 
 void CommonBase_HKA::clearTarget() {
   if (noTarget_) return;
-  resetTarget(4, true);
+  resetTarget(ResetLevel::kKnobs, OpenEdit::kEnd);
   sendObjectTitle(nullptr);
   sendAllNames();
   sendAllValues();
@@ -668,14 +673,14 @@ std::string CommonBase_HKA::currentTargetName() {
 }
 
 bool CommonBase_HKA::bindMixer() {
-  mixerMonitor_.releaseAll();
-  if (!mixerMonitor_.bind(dependent())) {
-    mixerMonitor_.releaseAll();
+  mixerMonitor_.releaseAll(hostKernel);
+  if (!mixerMonitor_.bind(hostKernel, dependent())) {
+    mixerMonitor_.releaseAll(hostKernel);
     return false;
   }
-  mixerMonitor_.watchMixer();
-  mixerMonitor_.watchSelected();
-  resetTarget(1, true);
+  mixerMonitor_.watchMixer(hostKernel);
+  mixerMonitor_.watchSelected(hostKernel);
+  resetTarget(ResetLevel::kSelection, OpenEdit::kEnd);
   onMixerUpdate(mixerMonitor_.mixer(), kChanged);
   return true;
 }
@@ -709,7 +714,7 @@ void CommonBase_HKA::onSelectionChanged() {
 }
 
 void CommonBase_HKA::rebuildTarget() {
-  resetTarget(3, true);
+  resetTarget(ResetLevel::kInstrument, OpenEdit::kEnd);
   writeEnable_.release(hostKernel);
   if (currentChannel_ || currentTrack_) {
     Hox::IHostObject* const channel = currentChannel_.get();
@@ -747,15 +752,15 @@ void CommonBase_HKA::rebuildTarget() {
   }
 }
 
-void CommonBase_HKA::resetTarget(int32 level, bool releaseEdit) {
-  if (level < 0 || level > 4) return;
-  for (int32 k = 0; k < kKnobCount; ++k) unbindKnob(k, releaseEdit);
-  if (level < 4) {
+void CommonBase_HKA::resetTarget(ResetLevel level, OpenEdit edits) {
+  if (level < ResetLevel::kProject || level > ResetLevel::kKnobs) return;
+  for (int32 k = 0; k < kKnobCount; ++k) unbindKnob(k, edits);
+  if (level < ResetLevel::kKnobs) {
     slotObject_.release(hostKernel);
     bayProg_.release(hostKernel);
     targetInstrument_.reset();
   }
-  if (level < 3) {
+  if (level < ResetLevel::kInstrument) {
     // A selection change resets more than once (deselected, then selected): only a reset that
     // finds a channel makes it the previous one.
     if (currentChannel_) previousChannel_ = std::move(currentChannel_);
@@ -765,10 +770,10 @@ void CommonBase_HKA::resetTarget(int32 level, bool releaseEdit) {
     writeEnable_.release(hostKernel);
     output_.release(hostKernel);
   }
-  // Level 1 has nothing more to drop: the monitor keeps no channel of its own.
-  if (level == 0) {
+  // kSelection has nothing more to drop: the monitor keeps no channel of its own.
+  if (level == ResetLevel::kProject) {
     forget();
-    mixerMonitor_.releaseAll();
+    mixerMonitor_.releaseAll(hostKernel);
     // The project and its channels go away: the previous channel with them.
     previousChannel_.reset();
   }
@@ -779,12 +784,12 @@ void CommonBase_HKA::resetTarget(int32 level, bool releaseEdit) {
 // A deselection counts as a change too: when nothing is selected afterwards, the keyboard must
 // not go on showing the names of knobs that are no longer bound.
 void CommonBase_HKA::channelDeselected(Hox::IHostObject* /*old*/) {
-  resetTarget(1, true);
+  resetTarget(ResetLevel::kSelection, OpenEdit::kEnd);
   selectionChanged_ = true;
 }
 
 void CommonBase_HKA::trackDeselected(Hox::IHostObject* /*old*/) {
-  resetTarget(1, true);
+  resetTarget(ResetLevel::kSelection, OpenEdit::kEnd);
   selectionChanged_ = true;
 }
 
@@ -793,12 +798,12 @@ void CommonBase_HKA::trackSelected(Hox::IHostObject* track) {
   auto selected = Brennholt::queryInterface<Hox::IHostTrack>(track);
   if (selected && selected->getChannel(channel.put()) != kResultOk) channel.reset();
   if (channel) return;
-  resetTarget(1, true);
+  resetTarget(ResetLevel::kSelection, OpenEdit::kEnd);
   selectionChanged_ = true;
 }
 
 void CommonBase_HKA::channelSelected(Hox::IHostObject* /*channel*/) {
-  resetTarget(1, true);
+  resetTarget(ResetLevel::kSelection, OpenEdit::kEnd);
   selectionChanged_ = true;
 }
 

@@ -11,10 +11,59 @@
 // it while the worker holds the inbound channel's lock (channel lock first, then this one); the
 // host thread takes it alone and never calls out while holding it.
 //
+// Error boundary: only an allocation can fail (std::bad_alloc). The operations the host calls
+// are the doors: initialize, terminate, onIdle, the project notifications, update, deliver, the
+// destructors, and QENT_HKA's onAction and setup notices. Each door catches, drops the rest of
+// that call's work and answers as for a failure; nothing below a door catches.
+//
 // Host references: every object and value of the host the service keeps is held with a
 // reference and, where it is watched, with its watch; the five reset levels (resetTarget) give
-// them back, and terminate (or a release without it) resets to level 0 before it lets go of the
+// them back, and terminate (or a release without it) resets to kProject before it lets go of the
 // kernel, so nothing is left registered with the host.
+//
+// Target tracking: which event sets which flag, and which idle step takes it. onIdle runs the
+// first step that has work and returns (one kind of work per call):
+//
+//   step  flag / state          set by                                    taken by
+//   1     firstIdle_            construction (cleared once)               remote ready: startWorker,
+//                                                                         onFirstIdle
+//   2     bindPending_          projectOpened                             bindMixer (kept on failure)
+//   3     knobsChanged_,        onKnobRelative (a queued knob turn)       applyKnobMoves: apply,
+//         controller moves                                                edit timeouts
+//   4     incomingPending_,     deliver (inbound worker)                  processIncoming ->
+//         incoming_                                                       handleMessage
+//   5     the tracker's track   poll here, and evaluate when update       reported through the four
+//         and channel           reports the mixer or its "selected"       SelectedNotification
+//                               (onMixerUpdate)                           overrides below
+//   6     selectionChanged_     channelSelected, channelDeselected,       onSelectionChanged; waits
+//                               trackSelected (no channel),               while trackingEnabled_ is
+//                               trackDeselected, each after a             false
+//                               kSelection reset
+//   7     targetChanged_        update: the slot object or "output"       rebuildTarget
+//                               changed
+//   8     nameTimer_            onKeyboardName: names match in the        rebindAll and a full
+//                               no-target state                           refresh
+//   9     dirtyKnobs_           assignment entry and dump, rebuildTarget  sendValue / sendAllValues
+//                               with a matching name, the name refresh
+//
+//   trackingEnabled_  cleared by rebuildTarget when it asks the keyboard for its name (the answer
+//                     comes first); set again by onKeyboardName.
+//   nameRequested_    set by QENT_HKA on "remote mode entered"; onKeyboardName answers it.
+//   noTarget_         set by clearTarget (the blank state was sent); cleared by updateNoTarget
+//                     once a knob is bound or named again.
+//
+// Reset levels (resetTarget): each drops what the levels above it drop.
+//
+//   kKnobs       (4) every knob: open edit (when asked), watch, binding, name, leader.
+//                    rebindAll, clearTarget.
+//   kInstrument  (3) the target instrument, its plug-in slot and the "bayProg" watch.
+//                    rebuildTarget.
+//   kChannel     (2) the current channel (kept as the previous one) and track, and the
+//                    "name", "writeEnable" and "output" watches. Nobody asks for this level alone.
+//   kSelection   (1) the same as kChannel (the mixer monitor holds no channel of its own).
+//                    Selection notices, bindMixer, the slot object or "output" going away.
+//   kProject     (0) the selection tracker's selection, the mixer monitor and the previous
+//                    channel. Project closing or removed, terminate, a release without it.
 //
 // The model-specific part (the keyboard's messages, its actions and the setup) is QENT_HKA.
 #pragma once
@@ -68,6 +117,16 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   static constexpr uint32 kNameRefreshMs = 100;
   // The keyboard shows this many characters of the target name.
   static constexpr std::size_t kTargetNameWidth = 12;
+  // How much of the target state resetTarget drops (see the table at the top).
+  enum class ResetLevel : int32 {
+    kProject = 0,
+    kSelection = 1,
+    kChannel = 2,
+    kInstrument = 3,
+    kKnobs = 4,
+  };
+  // Whether unbinding a knob ends its open edit gesture first.
+  enum class OpenEdit : bool { kLeave = false, kEnd = true };
 
   CommonBase_HKA(const CommonBase_HKA&) = delete;
   CommonBase_HKA& operator=(const CommonBase_HKA&) = delete;
@@ -102,7 +161,7 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // Marks the mixer for binding on a later idle call. [host thread]
   void projectOpened(FUnknown* project) noexcept override;
   // For the active project: reports the selection as deselected, drops everything down to
-  // level 0 and shows the no-target state. [host thread]
+  // kProject and shows the no-target state. [host thread]
   void projectClosing(FUnknown* project) noexcept override;
   // Nothing. [host thread]
   void projectActivated(FUnknown* project) noexcept override;
@@ -151,22 +210,24 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // force; deletes it when it ended in time (one ended by force is left alone, see
   // ExtensionThread::stopWorker). Nothing without a worker. [host thread]
   virtual void stopWorker();
-  // 7. Absolute knob values: no knob of this keyboard is absolute, so nothing. [host thread]
+  // 7. Absolute knob values: no knob of this keyboard is absolute, so nothing. Nothing calls it:
+  // no message of this keyboard is an absolute knob value. [host thread]
   virtual void onKnobAbsolute(const SysExView& message);
   // 8. Relative move of knob 0..23 (30+n 41): queued on the controller of the knob's leader
   // while the mixer is bound. Short, unterminated and no-move messages are dropped.
   // [host thread]
   virtual void onKnobRelative(const SysExView& message);
-  // 9. All 24 assignments in one message (51 00): taken, rebound and shown only when every
-  // block reads and F7 follows the last one. After the no-target state the text line and the
-  // state flag are shown again first. [host thread]
+  // 9. All 24 assignments in one message (51 00), read by KnobAssignment::parseDump: taken,
+  // rebound and shown only when every block reads and F7 follows the last one. After the
+  // no-target state the text line and the state flag are shown again first. [host thread]
   virtual void onAssignmentDump(const SysExView& message);
-  // 10. One assignment (30+n 00, n 0..23): taken, rebound and shown only when the block reads
-  // and F7 follows it. [host thread]
+  // 10. One assignment (30+n 00, n 0..23), read by KnobAssignment::parseEntry: taken, rebound
+  // and shown only when the block reads and F7 follows it. [host thread]
   virtual void onAssignmentEntry(const SysExView& message);
   // 11. Reads knob `knob`'s block at `pos` into `out`; the next position, or -1 (and `out`
   // untouched) for `pos` below 9, a knob outside 0..23 or a block past the message's end.
-  // [host thread]
+  // Nothing calls it: the entry and the dump are read by KnobAssignment's readers, which read
+  // each block with the same KnobAssignment::parse. [host thread]
   virtual int32 parseAssignment(const SysExView& message, int32 pos, int32 knob,
                                 KnobAssignment& out);
   // 12. Unbinds every knob and binds them again: all 24 for an unchanged target, only the EQ
@@ -201,10 +262,12 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // [host thread]
   virtual void sendTargetName(std::string_view name) = 0;
   // 24. The fallback value text "(%.3f)" of knob `knob`; empty when unbound and for a quick
-  // control without destination. [host thread]
+  // control without destination. Nothing calls it: knobText falls back to the same text of the
+  // knob's leader through DisplayText's knobValueText. [host thread]
   virtual std::string valueText(int32 knob);
-  // 25. Writes the value text of knob `knob`'s leader as a field of `width` at buffer[pos..]
-  // (putText's rules). pos + width, or -1 as putText. [host thread]
+  // 25. Writes the value text of knob `knob`'s leader (knobText) as a field of `width` at
+  // buffer[pos..] (putText's rules); QENT_HKA::sendValue writes its message through it. pos +
+  // width, or -1 as putText. [host thread]
   virtual int32 formatValue(int32 knob, uint8* buffer, std::size_t bufferSize, int32 pos,
                             int32 width);
   // 26. Writes exactly `width` bytes of `text` at buffer[pos..]: spaces past the end of the
@@ -230,14 +293,12 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // the knobs (the keyboard already shows that name) or asks the keyboard for its name and
   // assignments by sending the target name. [host thread]
   virtual void rebuildTarget();
-  // 33. Drops target state: 4 the knobs; 3 also the instrument, its slot and program; 2 also the
-  // channel, track and their values (the channel is kept as the previous one); 1 the same (the
-  // monitor holds no channel of its own); 0 also the selection and the mixer. Other levels do
-  // nothing. `releaseEdit` closes open edits first. [host thread]
-  virtual void resetTarget(int32 level, bool releaseEdit);
-  // 34. Ends observation and binding of one knob; `releaseEdit` closes an open edit first.
+  // 33. Drops target state down to `level` (the table at the top); a value outside the enum does
+  // nothing. OpenEdit::kEnd closes open edits first. [host thread]
+  virtual void resetTarget(ResetLevel level, OpenEdit edits);
+  // 34. Ends observation and binding of one knob; OpenEdit::kEnd closes an open edit first.
   // [host thread]
-  virtual void unbindKnob(int32 knob, bool releaseEdit);
+  virtual void unbindKnob(int32 knob, OpenEdit edits);
 
   // --- SelectedNotification ------------------------------------------------------------------
 
@@ -284,6 +345,9 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   bool nameRequested_ = false;
 
  private:
+  // initialize and terminate inside their error boundary.
+  tresult bindHost(FUnknown* context);
+  tresult unbindHost();
   // Hands every queued message to handleMessage and frees it.
   void processIncoming();
   // Gives back every host object, unregisters the handlers and releases `hostKernel` when this

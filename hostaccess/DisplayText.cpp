@@ -67,54 +67,38 @@ std::u16string destinationName(Hox::IHostKernel* kernel, Hox::IHostValue* destin
 
 }  // namespace
 
-std::string displayValue(Hox::IHostKernel* kernel, std::u16string_view text) noexcept {
-  try {
-    if (text.size() == 2 && text[1] == kInfinity && (text[0] == u'-' || text[0] == kMinusSign)) {
-      return "-oo";
-    }
-    if (text.size() == 2 && text[1] == kInfinity && text[0] == u'+') return "+oo";
-    if (text.size() == 1 && text[0] == kInfinity) return "oo";
-    std::u16string shown(text);
-    auto translator = Hox::getService<Hox::ITranslator>(kernel);
-    if (translator && !isUsLanguage(translator.get())) {
-      if (!shown.empty() && shown == translate(translator.get(), u"On")) return "On";
-      if (!shown.empty() && shown == translate(translator.get(), u"Off")) return "Off";
-    }
-    return toText8(shown.c_str());
-  } catch (...) {
-    return {};
+std::string displayValue(Hox::IHostKernel* kernel, std::u16string_view text) {
+  if (text.size() == 2 && text[1] == kInfinity && (text[0] == u'-' || text[0] == kMinusSign)) {
+    return "-oo";
   }
+  if (text.size() == 2 && text[1] == kInfinity && text[0] == u'+') return "+oo";
+  if (text.size() == 1 && text[0] == kInfinity) return "oo";
+  std::u16string shown(text);
+  auto translator = Hox::getService<Hox::ITranslator>(kernel);
+  if (translator && !isUsLanguage(translator.get())) {
+    if (!shown.empty() && shown == translate(translator.get(), u"On")) return "On";
+    if (!shown.empty() && shown == translate(translator.get(), u"Off")) return "Off";
+  }
+  return toText8(shown.c_str());
 }
 
-std::string englishName(Hox::IHostKernel* kernel, std::string_view name) noexcept {
-  try {
-    const std::string copy(name);
-    return toText8(englishName16(kernel, toText16(copy.c_str())).c_str());
-  } catch (...) {
-    return {};
-  }
+std::string englishName(Hox::IHostKernel* kernel, std::string_view name) {
+  const std::string copy(name);
+  return toText8(englishName16(kernel, toText16(copy.c_str())).c_str());
 }
 
 std::string quickControlName(Hox::IHostKernel* kernel, int32 index,
-                             Hox::IHostValue* destination) noexcept {
+                             Hox::IHostValue* destination) {
   if (!destination || index < 0) return {};
-  try {
-    const std::string text = toText8(destinationName(kernel, destination).c_str());
-    char prefix[16];
-    std::snprintf(prefix, sizeof prefix, "Q%d:", index + 1);
-    return prefix + text;
-  } catch (...) {
-    return {};
-  }
+  const std::string text = toText8(destinationName(kernel, destination).c_str());
+  char prefix[16];
+  std::snprintf(prefix, sizeof prefix, "Q%d:", index + 1);
+  return prefix + text;
 }
 
 std::string quickControlRename(Hox::IHostKernel* kernel, std::string_view name,
-                               Hox::IHostValue* destination) noexcept {
-  try {
-    return std::string(name.substr(0, 3)) + toText8(destinationName(kernel, destination).c_str());
-  } catch (...) {
-    return {};
-  }
+                               Hox::IHostValue* destination) {
+  return std::string(name.substr(0, 3)) + toText8(destinationName(kernel, destination).c_str());
 }
 
 namespace {
@@ -128,45 +112,33 @@ bool isIdleQuickControl(Hox::IHostValue* secondary, std::string_view name) {
 }  // namespace
 
 std::string valueText(const ParameterController& controller, Hox::IHostValue* secondary,
-                      std::string_view name) noexcept {
+                      std::string_view name) {
   if (!controller.isBound() || isIdleQuickControl(secondary, name)) return {};
   double normalized = 0;
   if (!controller.value(normalized, true)) return {};
   char text[64];
   std::snprintf(text, sizeof text, "(%.3f)", normalized);
-  try {
-    return text;
-  } catch (...) {
-    return {};
-  }
+  return text;
 }
 
 std::string knobValueText(Hox::IHostKernel* kernel, const ParameterController& controller,
-                          Hox::IHostValue* secondary, std::string_view name) noexcept {
+                          Hox::IHostValue* secondary, std::string_view name) {
   // The host still gives such a control a value text; the keyboard shows none.
   if (isIdleQuickControl(secondary, name)) return {};
-  try {
-    const std::u16string text = controller.parameterText();
-    if (text.empty()) return valueText(controller, secondary, name);
-    return displayValue(kernel, text);
-  } catch (...) {
-    return {};
-  }
+  const std::u16string text = controller.parameterText();
+  if (text.empty()) return valueText(controller, secondary, name);
+  return displayValue(kernel, text);
 }
 
 bool vexelOneName(Hox::IHostObject* instrument, Hox::IHostValue* parameter,
-                  std::string& name) noexcept {
+                  std::string& name) {
   if (!instrument || !parameter) return false;
-  try {
-    auto titles = findPath(nullptr, instrument, "0");
-    if (!titles) return false;
-    std::string title = toText8(hostTagTitle(titles.get(), parameter->tag()).c_str());
-    if (title.empty() || title == name) return false;
-    name = std::move(title);
-    return true;
-  } catch (...) {
-    return false;
-  }
+  auto titles = findPath(nullptr, instrument, "0");
+  if (!titles) return false;
+  std::string title = toText8(hostTagTitle(titles.get(), parameter->tag()).c_str());
+  if (title.empty() || title == name) return false;
+  name = std::move(title);
+  return true;
 }
 
 }  // namespace Brennholt

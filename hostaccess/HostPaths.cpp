@@ -209,22 +209,18 @@ bool findConnected(Hox::IHostKernel* kernel, IHostObject* channel, IPtr<IHostObj
 }  // namespace
 
 IPtr<IHostObject> findPath(Hox::IHostKernel* kernel, IHostObject* start,
-                           std::string_view path) noexcept {
-  try {
-    if (!path.empty() && path.front() == '\\') path.remove_prefix(1);
-    IPtr<IHostObject> root;
-    if (!start) {
-      root = rootObject(kernel);
-      if (!root) return {};
-      start = root.get();
-    }
-    PathMatches found;
-    collect(start, path, found);
-    if (found.count != 1) return {};
-    return std::move(found.first);
-  } catch (...) {
-    return {};
+                           std::string_view path) {
+  if (!path.empty() && path.front() == '\\') path.remove_prefix(1);
+  IPtr<IHostObject> root;
+  if (!start) {
+    root = rootObject(kernel);
+    if (!root) return {};
+    start = root.get();
   }
+  PathMatches found;
+  collect(start, path, found);
+  if (found.count != 1) return {};
+  return std::move(found.first);
 }
 
 ChannelKind channelKind(IHostObject* object) noexcept {
@@ -237,7 +233,7 @@ ChannelKind channelKind(IHostObject* object) noexcept {
   return ChannelKind::kOther;
 }
 
-IPtr<IHostObject> findEqualizer(IHostObject* channel) noexcept {
+IPtr<IHostObject> findEqualizer(IHostObject* channel) {
   if (!channel) return {};
   if (auto plugins = queryInterface<Hox::IHostPluginList>(channel)) {
     const int32 count = plugins->pluginCount();
@@ -253,60 +249,46 @@ IPtr<IHostObject> findEqualizer(IHostObject* channel) noexcept {
 }
 
 IPtr<IHostValue> findChannelValue(IHostObject* channel, int32 identifier,
-                                  std::string& name) noexcept {
+                                  std::string& name) {
   if (!channel) return {};
-  try {
-    std::string found;
-    auto value = channelValue(channel, identifier, found);
-    name = value ? std::move(found) : std::string();
-    return value;
-  } catch (...) {
-    name.clear();
-    return {};
-  }
+  std::string found;
+  auto value = channelValue(channel, identifier, found);
+  name = value ? std::move(found) : std::string();
+  return value;
 }
 
 IPtr<IHostValue> findInstrumentParameter(IHostObject* plugin, int32 identifier,
-                                         std::string& name) noexcept {
+                                         std::string& name) {
   name.clear();
   if (!plugin) return {};
-  try {
-    return searchParameters(plugin, identifier, name, 0);
-  } catch (...) {
-    name.clear();
-    return {};
-  }
+  return searchParameters(plugin, identifier, name, 0);
 }
 
 IPtr<IHostObject> findTrackInstrument(Hox::IHostKernel* kernel, IHostObject* channel,
-                                      IHostValue* output, bool newMixerModel) noexcept {
+                                      IHostValue* output, bool newMixerModel) {
   if (!channel) return {};
-  try {
-    if (newMixerModel) {
-      IPtr<IHostObject> entry, instrument;
-      findConnected(kernel, channel, entry, instrument);
-      return instrument;
-    }
-    if (!output) return {};
-    const std::u16string text = hostValueText(output);
-    int32 number = 0;
-    std::u16string name;
-    if (!parseOutput(text, number, name)) return {};
-    auto rack = findPath(kernel, nullptr, kInstrumentRack);
-    if (!rack || number - 1 >= rack->childCount()) return {};
-    auto entry = child(rack.get(), number - 1);
-    if (!entry) return {};
-    auto instrument = findPath(kernel, entry.get(), kBlank);
-    if (!instrument) return {};
-    if (name.find(hostTitle(instrument.get())) == std::u16string::npos) return {};
+  if (newMixerModel) {
+    IPtr<IHostObject> entry, instrument;
+    findConnected(kernel, channel, entry, instrument);
     return instrument;
-  } catch (...) {
-    return {};
   }
+  if (!output) return {};
+  const std::u16string text = hostValueText(output);
+  int32 number = 0;
+  std::u16string name;
+  if (!parseOutput(text, number, name)) return {};
+  auto rack = findPath(kernel, nullptr, kInstrumentRack);
+  if (!rack || number - 1 >= rack->childCount()) return {};
+  auto entry = child(rack.get(), number - 1);
+  if (!entry) return {};
+  auto instrument = findPath(kernel, entry.get(), kBlank);
+  if (!instrument) return {};
+  if (name.find(hostTitle(instrument.get())) == std::u16string::npos) return {};
+  return instrument;
 }
 
 IPtr<IHostObject> findTargetInstrument(Hox::IHostKernel* kernel, IHostObject* channel,
-                                       IHostValue* output, bool newMixerModel) noexcept {
+                                       IHostValue* output, bool newMixerModel) {
   switch (channelKind(channel)) {
     case ChannelKind::kMidiChannel:
       return findTrackInstrument(kernel, channel, output, newMixerModel);
@@ -318,61 +300,53 @@ IPtr<IHostObject> findTargetInstrument(Hox::IHostKernel* kernel, IHostObject* ch
 }
 
 IPtr<IHostObject> findSlotObject(Hox::IHostKernel* kernel, IHostObject* channel,
-                                 IHostObject* instrument, bool newMixerModel) noexcept {
+                                 IHostObject* instrument, bool newMixerModel) {
   const ChannelKind kind = channelKind(channel);
-  try {
-    if (newMixerModel) {
-      if (!instrument || (kind != ChannelKind::kSynth && kind != ChannelKind::kMidiChannel)) {
-        return {};
-      }
-      auto list = instrumentList(kernel);
-      if (!list) return {};
-      const int32 count = list->childCount();
-      for (int32 i = 0; i < count; ++i) {
-        auto entry = child(list.get(), i);
-        if (!entry || entry->childCount() < 1) continue;
-        auto first = child(entry.get(), 0);
-        if (first.get() == instrument && isConnected(first.get(), channel)) return entry;
-      }
+  if (newMixerModel) {
+    if (!instrument || (kind != ChannelKind::kSynth && kind != ChannelKind::kMidiChannel)) {
       return {};
     }
-    if (kind != ChannelKind::kSynth) return {};
-    return findPath(kernel, channel, "Slot");
-  } catch (...) {
+    auto list = instrumentList(kernel);
+    if (!list) return {};
+    const int32 count = list->childCount();
+    for (int32 i = 0; i < count; ++i) {
+      auto entry = child(list.get(), i);
+      if (!entry || entry->childCount() < 1) continue;
+      auto first = child(entry.get(), 0);
+      if (first.get() == instrument && isConnected(first.get(), channel)) return entry;
+    }
     return {};
   }
+  if (kind != ChannelKind::kSynth) return {};
+  return findPath(kernel, channel, "Slot");
 }
 
 std::string targetName(IHostObject* channel, IHostObject* instrument, IHostObject* slot,
-                       bool newMixerModel) noexcept {
-  try {
-    if (instrument) {
-      std::u16string text;
-      if (slot) {
-        text = hostValueText(member(slot, "effectType").get());
-      } else if (!newMixerModel) {
-        text = hostTitle(instrument);
-      }
-      std::string name;
-      bool ascii = true;
-      for (char16 c : text) {
-        if (c >= 128) ascii = false;
-        if (c != u' ') name.push_back(static_cast<char>(c));
-      }
-      // A text of spaces alone names nothing; an empty name would read as "no selection".
-      if (ascii && !name.empty()) return name;
+                       bool newMixerModel) {
+  if (instrument) {
+    std::u16string text;
+    if (slot) {
+      text = hostValueText(member(slot, "effectType").get());
+    } else if (!newMixerModel) {
+      text = hostTitle(instrument);
+    }
+    std::string name;
+    bool ascii = true;
+    for (char16 c : text) {
+      if (c >= 128) ascii = false;
+      if (c != u' ') name.push_back(static_cast<char>(c));
+    }
+    // A text of spaces alone names nothing; an empty name would read as "no selection".
+    if (ascii && !name.empty()) return name;
+    return "Other Track";
+  }
+  switch (channelKind(channel)) {
+    case ChannelKind::kAudioChannel:
+      return "Audio Track";
+    case ChannelKind::kMidiChannel:
+      return "MIDI Track";
+    default:
       return "Other Track";
-    }
-    switch (channelKind(channel)) {
-      case ChannelKind::kAudioChannel:
-        return "Audio Track";
-      case ChannelKind::kMidiChannel:
-        return "MIDI Track";
-      default:
-        return "Other Track";
-    }
-  } catch (...) {
-    return {};
   }
 }
 

@@ -6,10 +6,7 @@
 
 namespace Brennholt {
 
-MixerMonitor::~MixerMonitor() { releaseAll(); }
-
-bool MixerMonitor::bind(Hox::IDependent* dependent) {
-  Hox::IHostKernel* const host = kernel();
+bool MixerMonitor::bind(Hox::IHostKernel* host, Hox::IDependent* dependent) {
   if (!dependent || !host) return false;
   dependent_ = dependent;
   auto mixer = findPath(host, nullptr, "Mixer");
@@ -20,13 +17,17 @@ bool MixerMonitor::bind(Hox::IDependent* dependent) {
   return mixer_ && selected_;
 }
 
-bool MixerMonitor::watchMixer() { return mixer_.watch(kernel(), dependent_); }
+bool MixerMonitor::watchMixer(Hox::IHostKernel* kernel) {
+  return mixer_.watch(kernel, dependent_);
+}
 
-void MixerMonitor::unwatchMixer() { mixer_.unwatch(kernel()); }
+void MixerMonitor::unwatchMixer(Hox::IHostKernel* kernel) { mixer_.unwatch(kernel); }
 
-bool MixerMonitor::watchSelected() { return selected_.watch(kernel(), dependent_); }
+bool MixerMonitor::watchSelected(Hox::IHostKernel* kernel) {
+  return selected_.watch(kernel, dependent_);
+}
 
-void MixerMonitor::unwatchSelected() { selected_.unwatch(kernel()); }
+void MixerMonitor::unwatchSelected(Hox::IHostKernel* kernel) { selected_.unwatch(kernel); }
 
 bool MixerMonitor::contains(Hox::IHostObject* object) const {
   Hox::IHostObject* const mixer = mixer_.get();
@@ -39,10 +40,9 @@ bool MixerMonitor::contains(Hox::IHostObject* object) const {
   return false;
 }
 
-void MixerMonitor::releaseAll() {
-  Hox::IHostKernel* const host = kernel();
-  selected_.release(host);
-  mixer_.release(host);
+void MixerMonitor::releaseAll(Hox::IHostKernel* kernel) {
+  selected_.release(kernel);
+  mixer_.release(kernel);
 }
 
 }  // namespace Brennholt

@@ -205,12 +205,8 @@ int32 ParameterController::sum() const {
 
 std::u16string ParameterController::parameterText() const {
   if (!parameter_) return {};
-  try {
-    return readHostText16(
-        [&](char16* text, int32 capacity) { return parameter_->getText(text, capacity); });
-  } catch (...) {
-    return {};
-  }
+  return readHostText16(
+      [&](char16* text, int32 capacity) { return parameter_->getText(text, capacity); });
 }
 
 double ParameterController::step(int32 ticks, int32 curve) const {
@@ -252,23 +248,19 @@ bool ParameterController::stepValue(int32 curve, int32 ticks) {
 bool ParameterController::fineFrequencyStep(int32 ticks) {
   // Low EQ frequencies are shown to a tenth of a hertz, finer than any step the range allows:
   // they move by their text.
-  try {
-    std::string text = toText8(parameterText().c_str());
-    const auto start = text.find_first_not_of(' ');
-    text.erase(0, start == std::string::npos ? text.size() : start);
-    char* end = nullptr;
-    const double frequency = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || !(frequency < kFineFrequencyLimit) || text != formatHz(frequency)) {
-      return false;
-    }
-    const std::u16string next = toText16(formatHz(frequency + (ticks < 1 ? -0.1 : 0.1)).c_str());
-    // A host that takes no text gets the ordinary step.
-    if (parameter_->setFromText(next.c_str(), 1) != kResultOk) return false;
-    readBack();
-    return true;
-  } catch (...) {
+  std::string text = toText8(parameterText().c_str());
+  const auto start = text.find_first_not_of(' ');
+  text.erase(0, start == std::string::npos ? text.size() : start);
+  char* end = nullptr;
+  const double frequency = std::strtod(text.c_str(), &end);
+  if (end == text.c_str() || !(frequency < kFineFrequencyLimit) || text != formatHz(frequency)) {
     return false;
   }
+  const std::u16string next = toText16(formatHz(frequency + (ticks < 1 ? -0.1 : 0.1)).c_str());
+  // A host that takes no text gets the ordinary step.
+  if (parameter_->setFromText(next.c_str(), 1) != kResultOk) return false;
+  readBack();
+  return true;
 }
 
 bool ParameterController::isAtDefault() const {
@@ -283,12 +275,8 @@ void ParameterController::clearMoves() {
 }
 
 void ParameterController::pushMove(int32 ticks, bool pending) {
-  try {
-    moves_.push_back(ticks);
-    if (pending) movesPending_ = true;
-  } catch (...) {
-    // Out of memory: the move is dropped.
-  }
+  moves_.push_back(ticks);
+  if (pending) movesPending_ = true;
 }
 
 void ParameterController::dropFirstMove() {

@@ -6,7 +6,8 @@
 // caught (pickup 4): the first tick already moves the value.
 //
 // Owns one reference to the bound value. The caller removes its watch (unwatch) before it
-// unbinds or destroys the controller. Host thread only; not thread-safe. Nothing here throws.
+// unbinds or destroys the controller. Host thread only; not thread-safe. Only an allocation can fail (std::bad_alloc, up to the
+// service's doors).
 #pragma once
 
 #include <limits>
@@ -56,7 +57,7 @@ class ParameterController {
   virtual bool isBound() const;
   // 5. kRelative, kAbsolute or kNone. [host thread]
   virtual uint8 kind() const;
-  // 6, 7. Pickup state 0..4. [host thread]
+  // 6, 7. Pickup state 0..4. Nothing calls setPickup: bind sets the state. [host thread]
   virtual void setPickup(uint8 state);
   virtual uint8 pickup() const;
   // 8. Adds `dependent` on the bound value through the dependency service; true when the host
@@ -64,7 +65,7 @@ class ParameterController {
   virtual bool watch(Hox::IHostKernel* kernel, Hox::IDependent* dependent);
   // 9. Removes it again; true when the host did. Nothing when not watching. [host thread]
   virtual bool unwatch(Hox::IHostKernel* kernel, Hox::IDependent* dependent);
-  // 10. Queues a tick count for the next apply; ignored while unbound (or out of memory).
+  // 10. Queues a tick count for the next apply; ignored while unbound.
   // [host thread]
   virtual void queueMove(int32 ticks);
   // 11. Moves are waiting for apply. [host thread]

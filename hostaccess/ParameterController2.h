@@ -6,7 +6,8 @@
 // the tick started and steps 2, 4, 8, then 16 times at once, until the display moves, a limit
 // or the default is reached, or 16 steps did not move it either.
 //
-// Same ownership and threading as ParameterController: host thread only; nothing throws.
+// Same ownership and threading as ParameterController: host thread only; only an allocation
+// can fail.
 #pragma once
 
 #include <string>

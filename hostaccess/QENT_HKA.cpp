@@ -69,41 +69,34 @@ bool QENT_HKA::isHostSupported(FUnknown* context) {
 // --- Start-up and shutdown -------------------------------------------------------------------
 
 void QENT_HKA::onFirstIdle() {
-  try {
-    const std::vector<String> buttonNames = QENT_SetupDefaults::buttonNames();
-    const std::vector<String> memoryNames = QENT_SetupDefaults::factoryMemoryNames();
-    const AssignmentTable factory = QENT_SetupDefaults::factoryAssignments(hostInfo_.edition());
-    const bool windowReady = setupController_.initialise(
-        hostKernel, kSkinFile, nullptr, QENT_SetupDefaults::kMemoryCount,
-        QENT_SetupDefaults::kButtonCount, &buttonNames, &memoryNames, &factory);
-    if (windowReady) {
-      setupController_.registerCommand(QENT_SetupDefaults::kSetupCategory,
-                                       QENT_SetupDefaults::kSetupCommand,
-                                       QENT_SetupDefaults::kSetupCommand);
-    }
-    // Without the window's skin the keyboard still works with the assignments: its memories,
-    // labels and option.
-    if (setupController_.isModelReady()) {
-      setupController_.setMonitor(this);
-      setupController_.setFileIdentity(QENT_SetupDefaults::kFileModelName,
-                                       QENT_SetupDefaults::kExtensionVersion, &hostInfo_);
-      setupController_.addAcceptedModelName(QENT_SetupDefaults::kPredecessorModelName);
-      bool jogStop = true;
-      setupController_.option(CExtOption::kJogStop, jogStop);
-      sendJogStop(jogStop);
-    }
-    registerActions();
-  } catch (...) {
-    // Out of memory at start-up: the keyboard works without its setup and actions.
+  const std::vector<String> buttonNames = QENT_SetupDefaults::buttonNames();
+  const std::vector<String> memoryNames = QENT_SetupDefaults::factoryMemoryNames();
+  const AssignmentTable factory = QENT_SetupDefaults::factoryAssignments(hostInfo_.edition());
+  const bool windowReady = setupController_.initialise(
+      hostKernel, kSkinFile, nullptr, QENT_SetupDefaults::kMemoryCount,
+      QENT_SetupDefaults::kButtonCount, &buttonNames, &memoryNames, &factory);
+  if (windowReady) {
+    setupController_.registerCommand(QENT_SetupDefaults::kSetupCategory,
+                                     QENT_SetupDefaults::kSetupCommand,
+                                     QENT_SetupDefaults::kSetupCommand);
   }
+  // Without the window's skin the keyboard still works with the assignments: its memories,
+  // labels and option.
+  if (setupController_.isModelReady()) {
+    setupController_.setMonitor(this);
+    setupController_.setFileIdentity(QENT_SetupDefaults::kFileModelName,
+                                     QENT_SetupDefaults::kExtensionVersion, &hostInfo_);
+    setupController_.addAcceptedModelName(QENT_SetupDefaults::kPredecessorModelName);
+    bool jogStop = true;
+    setupController_.option(CExtOption::kJogStop, jogStop);
+    sendJogStop(jogStop);
+  }
+  registerActions();
 }
 
 void QENT_HKA::onShutdown() {
   setupController_.unregisterCommand();
-  try {
-    unregisterActions();
-  } catch (...) {
-  }
+  unregisterActions();
 }
 
 void QENT_HKA::registerActions() {
@@ -195,9 +188,15 @@ void QENT_HKA::sendName(int32 knob) {
 
 void QENT_HKA::sendValue(int32 knob) {
   if (knob < 0 || knob >= kKnobCount) return;
-  // One text for every remote: the host is asked once.
-  const std::string text = knobText(knob);
-  send([&] { return SysExBuilder::knobValue(knob, text); });
+  // Written once through formatValue (the host is asked once) and copied for every remote.
+  const SysExPtr value = SysExBuilder::frame(
+      SysExDirection::HostToKeyboard, {SysExFormat::knobHigh(knob), SysExFormat::kKnobValueLow});
+  if (!value || formatValue(knob, value.get(), value.size(),
+                            static_cast<int32>(SysExFormat::kDataPos),
+                            SysExFormat::kKnobValueWidth) < 0) {
+    return;
+  }
+  send([&] { return SysExPtr::copyOf(value.get(), value.size()); });
 }
 
 void QENT_HKA::sendTargetName(std::string_view name) {

@@ -1,7 +1,5 @@
 #include "hostaccess/SelectedNotification.h"
 
-#include <new>
-
 #include "hostaccess/HostPaths.h"
 #include "sdk/host/HostServices.h"
 
@@ -71,26 +69,21 @@ IPtr<Hox::IHostObject> SelectedNotification::search(Hox::IHostObject* node, int3
   return {};
 }
 
-bool SelectedNotification::evaluate() {
-  Hox::IHostKernel* const host = kernel();
+bool SelectedNotification::evaluate(Hox::IHostKernel* host) {
   auto projects = Hox::getService<Hox::IProjectService>(host);
   if (!projects || !projects->activeProject()) return false;
 
   IPtr<Hox::IHostObject> newTrack;
   IPtr<Hox::IHostObject> newChannel;
-  try {
-    auto project = queryInterface<Hox::IHostProject>(projects->activeProject());
-    if (project && project->isReady() == kResultOk) {
-      path_.clear();
-      if (auto list = trackList(project.get())) newTrack = search(list.get(), 0);
-      if (auto track = queryInterface<Hox::IHostTrack>(newTrack.get())) {
-        if (track->getChannel(newChannel.put()) != kResultOk) newChannel.reset();
-      }
-    }
-  } catch (const std::bad_alloc&) {
-    // No room for the path: the selection stays as it was.
+  auto project = queryInterface<Hox::IHostProject>(projects->activeProject());
+  if (project && project->isReady() == kResultOk) {
+    // A search cut short by an allocation leaves a partial path: the next poll finds that it
+    // does not lead to the stored track and searches again.
     path_.clear();
-    return false;
+    if (auto list = trackList(project.get())) newTrack = search(list.get(), 0);
+    if (auto track = queryInterface<Hox::IHostTrack>(newTrack.get())) {
+      if (track->getChannel(newChannel.put()) != kResultOk) newChannel.reset();
+    }
   }
   if (!newTrack && !newChannel) newChannel = mixerSelection(host);
 
@@ -121,9 +114,9 @@ bool SelectedNotification::evaluate() {
   return changed;
 }
 
-void SelectedNotification::poll() {
+void SelectedNotification::poll(Hox::IHostKernel* kernel) {
   if (track_) {
-    if (auto project = activeProject(kernel())) {
+    if (auto project = activeProject(kernel)) {
       IPtr<Hox::IHostObject> node = trackList(project.get());
       for (const int32 index : path_) {
         if (!node || index >= node->childCount()) {
@@ -135,7 +128,7 @@ void SelectedNotification::poll() {
       if (node && node.get() == track_.get() && isSelected(node.get())) return;
     }
   }
-  evaluate();
+  evaluate(kernel);
 }
 
 void SelectedNotification::deselectAll() {

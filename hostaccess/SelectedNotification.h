@@ -6,11 +6,11 @@
 // call is a short walk instead of a search. A change is reported through the four virtual
 // operations, which do nothing here; the keyboard service overrides them.
 //
-// The kernel is read at each use from the slot it was given (in the module the process-wide
-// `hostKernel`), so the tracker never holds on to a kernel the service has let go of; a null
-// slot or kernel, or a missing service, leaves the selection unchanged.
+// The kernel is passed to each operation that asks the host, so the tracker never holds on to a
+// kernel the service has let go of; a null kernel or a missing service leaves the selection
+// unchanged.
 //
-// Host thread only. Nothing here throws: a search that finds no memory finds nothing.
+// Host thread only. Only an allocation can fail (std::bad_alloc, up to the service's doors).
 #pragma once
 
 #include <vector>
@@ -43,16 +43,14 @@ class SelectedNotification {
 
   // --- Operations ----------------------------------------------------------------------------
 
-  // Where the kernel is read at each use; the slot must outlive the tracker. [host thread]
-  void setKernelSlot(Hox::IHostKernel* const* slot) { kernel_ = slot; }
 
   // Searches the active project for the selected track and its channel (falling back to the
   // mixer's "selected" channel), compares them with the stored pair and reports what changed.
   // True when anything changed; false, nothing changed, without a project. [host thread]
-  bool evaluate();
+  bool evaluate(Hox::IHostKernel* kernel);
   // The cheap check of every idle call: nothing when the stored track is still where its path
   // leads and still selected; otherwise evaluate(). [host thread]
-  void poll();
+  void poll(Hox::IHostKernel* kernel);
   // Reports the stored channel and track as deselected, then forgets them. [host thread]
   void deselectAll();
   // Forgets the selection without reports. [host thread]
@@ -63,12 +61,10 @@ class SelectedNotification {
   Hox::IHostObject* selectedChannel() const { return channel_.get(); }
 
  private:
-  Hox::IHostKernel* kernel() const { return kernel_ ? *kernel_ : nullptr; }
   // Depth-first search below `node` for a track that reports being selected; its indices
   // are pushed on path_.
   IPtr<Hox::IHostObject> search(Hox::IHostObject* node, int32 depth);
 
-  Hox::IHostKernel* const* kernel_ = nullptr;
   IPtr<Hox::IHostObject> track_;
   IPtr<Hox::IHostObject> channel_;
   std::vector<int32> path_;

@@ -42,8 +42,6 @@ class DeviceSetupManager {
   // ports, 1 when none did, kNoInterface without a registry. [host thread]
   tresult createDevices(const FUID& classId);
 
-  int32 pairCount() const { return pairs_.count(); }
-
  private:
   struct PortPair {
     Hox::IMidiPort* input;  // one reference each, held by the manager

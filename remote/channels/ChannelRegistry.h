@@ -8,9 +8,46 @@
 //     to null at detach and never reused, so indices and names only grow while the module is
 //     loaded.
 //
+// The corridor: how one knob turn travels (queues in [brackets], threads on the right)
+//
+//   keyboard --MIDI--> host's remote link
+//     QENT_HWRemote::onElementValue                         host thread
+//       SysExBuilder::knobMove, ChannelRegistry::post
+//       [1 inbound channel: SysExChannel "SysExReceiving_QENT"]
+//   ---- hop 1: the channel's signal wakes the service's worker -------------------------------
+//     ExtensionThread::run / drain (channel lock held)      inbound worker thread
+//       CommonBase_HKA::deliver (takes "CommonBase_HKA")
+//       [2 service queue: CommonBase_HKA::incoming_, incomingPending_]
+//   ---- hop 2: back on the host thread at its next idle call -----------------------------------
+//     CommonBase_HKA::onIdle -> processIncoming             host thread
+//       QENT_HKA::handleMessage (ServiceDispatch::classify)
+//       CommonBase_HKA::onKnobRelative (ServiceDispatch::readKnobTurn)
+//       ParameterController::queueMove on the knob's leader
+//       [3 controller: the ticks queued in the leader's ParameterController, knobsChanged_]
+//     next CommonBase_HKA::onIdle -> applyKnobMoves
+//       ParameterController::apply (beginEdit, setValue)    -> the host value is set
+//       [4 the host's change notices, delivered at its own safe points, never inside our call]
+//     CommonBase_HKA::update (IDependent, kChanged)         host thread
+//       onKnobUpdate -> QENT_HKA::sendValue for every knob led by it (a knob whose pickup just
+//       caught up is sent by applyKnobMoves itself)
+//       SysExBuilder::frame, then formatValue (knobText, putText) writes the value text once
+//       CommonBase_HKA::send -> ChannelRegistry::sendToAllRemotes: one copy per channel
+//       [5 outbound channels: SysExChannel "SysExSending_QENT_<n>", one per remote]
+//   ---- hop 3: each channel's signal wakes that remote's worker --------------------------------
+//     ExtensionThread::run / drain (channel lock held)      outbound worker thread
+//       QENT_HWRemote::deliver: SysExFilters::routeServiceMessage (takes "QENT_HWRemote")
+//       [6 remote queue: QENT_HWRemote::outQueue_; a new text line prunes the knob texts]
+//   ---- hop 4: back on the host thread ---------------------------------------------------------
+//     QENT_HWRemote::onIdle -> sendQueued (kSendsPerIdle per call, "QENT_HWRemote" held)
+//       HWRemoteBase link: linkSendSysEx                    host thread
+//       [7 the host's MIDI output]  --MIDI--> keyboard
+//
 // Lock order everywhere: a channel's lock first, the receiver's own lock second (a remote's
 // queue lock "QENT_HWRemote", the service's lock "CommonBase_HKA"). Workers deliver while
-// holding the channel lock; so nobody may post while holding a receiver's lock.
+// holding the channel lock; so nobody may post while holding a receiver's lock. No code holds
+// two channel locks at once, and the host thread takes a receiver's lock only on its own (the
+// service to swap out its queue, a remote to send from its queue) and calls nothing that posts
+// while holding it.
 //
 // The list itself is opened, closed and walked on the host thread only; workers reach their
 // channel through their own pointer, never through the list.

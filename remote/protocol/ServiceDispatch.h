@@ -1,7 +1,7 @@
 // How the keyboard service sorts the messages the remotes post to it, and the readers for the
 // small ones. Only the keyboard-to-host data header (F0 43 10 7F 1C 01 01) is read; the second
-// form is ignored even with a valid address. The knob tables have their readers in
-// KnobAssignment.
+// form is ignored even with a valid address. The knob assignments (the entry and the dump) have
+// their readers in KnobAssignment; the service reads them with those.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +19,7 @@ enum class ServiceMessageKind {
   AssignmentDump,   // 51 00: all 24 knob assignments (KnobAssignment::parseDump)
   RemoteMode,       // 56 00: remote-mode state
   AssignmentEntry,  // 30+n 00: one knob assignment (KnobAssignment::parseEntry)
-  KnobTurn,         // 30+n 41: relative knob move (parseKnobTurn)
+  KnobTurn,         // 30+n 41: relative knob move (readKnobTurn)
   FunctionKey,      // 21 00: function key pressed
   Hello,            // 56 01: a remote is talking to the service
   MemorySelect      // 22 00: SF bank button, select that setup memory
