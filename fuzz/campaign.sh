@@ -35,8 +35,9 @@ run() {
   local options=(-max_total_time=$((budget * 6)) -print_final_stats=1 -entropic=0
                  -artifact_prefix=build/fuzz/findings/"$name"-)
   [ -f "fuzz/dict/$name.dict" ] && options+=(-dict="fuzz/dict/$name.dict")
-  # The keyboard target keeps its host and the module's workers across inputs by design.
-  [ "$name" = keyboard_sysex ] && options+=(-detect_leaks=0)
+  # The keyboard and page targets keep their host and the module's workers across inputs by
+  # design.
+  case "$name" in keyboard_sysex | page_request) options+=(-detect_leaks=0) ;; esac
   "build/fuzz/fuzz_$name" "${options[@]}" "$out/$name" > "$out/$name.log" 2>&1 &
   local pid=$! used=0
   while kill -0 "$pid" 2>/dev/null; do
