@@ -24,6 +24,27 @@ extern char** environ;
 
 namespace {
 
+#ifndef _WIN32
+// Runs a program to its end; returns its exit code (-1 when it could not be started) and, where
+// asked for, its peak resident memory in kB and its CPU time (user and system) in seconds.
+int runCounted(const std::vector<std::string>& args, long* peakKb, double* cpuSeconds) {
+  std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status)) return -1;
+  if (peakKb) *peakKb = usage.ru_maxrss;
+  if (cpuSeconds)
+    *cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                  static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  return WEXITSTATUS(status);
+}
+#endif
+
 // Runs a program to its end; returns its exit code, or -1 when it could not be started.
 int runProgram(const std::vector<std::string>& args) {
 #ifdef _WIN32
@@ -42,15 +63,7 @@ int runProgram(const std::vector<std::string>& args) {
   CloseHandle(process.hProcess);
   return static_cast<int>(code);
 #else
-  std::vector<char*> argv;
-  argv.reserve(args.size() + 1);
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
+  return runCounted(args, nullptr, nullptr);
 #endif
 }
 
@@ -123,23 +136,6 @@ void BM_ProbeOverBaseline(benchmark::State& state, const char* module, bool fres
 }
 
 #if !defined(_WIN32) && defined(CROWD_MODULE_PATH)
-// Runs a program to its end; returns its exit code (-1 when it could not be started), its peak
-// resident memory in kB and its CPU time (user and system) in seconds.
-int runCounted(const std::vector<std::string>& args, long* peakKb, double* cpuSeconds) {
-  std::vector<char*> argv;
-  argv.reserve(args.size() + 1);
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  int status = 0;
-  rusage usage{};
-  if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status)) return -1;
-  *peakKb = usage.ru_maxrss;
-  *cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-  return WEXITSTATUS(status);
-}
 
 // plugprobe and the bare load alternately on the crowd stand-in with `parameters` parameters.
 // Wall time includes writing the output (2.3 MB at 100 000 parameters), which a busy disk can
