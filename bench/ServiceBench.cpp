@@ -30,8 +30,8 @@
 #include <thread>
 #include <vector>
 
-#include "sim/host/HostWindow.h"
-#include "sim/host/ProjectDescription.h"
+#include "sim/host/panels/HostWindow.h"
+#include "sim/host/project/ProjectDescription.h"
 #include "sim/keyboard/KnobSetting.h"
 #include "sim/scenario/Simulation.h"
 

@@ -5,10 +5,10 @@
 #include <memory>
 #include <string_view>
 
-#include "sim/host/DependencyRegistry.h"
-#include "sim/host/HostLanguage.h"
-#include "sim/host/ProjectDescription.h"
-#include "sim/host/ProjectModel.h"
+#include "sim/host/project/DependencyRegistry.h"
+#include "sim/host/project/HostLanguage.h"
+#include "sim/host/project/ProjectDescription.h"
+#include "sim/host/project/ProjectModel.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   QentSim::ProjectDescription project;

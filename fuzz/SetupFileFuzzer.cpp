@@ -7,7 +7,7 @@
 #include "extsetup/CExtSetupInfo.h"
 #include "extsetup/QENT_SetupDefaults.h"
 #include "hostaccess/DAWInfo.h"
-#include "sim/host/XmlDocuments.h"
+#include "sim/host/services/XmlDocuments.h"
 
 namespace {
 

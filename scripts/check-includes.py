@@ -35,6 +35,21 @@ LAYERS = [
     ("tools", "tools/", ["core", "platform", "base"]),
 ]
 
+# The reference host's own rooms, inside the "sim" layer: which room's headers a file of sim/host/
+# may include (longest folder wins; "host" is sim/host/ itself, the running host that owns the
+# rooms). A room's implementation (.cpp) may also include the host's run state, sim/host/HostState.h
+# and what it names: each host object reaches its run through the connection it holds. Code of
+# sim/ outside sim/host/ uses any room.
+ROOMS = [
+    ("kit", "sim/host/kit/", []),
+    ("project", "sim/host/project/", ["kit"]),
+    ("services", "sim/host/services/", ["kit"]),
+    ("panels", "sim/host/panels/", ["kit"]),
+    ("midi", "sim/host/midi/", ["kit"]),
+    ("host", "sim/host/", ["kit", "project", "services", "panels", "midi"]),
+]
+ROOM_RUN_STATE = ["sim/host/HostState.h", "sim/host/SimHost.h", "sim/host/UserDialogs.h"]
+
 # Single includes allowed beyond the table: (including folder, included folder).
 EXCEPTIONS = [
 ]
@@ -47,6 +62,26 @@ SKIPPED = ["build/", ".git/", ".cache/", "cmake/", "scripts/"]
 
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".c", ".in")
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]')
+
+
+def room_of(path):
+    best = None
+    for name, folder, _ in ROOMS:
+        if path.startswith(folder) and (best is None or len(folder) > len(best[1])):
+            best = (name, folder)
+    return best[0] if best else None
+
+
+def room_problem(path, target):
+    """Why `path` may not include `target` by the room table, or None."""
+    own, used = room_of(path), room_of(target)
+    if own is None or used is None or own == used:
+        return None
+    if used in dict((n, u) for n, _, u in ROOMS)[own]:
+        return None
+    if path.endswith(".cpp") and target in ROOM_RUN_STATE:
+        return None
+    return f"room {own} may not include {target} (room {used})"
 
 
 def layer_of(path):
@@ -121,6 +156,9 @@ def main():
                         continue
                     used = layer_of(target)
                     if used in allowed[own]:
+                        why = room_problem(path, target)
+                        if why:
+                            problems.append(f"{path}:{number}: {why}")
                         continue
                     if any(path.startswith(a) and target.startswith(b) for a, b in EXCEPTIONS):
                         continue

@@ -20,14 +20,15 @@
 #include "sdk/host/HostServices.h"
 #include "sdk/host/RemoteDevice.h"
 #include "sim/HostModule.h"
-#include "sim/host/CommandCatalogue.h"
-#include "sim/host/DependencyRegistry.h"
-#include "sim/host/HostLanguage.h"
-#include "sim/host/PanelHost.h"
-#include "sim/host/ProjectDescription.h"
-#include "sim/host/ProjectModel.h"
-#include "sim/host/SettingsData.h"
+#include "sim/host/services/CommandCatalogue.h"
+#include "sim/host/project/DependencyRegistry.h"
+#include "sim/host/project/HostLanguage.h"
+#include "sim/host/panels/PanelHost.h"
+#include "sim/host/project/ProjectDescription.h"
+#include "sim/host/project/ProjectModel.h"
+#include "sim/host/services/SettingsData.h"
 #include "sim/host/SimHost.h"
+#include "sim/host/kit/Connection.h"
 
 namespace QentSim {
 
@@ -39,12 +40,7 @@ class HostLink;
 // The port name keyboard k (1-based) carries for port number 1 or 2.
 std::string keyboardPortName(int keyboard, int portNumber);
 
-struct SimHost::State {
-  // What the host's objects reach the host through; `state` is null once the run has ended,
-  // so an object the module still holds answers as a missing feature.
-  struct Connection {
-    State* state = nullptr;
-  };
+struct HostState {
 
   // ---- set-up ----
   std::string product = "Tessaly Studio";
@@ -74,7 +70,7 @@ struct SimHost::State {
   // ---- the run ----
   HostModule module;
   bool running = false;
-  std::shared_ptr<Connection> connection;
+  Connection connection;
   Brennholt::IPtr<HostContext> context;
   Brennholt::IPtr<Brennholt::IPluginBase> service;
   bool serviceAccepted = false;

@@ -1,17 +1,18 @@
 #include "sim/host/KernelServices.h"
+#include "sim/host/HostState.h"
 
 #include <algorithm>
 #include <new>
 
 #include "sdk/host/CommandServices.h"
 #include "sdk/host/HostObjects.h"
-#include "sim/host/DeviceRegistry.h"
-#include "sim/host/GuiValues.h"
-#include "sim/host/HostText.h"
-#include "sim/host/NoThrow.h"
-#include "sim/host/PanelRegistry.h"
-#include "sim/host/SetupObjects.h"
-#include "sim/host/TreeObject.h"
+#include "sim/host/midi/DeviceRegistry.h"
+#include "sim/host/panels/GuiValues.h"
+#include "sim/host/kit/HostText.h"
+#include "sim/host/kit/NoThrow.h"
+#include "sim/host/panels/PanelRegistry.h"
+#include "sim/host/services/SetupObjects.h"
+#include "sim/host/project/TreeObject.h"
 
 namespace QentSim {
 

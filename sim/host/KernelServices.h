@@ -9,12 +9,10 @@
 
 #include "sdk/host/HostKernel.h"
 #include "sdk/host/SetupServices.h"
-#include "sim/host/HostObject.h"
-#include "sim/host/HostState.h"
+#include "sim/host/kit/HostObject.h"
+#include "sim/host/kit/Connection.h"
 
 namespace QentSim {
-
-using Connection = std::shared_ptr<SimHost::State::Connection>;
 
 // The context handed to the service's initialize: the kernel and the host's product texts.
 class HostContext final

@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <new>
 
-#include "sim/host/DeviceRegistry.h"
+#include "sim/host/midi/DeviceRegistry.h"
 #include "sim/host/HostState.h"
-#include "sim/host/HostText.h"
-#include "sim/host/HostWindow.h"
+#include "sim/host/kit/HostText.h"
+#include "sim/host/panels/HostWindow.h"
 #include "sim/host/KernelServices.h"
 
 namespace QentSim {
@@ -427,7 +427,7 @@ bool SimHost::start(std::string* error) {
     std::filesystem::remove(path, ignored);
   }
   s.note("InitDll");
-  s.connection = std::make_shared<State::Connection>();
+  s.connection = std::make_shared<HostConnection>();
   s.connection->state = &s;
   auto* context = new (std::nothrow) HostContext(s.connection);
   if (context == nullptr) {

@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "sim/host/HostWindow.h"
+#include "sim/host/panels/HostWindow.h"
 #include "sim/keyboard/KeyboardElements.h"
 #include "sim/serve/PageSession.h"
 

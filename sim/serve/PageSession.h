@@ -17,7 +17,7 @@
 #include <memory>
 #include <string>
 
-#include "sim/host/ProjectDescription.h"
+#include "sim/host/project/ProjectDescription.h"
 #include "sim/scenario/Simulation.h"
 
 namespace QentSim {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "sim/host/HostWindow.h"
+#include "sim/host/panels/HostWindow.h"
 #include "sim/keyboard/KeyboardElements.h"
 #include "sim/serve/PageSession.h"
 #include "sim/skin/SkinDocument.h"

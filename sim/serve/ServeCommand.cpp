@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "sim/CommandLine.h"
-#include "sim/host/HostWindow.h"
+#include "sim/host/panels/HostWindow.h"
 #include "sim/serve/PageDialogs.h"
 #include "sim/serve/PageRequests.h"
 #include "sim/serve/PageSession.h"

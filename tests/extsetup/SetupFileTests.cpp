@@ -10,8 +10,8 @@
 #include "extsetup/CExtSetupInfo.h"
 #include "extsetup/QENT_SetupDefaults.h"
 #include "hostaccess/DAWInfo.h"
-#include "sim/host/DeviceRegistry.h"
-#include "sim/host/HostLink.h"
+#include "sim/host/midi/DeviceRegistry.h"
+#include "sim/host/midi/HostLink.h"
 #include "sim/host/HostState.h"
 #include "sim/host/KernelServices.h"
 
@@ -29,8 +29,8 @@ using QentSim::SimHost;
 // A host with its settings and dialogs, and nothing else running.
 struct Host {
   SimHost::State state;
-  std::shared_ptr<SimHost::State::Connection> connection =
-      std::make_shared<SimHost::State::Connection>();
+  QentSim::Connection connection =
+      std::make_shared<QentSim::HostConnection>();
   IPtr<HostContext> context;
   std::filesystem::path folder;
   Host() {

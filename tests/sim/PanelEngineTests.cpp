@@ -12,10 +12,10 @@
 #include "platform/Platform.h"
 #include "sdk/host/CommandServices.h"
 #include "sdk/host/PanelServices.h"
-#include "sim/host/DeviceRegistry.h"
-#include "sim/host/HostLink.h"
+#include "sim/host/midi/DeviceRegistry.h"
+#include "sim/host/midi/HostLink.h"
 #include "sim/host/HostState.h"
-#include "sim/host/HostWindow.h"
+#include "sim/host/panels/HostWindow.h"
 #include "sim/host/KernelServices.h"
 #include "sim/skin/SkinDocument.h"
 #include "tests/sim/SkinControls.h"
@@ -32,8 +32,8 @@ namespace {
 // A host with its kernel services and nothing running.
 struct Host {
   SimHost::State state;
-  std::shared_ptr<SimHost::State::Connection> connection =
-      std::make_shared<SimHost::State::Connection>();
+  QentSim::Connection connection =
+      std::make_shared<QentSim::HostConnection>();
   IPtr<HostContext> context;
   Host() {
     connection->state = &state;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "sim/host/ProjectDescription.h"
+#include "sim/host/project/ProjectDescription.h"
 
 using namespace QentSim;
 

@@ -13,8 +13,8 @@
 #include "sdk/host/HostKernel.h"
 #include "sdk/host/HostObjects.h"
 #include "sdk/host/HostServices.h"
-#include "sim/host/HostObject.h"
-#include "sim/host/HostText.h"
+#include "sim/host/kit/HostObject.h"
+#include "sim/host/kit/HostText.h"
 #include "sim/host/SimHost.h"
 #include "tests/support/ArtifactPath.h"
 

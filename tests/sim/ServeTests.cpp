@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/host/HostWindow.h"
+#include "sim/host/panels/HostWindow.h"
 #include "sim/host/UserDialogs.h"
 #include "sim/serve/Base64.h"
 #include "sim/serve/PageRequests.h"

@@ -21,7 +21,7 @@
 #include "sdk/host/HostKernel.h"
 #include "sdk/host/PanelServices.h"
 #include "sdk/host/SetupServices.h"
-#include "sim/host/HostObject.h"
+#include "sim/host/kit/HostObject.h"
 #include "tests/sim/SkinControls.h"
 
 #if defined(_WIN32)

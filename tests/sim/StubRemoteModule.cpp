@@ -15,7 +15,7 @@
 #include "sdk/host/HostKernel.h"
 #include "sdk/host/HostServices.h"
 #include "sdk/host/RemoteDevice.h"
-#include "sim/host/HostObject.h"
+#include "sim/host/kit/HostObject.h"
 
 #if defined(_WIN32)
 #define STUB_EXPORT extern "C"

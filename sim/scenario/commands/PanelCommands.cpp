@@ -1,6 +1,6 @@
 #include "sim/scenario/commands/PanelCommands.h"
 
-#include "sim/host/HostWindow.h"
+#include "sim/host/panels/HostWindow.h"
 #include "sim/scenario/ArgumentReader.h"
 #include "sim/scenario/Simulation.h"
 #include "sim/scenario/commands/CommandSupport.h"
