@@ -31,8 +31,10 @@ LAYERS = [
     ("finder", "finder/", ["core", "platform", "base", "sdk"]),
     # plugscan meets plugprobe only as a process, never through the finder's code.
     ("scanner", "scanner/", ["core", "platform", "base"]),
-    ("sim", "sim/", ["core", "platform", "base", "sdk"]),
-    ("tools", "tools/", ["core", "platform", "base"]),
+    # The skin package's layout: written by skinpack, read by the reference host.
+    ("skinformat", "tools/skinformat/", []),
+    ("sim", "sim/", ["core", "platform", "base", "sdk", "skinformat"]),
+    ("tools", "tools/", ["core", "platform", "base", "skinformat"]),
 ]
 
 # The reference host's own rooms, inside the "sim" layer: which room's headers a file of sim/host/

@@ -7,6 +7,8 @@
 #include <set>
 #include <utility>
 
+#include "tools/skinformat/SkinPackageFormat.h"
+
 using Brennholt::uint32;
 using Brennholt::uint64;
 using Brennholt::uint8;
@@ -15,11 +17,9 @@ namespace QentSim {
 
 namespace {
 
-constexpr char kHeader[] = "Brennholt Resource File\r\n";
-constexpr size_t kHeaderSize = sizeof(kHeader) - 1;
-constexpr uint32 kTrailerSize = 48;
-constexpr size_t kIdentifierLength = 32;
-constexpr char kMagic[] = "SRF2";
+using namespace SkinPackageFormat;
+using Entry = SkinPackage::Entry;
+
 // The smallest directory record: flags, offset, size and a name of one character.
 constexpr size_t kMinRecordSize = 3 * 4 + 2;
 // Deflate codes at most 258 bytes in two bits, so no stream inflates to more than this many
@@ -78,12 +78,16 @@ bool inflateEntry(const uint8* stream, uint32 length, std::vector<uint8>* out,
   return whole;
 }
 
-}  // namespace
+// Where the directory lies, as the header and trailer give it.
+struct Frame {
+  const uint8* trailer = nullptr;
+  size_t directoryStart = 0;
+  uint32 directoryLength = 0;
+  uint32 count = 0;
+};
 
-bool SkinPackage::read(const void* data, size_t size, std::string* error) {
-  identifier_.clear();
-  entries_.clear();
-  const auto* bytes = static_cast<const uint8*>(data);
+// Checks the header and the trailer and finds the directory.
+bool readFrame(const uint8* bytes, size_t size, Frame* frame, std::string* error) {
   if (!bytes || size < kHeaderSize + kTrailerSize) {
     return fail(error, "it has " + std::to_string(size) + " bytes, fewer than a header (" +
                            std::to_string(kHeaderSize) + ") and a trailer (" +
@@ -93,22 +97,21 @@ bool SkinPackage::read(const void* data, size_t size, std::string* error) {
   if (std::memcmp(bytes, kHeader, kHeaderSize) != 0) {
     return fail(error, "it does not start with \"Brennholt Resource File\" CR LF");
   }
-
   const uint8* trailer = bytes + size - kTrailerSize;
-  if (std::memcmp(trailer + 44, kMagic, 4) != 0) {
+  if (std::memcmp(trailer + kMagicAt, kMagic, kMagicSize) != 0) {
     return fail(error, "it does not end with \"SRF2\"");
   }
-  if (readUint32(trailer + 40) != kTrailerSize) {
+  if (readUint32(trailer + kTrailerLengthAt) != kTrailerSize) {
     return fail(error, "the trailer gives its length as " +
-                           std::to_string(readUint32(trailer + 40)) + " instead of 48");
+                           std::to_string(readUint32(trailer + kTrailerLengthAt)) +
+                           " instead of 48");
   }
   if (!upperHex(trailer, kIdentifierLength)) {
     return fail(error, "the identifier is not 32 upper-case hexadecimal digits");
   }
-  const uint32 directoryLength = readUint32(trailer + 32);
-  const uint32 count = readUint32(trailer + 36);
-  const size_t space = size - kHeaderSize - kTrailerSize;
-  if (directoryLength > space) {
+  const uint32 directoryLength = readUint32(trailer + kDirectoryLengthAt);
+  const uint32 count = readUint32(trailer + kEntryCountAt);
+  if (directoryLength > size - kHeaderSize - kTrailerSize) {
     return fail(error, "the directory's length " + std::to_string(directoryLength) +
                            " reaches before the end of the header");
   }
@@ -116,71 +119,100 @@ bool SkinPackage::read(const void* data, size_t size, std::string* error) {
     return fail(error, "the directory's " + std::to_string(directoryLength) +
                            " bytes cannot hold " + std::to_string(count) + " entries");
   }
+  *frame = {trailer, size - kTrailerSize - directoryLength, directoryLength, count};
+  return true;
+}
 
-  const size_t directoryStart = size - kTrailerSize - directoryLength;
-  const uint8* directory = bytes + directoryStart;
+// Reads the directory record at *at into *entry and its inflated size, and moves *at past it.
+bool readRecord(const uint8* directory, uint32 length, size_t* at, const std::string& which,
+                Entry* entry, uint32* inflatedSize, std::string* error) {
+  if (length - *at < 12) return fail(error, which + " runs past the directory");
+  entry->flags = readUint32(directory + *at);
+  entry->offset = readUint32(directory + *at + 4);
+  entry->packedSize = readUint32(directory + *at + 8);
+  *at += 12;
+  if (entry->flags != kStored && entry->flags != kCompressed) {
+    return fail(error, which + " has flags " + std::to_string(entry->flags) +
+                           " (2 stored and 6 compressed are known)");
+  }
+  *inflatedSize = entry->packedSize;
+  if (entry->compressed()) {
+    if (length - *at < 4) return fail(error, which + " runs past the directory");
+    *inflatedSize = readUint32(directory + *at);
+    *at += 4;
+  }
+  const auto* name = directory + *at;
+  const auto* nameEnd = static_cast<const uint8*>(std::memchr(name, 0, length - *at));
+  if (!nameEnd) return fail(error, which + "'s name runs past the directory");
+  entry->name.assign(reinterpret_cast<const char*>(name), static_cast<size_t>(nameEnd - name));
+  *at += entry->name.size() + 1;
+  if (entry->name.empty()) return fail(error, which + " has an empty name");
+  for (char c : entry->name) {
+    if (c < 0x20 || c > 0x7E) return fail(error, which + "'s name is not printable ASCII");
+  }
+  return true;
+}
+
+// Checks where the entry's bytes lie and what it claims, and fills in its contents.
+bool loadContents(const uint8* bytes, const Frame& frame, uint32 inflatedSize, Entry* entry,
+                  std::string* error) {
+  std::string named = "entry \"" + entry->name + "\"";
+  if (entry->offset < kHeaderSize ||
+      static_cast<uint64>(entry->offset) + entry->packedSize > frame.directoryStart) {
+    return fail(error, named + " at " + std::to_string(entry->offset) + " with " +
+                           std::to_string(entry->packedSize) +
+                           " bytes lies outside the data between header and directory");
+  }
+  if (inflatedSize > SkinPackage::kMaxEntrySize ||
+      (entry->compressed() && inflatedSize > kMaxInflateRatio * entry->packedSize)) {
+    return fail(error, named + " claims " + std::to_string(inflatedSize) +
+                           " bytes, more than its data can hold");
+  }
+  const uint8* packed = bytes + entry->offset;
+  if (!entry->compressed()) {
+    entry->data.assign(packed, packed + entry->packedSize);
+    return true;
+  }
+  entry->data.resize(inflatedSize);
+  std::string reason;
+  if (!inflateEntry(packed, entry->packedSize, &entry->data, &reason)) {
+    return fail(error, named.append(" ").append(reason));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SkinPackage::read(const void* data, size_t size, std::string* error) {
+  identifier_.clear();
+  entries_.clear();
+  const auto* bytes = static_cast<const uint8*>(data);
+  Frame frame;
+  if (!readFrame(bytes, size, &frame, error)) return false;
+  const uint8* directory = bytes + frame.directoryStart;
   size_t at = 0;
   std::vector<Entry> entries;
-  entries.reserve(count);
+  entries.reserve(frame.count);
   std::set<std::string, std::less<>> names;
-  for (uint32 index = 0; index < count; ++index) {
-    const std::string which = "entry " + std::to_string(index + 1);
-    if (directoryLength - at < 12) return fail(error, which + " runs past the directory");
+  for (uint32 index = 0; index < frame.count; ++index) {
     Entry entry;
-    entry.flags = readUint32(directory + at);
-    entry.offset = readUint32(directory + at + 4);
-    entry.packedSize = readUint32(directory + at + 8);
-    at += 12;
-    if (entry.flags != kStored && entry.flags != kCompressed) {
-      return fail(error, which + " has flags " + std::to_string(entry.flags) +
-                             " (2 stored and 6 compressed are known)");
+    uint32 inflatedSize = 0;
+    if (!readRecord(directory, frame.directoryLength, &at, "entry " + std::to_string(index + 1),
+                    &entry, &inflatedSize, error)) {
+      return false;
     }
-    uint32 inflatedSize = entry.packedSize;
-    if (entry.compressed()) {
-      if (directoryLength - at < 4) return fail(error, which + " runs past the directory");
-      inflatedSize = readUint32(directory + at);
-      at += 4;
+    if (!names.insert(entry.name).second) {
+      return fail(error, "entry \"" + entry.name + "\" is there twice");
     }
-    const auto* name = directory + at;
-    const auto* nameEnd = static_cast<const uint8*>(std::memchr(name, 0, directoryLength - at));
-    if (!nameEnd) return fail(error, which + "'s name runs past the directory");
-    entry.name.assign(reinterpret_cast<const char*>(name), static_cast<size_t>(nameEnd - name));
-    at += entry.name.size() + 1;
-    if (entry.name.empty()) return fail(error, which + " has an empty name");
-    for (char c : entry.name) {
-      if (c < 0x20 || c > 0x7E) return fail(error, which + "'s name is not printable ASCII");
-    }
-    std::string named = "entry \"" + entry.name + "\"";
-    if (!names.insert(entry.name).second) return fail(error, named + " is there twice");
-    if (entry.offset < kHeaderSize ||
-        static_cast<uint64>(entry.offset) + entry.packedSize > directoryStart) {
-      return fail(error, named + " at " + std::to_string(entry.offset) + " with " +
-                             std::to_string(entry.packedSize) +
-                             " bytes lies outside the data between header and directory");
-    }
-    if (inflatedSize > kMaxEntrySize ||
-        (entry.compressed() && inflatedSize > kMaxInflateRatio * entry.packedSize)) {
-      return fail(error, named + " claims " + std::to_string(inflatedSize) +
-                             " bytes, more than its data can hold");
-    }
-    const uint8* packed = bytes + entry.offset;
-    if (entry.compressed()) {
-      entry.data.resize(inflatedSize);
-      std::string reason;
-      if (!inflateEntry(packed, entry.packedSize, &entry.data, &reason)) {
-        return fail(error, named.append(" ").append(reason));
-      }
-    } else {
-      entry.data.assign(packed, packed + entry.packedSize);
-    }
+    if (!loadContents(bytes, frame, inflatedSize, &entry, error)) return false;
     entries.push_back(std::move(entry));
   }
-  if (at != directoryLength) {
-    return fail(error, "the directory's length is " + std::to_string(directoryLength) +
-                           " but its " + std::to_string(count) + " entries take " +
+  if (at != frame.directoryLength) {
+    return fail(error, "the directory's length is " + std::to_string(frame.directoryLength) +
+                           " but its " + std::to_string(frame.count) + " entries take " +
                            std::to_string(at));
   }
-  identifier_.assign(reinterpret_cast<const char*>(trailer), kIdentifierLength);
+  identifier_.assign(reinterpret_cast<const char*>(frame.trailer), kIdentifierLength);
   entries_ = std::move(entries);
   return true;
 }

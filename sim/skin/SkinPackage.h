@@ -1,14 +1,7 @@
 // A skin package as the host's skin engine reads it from a module's raw-data resource: the
 // skin description and its images, each stored as it is or as one zlib stream.
 //
-// Layout, all integers 32-bit little-endian:
-//   header     "Brennholt Resource File" CR LF (25 bytes)
-//   data       the entries' bytes, from offset 25 up to the directory
-//   directory  per entry: flags (2 stored, 6 compressed), offset from the start of the package,
-//              size in the package, the inflated size (compressed entries only), the name
-//              NUL-terminated
-//   trailer    the last 48 bytes: 32 upper-case hexadecimal digits identifying the package, the
-//              directory's length, the entry count, the trailer's length (48), "SRF2"
+// The layout is in tools/skinformat/SkinPackageFormat.h.
 //
 // Reading checks all of it and inflates every compressed entry, so a package that reads is
 // whole; a damaged one is refused with the reason. Not thread-safe; a read package is
@@ -20,13 +13,14 @@
 #include <vector>
 
 #include "core/Types.h"
+#include "tools/skinformat/SkinPackageFormat.h"
 
 namespace QentSim {
 
 class SkinPackage {
  public:
-  static constexpr Brennholt::uint32 kStored = 2;
-  static constexpr Brennholt::uint32 kCompressed = 6;
+  static constexpr Brennholt::uint32 kStored = SkinPackageFormat::kStored;
+  static constexpr Brennholt::uint32 kCompressed = SkinPackageFormat::kCompressed;
   // Entries inflate to at most this many bytes each; a package that claims more is refused.
   static constexpr Brennholt::uint32 kMaxEntrySize = 64u << 20;
 

@@ -7,14 +7,13 @@
 #include <set>
 #include <utility>
 
+#include "tools/skinformat/SkinPackageFormat.h"
+
 namespace QentTools {
 
 namespace {
 
-constexpr char kHeader[] = "Brennholt Resource File\r\n";
-constexpr size_t kHeaderSize = sizeof(kHeader) - 1;
-constexpr uint32_t kTrailerSize = 48;
-constexpr size_t kMaxNameLength = 255;
+using namespace SkinPackageFormat;
 
 void putUint32(std::vector<uint8_t>& out, uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
@@ -103,8 +102,7 @@ bool SkinPackWriter::build(std::vector<uint8_t>* package, std::string* error) co
   putUint32(out, static_cast<uint32_t>(directory.size()));
   putUint32(out, static_cast<uint32_t>(entries_.size()));
   putUint32(out, kTrailerSize);
-  const char magic[] = "SRF2";
-  out.insert(out.end(), magic, magic + 4);
+  out.insert(out.end(), kMagic, kMagic + kMagicSize);
   *package = std::move(out);
   return true;
 }

@@ -1,15 +1,7 @@
 // Builds a skin package: the setup window's skin description and images in one block of bytes,
 // which the module carries as a raw-data resource and the host's skin engine reads.
 //
-// Layout, all integers 32-bit little-endian:
-//   header     "Brennholt Resource File" CR LF (25 bytes)
-//   data       each entry's bytes, in entry order, from offset 25 on: as they are, or as one
-//              zlib stream
-//   directory  per entry: flags (2 stored, 6 compressed), offset from the start of the package,
-//              size in the package, the inflated size (compressed entries only), the name
-//              NUL-terminated
-//   trailer    48 bytes: 32 upper-case hexadecimal digits identifying the package, the
-//              directory's length in bytes, the entry count, the trailer's length (48), "SRF2"
+// The layout is in tools/skinformat/SkinPackageFormat.h.
 //
 // Build machine only; single-threaded.
 #pragma once
@@ -22,9 +14,6 @@ namespace QentTools {
 
 class SkinPackWriter {
  public:
-  static constexpr uint32_t kStored = 2;
-  static constexpr uint32_t kCompressed = 6;
-
   // Adds an entry after those added before; the writer keeps its own copy of the bytes.
   void add(const std::string& name, const std::vector<uint8_t>& data);
 

@@ -280,19 +280,25 @@ class Reader {
       d.program = whole(j["program"], keyed(path, "program"));
       if (d.program < 0 || d.program > 127) refuse(keyed(path, "program"), "lies outside 0..127");
     }
-    if (j.contains("programTitles")) {
-      const std::string where = keyed(path, "programTitles");
-      const Json& list = expectList(j["programTitles"], where);
-      for (std::size_t i = 0; i < list.size(); ++i) {
-        const std::string entry = indexed(where, i);
-        const Json& titles = expectObject(list[i], entry);
-        std::map<int32, std::string> byTag;
-        for (auto it = titles.begin(); it != titles.end(); ++it)
-          byTag[tagKey(it.key(), entry)] = text(it.value(), keyed(entry, it.key()));
-        d.programTitles.push_back(std::move(byTag));
-      }
-    }
+    if (j.contains("programTitles"))
+      d.programTitles = programTitles(j["programTitles"], keyed(path, "programTitles"));
     return d;
+  }
+
+  // "programTitles": one object a program, its texts by attribute tag.
+  static std::vector<std::map<int32, std::string>> programTitles(const Json& j,
+                                                                 const std::string& where) {
+    std::vector<std::map<int32, std::string>> programs;
+    const Json& list = expectList(j, where);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      const std::string entry = indexed(where, i);
+      const Json& titles = expectObject(list[i], entry);
+      std::map<int32, std::string> byTag;
+      for (auto it = titles.begin(); it != titles.end(); ++it)
+        byTag[tagKey(it.key(), entry)] = text(it.value(), keyed(entry, it.key()));
+      programs.push_back(std::move(byTag));
+    }
+    return programs;
   }
 
   int instrumentIndex(const std::string& wanted, const std::string& path) const {
@@ -302,30 +308,66 @@ class Reader {
     refuse(path, "no instrument named " + inQuotes(wanted) + " in \"instruments\"");
   }
 
+  // A track: its own fields in the order below, then its channel's values, quick controls and,
+  // for a folder, the tracks inside. The first fault found is the one reported.
   TrackDescription track(const Json& j, const std::string& path, int depth = 1) {
-    using Kind = TrackDescription::Kind;
-    using Equaliser = TrackDescription::Equaliser;
     if (depth > kMaxDepth) refuse(path, "folders nest deeper than " + std::to_string(kMaxDepth));
     expectObject(j, path);
     onlyKeys(j, path,
              {"name", "kind", "instrument", "selected", "tracks", "slot", "output", "eq", "values",
               "quickControls"});
     TrackDescription t;
+    trackName(j, path, &t);
+    trackKind(j, path, &t);
+    keysOfKind(j, path, t);
+    if (j.contains("instrument"))
+      t.instrument = instrumentIndex(text(j["instrument"], keyed(path, "instrument")),
+                                     keyed(path, "instrument"));
+    if (j.contains("selected")) trackSelected(j["selected"], keyed(path, "selected"), &t);
+    if (j.contains("slot")) t.slot = flag(j["slot"], keyed(path, "slot"));
+    if (j.contains("output")) {
+      t.hasOutput = true;
+      t.output = text(j["output"], keyed(path, "output"));
+    }
+    t.equaliser = equaliserOf(j, path, t);
+    if (j.contains("values")) channelValues(j["values"], keyed(path, "values"), &t);
+    if (j.contains("quickControls"))
+      quickControls(j["quickControls"], keyed(path, "quickControls"), &t);
+    if (j.contains("tracks")) {
+      const Json& list = expectList(j["tracks"], keyed(path, "tracks"));
+      for (std::size_t i = 0; i < list.size(); ++i)
+        t.tracks.push_back(track(list[i], indexed(keyed(path, "tracks"), i), depth + 1));
+    }
+    return t;
+  }
+
+  // "name": present and unique among every track of the project.
+  void trackName(const Json& j, const std::string& path, TrackDescription* t) {
     if (!j.contains("name")) refuse(path, "name is missing");
-    t.name = name(j["name"], keyed(path, "name"));
-    if (!trackNames_.insert(t.name).second)
-      refuse(keyed(path, "name"), "a track named " + inQuotes(t.name) + " is already there");
+    t->name = name(j["name"], keyed(path, "name"));
+    if (!trackNames_.insert(t->name).second)
+      refuse(keyed(path, "name"), "a track named " + inQuotes(t->name) + " is already there");
+  }
+
+  // "kind", and the channel name that kind gives (an unknown kind names its own channel).
+  static void trackKind(const Json& j, const std::string& path, TrackDescription* t) {
+    using Kind = TrackDescription::Kind;
     if (!j.contains("kind")) refuse(path, "kind is missing");
     const std::string kind = name(j["kind"], keyed(path, "kind"));
-    t.kind = kind == "instrument" ? Kind::kInstrument
-             : kind == "midi"     ? Kind::kMidi
-             : kind == "audio"    ? Kind::kAudio
-             : kind == "folder"   ? Kind::kFolder
-                                  : Kind::kOther;
-    t.channelName = t.kind == Kind::kInstrument ? "Synth"
-                    : t.kind == Kind::kMidi     ? "MidiChannel"
-                    : t.kind == Kind::kAudio    ? "AudioChannel"
-                                                : kind;
+    t->kind = kind == "instrument" ? Kind::kInstrument
+              : kind == "midi"     ? Kind::kMidi
+              : kind == "audio"    ? Kind::kAudio
+              : kind == "folder"   ? Kind::kFolder
+                                   : Kind::kOther;
+    t->channelName = t->kind == Kind::kInstrument ? "Synth"
+                     : t->kind == Kind::kMidi     ? "MidiChannel"
+                     : t->kind == Kind::kAudio    ? "AudioChannel"
+                                                  : kind;
+  }
+
+  // Refuses the keys that only other kinds of track take.
+  static void keysOfKind(const Json& j, const std::string& path, const TrackDescription& t) {
+    using Kind = TrackDescription::Kind;
     auto only = [&](const char* key, bool allowed, const char* which) {
       if (j.contains(key) && !allowed) refuse(path, std::string(key) + " belongs only to " + which);
     };
@@ -336,82 +378,70 @@ class Reader {
     only("tracks", t.kind == Kind::kFolder, "folder tracks");
     for (const char* key : {"eq", "values", "quickControls"})
       only(key, t.hasChannel(), "tracks with a mixer channel (not folders)");
+  }
 
-    if (j.contains("instrument"))
-      t.instrument = instrumentIndex(text(j["instrument"], keyed(path, "instrument")),
-                                     keyed(path, "instrument"));
-    if (j.contains("selected")) {
-      t.selected = flag(j["selected"], keyed(path, "selected"));
-      if (t.selected && selectedSeen_)
-        refuse(keyed(path, "selected"), "another track is selected already");
-      selectedSeen_ = selectedSeen_ || t.selected;
+  // "selected": at most one track of the project.
+  void trackSelected(const Json& j, const std::string& path, TrackDescription* t) {
+    t->selected = flag(j, path);
+    if (t->selected && selectedSeen_) refuse(path, "another track is selected already");
+    selectedSeen_ = selectedSeen_ || t->selected;
+  }
+
+  // "eq", or the kind's default: a plug-in equaliser on every channel but a MIDI one's.
+  static TrackDescription::Equaliser equaliserOf(const Json& j, const std::string& path,
+                                                 const TrackDescription& t) {
+    using Equaliser = TrackDescription::Equaliser;
+    if (!j.contains("eq"))
+      return t.isMidi() || !t.hasChannel() ? Equaliser::kNone : Equaliser::kPlugin;
+    const std::string eq = text(j["eq"], keyed(path, "eq"));
+    if (eq == "plugin") return Equaliser::kPlugin;
+    if (eq == "object") return Equaliser::kObject;
+    if (eq == "none") return Equaliser::kNone;
+    refuse(keyed(path, "eq"), inQuotes(eq) + " is none of \"plugin\", \"object\", \"none\"");
+  }
+
+  // "values": fields over the defaults of values this track's channel has.
+  static void channelValues(const Json& j, const std::string& where, TrackDescription* t) {
+    const bool equaliser = t->equaliser != TrackDescription::Equaliser::kNone;
+    const Json& values = expectObject(j, where);
+    for (auto it = values.begin(); it != values.end(); ++it) {
+      ValueSpec base;
+      if (!ChannelDefaults::spec(it.key(), t->isMidi(), equaliser, &base))
+        refuse(where, "this track's channel has no value " + inQuotes(it.key()));
+      if (base.textOnly) refuse(where, inQuotes(it.key()) + " is a text and takes no value fields");
+      t->values.emplace_back(it.key(), valueFields(it.value(), keyed(where, it.key()), base, nullptr));
     }
-    if (j.contains("slot")) t.slot = flag(j["slot"], keyed(path, "slot"));
-    if (j.contains("output")) {
-      t.hasOutput = true;
-      t.output = text(j["output"], keyed(path, "output"));
-    }
-    t.equaliser = t.kind == Kind::kMidi || !t.hasChannel() ? Equaliser::kNone : Equaliser::kPlugin;
-    if (j.contains("eq")) {
-      const std::string eq = text(j["eq"], keyed(path, "eq"));
-      if (eq == "plugin") {
-        t.equaliser = Equaliser::kPlugin;
-      } else if (eq == "object") {
-        t.equaliser = Equaliser::kObject;
-      } else if (eq == "none") {
-        t.equaliser = Equaliser::kNone;
-      } else {
-        refuse(keyed(path, "eq"), inQuotes(eq) + " is none of \"plugin\", \"object\", \"none\"");
+  }
+
+  // "quickControls": up to eight, each an optional destination text plus value fields of its
+  // QuickControlN, which "values" may not give as well.
+  static void quickControls(const Json& j, const std::string& where, TrackDescription* t) {
+    const bool midi = t->isMidi();
+    const bool equaliser = t->equaliser != TrackDescription::Equaliser::kNone;
+    const Json& list = expectList(j, where);
+    if (list.size() > kMaxQuickControls) refuse(where, "holds more than 8 quick controls");
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      const std::string entry = indexed(where, i);
+      const Json& control = expectObject(list[i], entry);
+      const std::string number = std::to_string(i + 1);
+      ValueSpec destination;
+      ChannelDefaults::spec("QDestination" + number, midi, equaliser, &destination);
+      Json fields = control;
+      if (control.contains("destination")) {
+        destination.text = text(control["destination"], keyed(entry, "destination"));
+        fields.erase("destination");
       }
-    }
-    const bool midi = t.isMidi();
-    const bool equaliser = t.equaliser != Equaliser::kNone;
-    if (j.contains("values")) {
-      const std::string where = keyed(path, "values");
-      const Json& values = expectObject(j["values"], where);
-      for (auto it = values.begin(); it != values.end(); ++it) {
+      t->values.emplace_back("QDestination" + number, destination);
+      const std::string key = "QuickControl" + number;
+      for (const auto& [given, spec] : t->values) {
+        if (given == key && !fields.empty()) refuse(entry, key + " is given in \"values\" too");
+      }
+      if (!fields.empty()) {
         ValueSpec base;
-        if (!ChannelDefaults::spec(it.key(), midi, equaliser, &base))
-          refuse(where, "this track's channel has no value " + inQuotes(it.key()));
-        if (base.textOnly)
-          refuse(where, inQuotes(it.key()) + " is a text and takes no value fields");
-        t.values.emplace_back(it.key(),
-                              valueFields(it.value(), keyed(where, it.key()), base, nullptr));
+        ChannelDefaults::spec(key, midi, equaliser, &base);
+        t->values.emplace_back(key, valueFields(fields, entry, base, nullptr));
       }
     }
-    if (j.contains("quickControls")) {
-      const std::string where = keyed(path, "quickControls");
-      const Json& list = expectList(j["quickControls"], where);
-      if (list.size() > kMaxQuickControls) refuse(where, "holds more than 8 quick controls");
-      for (std::size_t i = 0; i < list.size(); ++i) {
-        const std::string entry = indexed(where, i);
-        const Json& control = expectObject(list[i], entry);
-        const std::string number = std::to_string(i + 1);
-        ValueSpec destination;
-        ChannelDefaults::spec("QDestination" + number, midi, equaliser, &destination);
-        Json fields = control;
-        if (control.contains("destination")) {
-          destination.text = text(control["destination"], keyed(entry, "destination"));
-          fields.erase("destination");
-        }
-        t.values.emplace_back("QDestination" + number, destination);
-        const std::string key = "QuickControl" + number;
-        for (const auto& [given, spec] : t.values) {
-          if (given == key && !fields.empty()) refuse(entry, key + " is given in \"values\" too");
-        }
-        if (!fields.empty()) {
-          ValueSpec base;
-          ChannelDefaults::spec(key, midi, equaliser, &base);
-          t.values.emplace_back(key, valueFields(fields, entry, base, nullptr));
-        }
-      }
-    }
-    if (j.contains("tracks")) {
-      const Json& list = expectList(j["tracks"], keyed(path, "tracks"));
-      for (std::size_t i = 0; i < list.size(); ++i)
-        t.tracks.push_back(track(list[i], indexed(keyed(path, "tracks"), i), depth + 1));
-    }
-    return t;
   }
 
   ProjectDescription out_;
