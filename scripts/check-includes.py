@@ -66,9 +66,10 @@ SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".c", ".in")
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]')
 
 
-def room_of(path):
+def row_of(table, path):
+    """The name of the table's row whose folder holds path (the longest wins), or None."""
     best = None
-    for name, folder, _ in ROOMS:
+    for name, folder, _ in table:
         if path.startswith(folder) and (best is None or len(folder) > len(best[1])):
             best = (name, folder)
     return best[0] if best else None
@@ -76,7 +77,7 @@ def room_of(path):
 
 def room_problem(path, target):
     """Why `path` may not include `target` by the room table, or None."""
-    own, used = room_of(path), room_of(target)
+    own, used = row_of(ROOMS, path), row_of(ROOMS, target)
     if own is None or used is None or own == used:
         return None
     if used in dict((n, u) for n, _, u in ROOMS)[own]:
@@ -87,11 +88,7 @@ def room_problem(path, target):
 
 
 def layer_of(path):
-    best = None
-    for name, folder, _ in LAYERS:
-        if path.startswith(folder) and (best is None or len(folder) > len(best[1])):
-            best = (name, folder)
-    return best[0] if best else None
+    return row_of(LAYERS, path)
 
 
 def table_cycle():
