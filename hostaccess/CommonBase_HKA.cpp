@@ -85,28 +85,6 @@ CommonBase_HKA::~CommonBase_HKA() {
   }
 }
 
-// --- FUnknown --------------------------------------------------------------------------------
-
-tresult CommonBase_HKA::queryInterface(const TUID iid, void** object) noexcept {
-  if (!object) return kInvalidArgument;
-  void* answer = nullptr;
-  if (FUnknown::iid.matches(iid) || IPluginBase::iid.matches(iid)) {
-    answer = static_cast<IPluginBase*>(this);
-  } else if (Hox::IIdleHandler::iid.matches(iid)) {
-    answer = static_cast<Hox::IIdleHandler*>(this);
-  } else if (Hox::IProjectNotification::iid.matches(iid)) {
-    answer = static_cast<Hox::IProjectNotification*>(this);
-  } else if (Hox::IActionHandler::iid.matches(iid)) {
-    answer = static_cast<Hox::IActionHandler*>(this);
-  } else if (Hox::IDependent::iid.matches(iid)) {
-    answer = static_cast<Hox::IDependent*>(this);
-  }
-  *object = answer;
-  if (!answer) return kNoInterface;
-  addRef();
-  return kResultOk;
-}
-
 // --- IPluginBase -----------------------------------------------------------------------------
 
 tresult CommonBase_HKA::initialize(FUnknown* context) noexcept {

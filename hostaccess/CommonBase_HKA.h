@@ -131,12 +131,6 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   CommonBase_HKA(const CommonBase_HKA&) = delete;
   CommonBase_HKA& operator=(const CommonBase_HKA&) = delete;
 
-  // --- FUnknown ------------------------------------------------------------------------------
-
-  // FUnknown and IPluginBase answer the primary base; IIdleHandler, IProjectNotification,
-  // IActionHandler and IDependent their sub-objects. [any thread]
-  tresult queryInterface(const TUID iid, void** object) noexcept override;
-
   // --- IPluginBase ---------------------------------------------------------------------------
 
   // Checks the host, binds `hostKernel`, reads the host information and registers for project
