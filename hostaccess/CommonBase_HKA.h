@@ -113,8 +113,6 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   static constexpr int32 kAssignableKnobs = 12;
   // dirtyKnobs_ with every knob's bit set.
   static constexpr uint32 kAllKnobs = 0xFFFFFF;
-  // How long stopWorker waits for the inbound worker before ending it by force.
-  static constexpr uint32 kWorkerStopTimeoutMs = ExtensionThread::kStopTimeout;
   // An edit gesture on a knob's parameter ends this long after the knob's last move.
   static constexpr uint32 kEditTimeoutMs = 2000;
   // The full refresh after the keyboard reported the asked-for name waits this long for the
@@ -205,9 +203,9 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // 5. Starts the inbound worker on the inbound channel; false when it could not be built or
   // started (the start-up then retries on the next idle call). [host thread]
   virtual bool startWorker();
-  // 6. Stops the inbound worker: stop request, signal, wait kWorkerStopTimeoutMs, then end it by
-  // force; deletes it when it ended in time (one ended by force is left alone, see
-  // ExtensionThread::stopWorker). Nothing without a worker. [host thread]
+  // 6. Stops the inbound worker: stop request, signal, wait ExtensionThread::kStopTimeout,
+  // then end it by force; deletes it when it ended in time (one ended by force is left alone,
+  // see ExtensionThread::stopWorker). Nothing without a worker. [host thread]
   virtual void stopWorker();
   // 7. Absolute knob values: no knob of this keyboard is absolute, so nothing. Nothing calls it:
   // no message of this keyboard is an absolute knob value. [host thread]
