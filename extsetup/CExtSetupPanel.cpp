@@ -71,17 +71,6 @@ CExtSetupPanel::CExtSetupPanel(Hox::IHostKernel* host, CExtSetupInfo* setupInfo,
       memoryNameLength_(memoryNameLength),
       monitor_(monitor) {}
 
-tresult CExtSetupPanel::queryInterface(const TUID iid, void** object) noexcept {
-  if (!object) return kInvalidArgument;
-  if (FUnknown::iid.matches(iid) || Hox::IPlugController::iid.matches(iid)) {
-    addRef();
-    *object = static_cast<Hox::IPlugController*>(this);
-    return kResultOk;
-  }
-  *object = nullptr;
-  return kNoInterface;
-}
-
 tresult CExtSetupPanel::getValueByName(const char8* name, Hox::IGuiValue** value) noexcept {
   if (!value) return kInvalidArgument;
   *value = values_.findByName(name);

@@ -56,11 +56,6 @@ class CExtSetupPanel final : public TRefCounted<Hox::IPlugController> {
                                 uint8 displayNameLength, uint8 memoryNameLength,
                                 IExtSetupInfoMonitor* monitor);
 
-  // --- FUnknown ------------------------------------------------------------------------------
-
-  // Answers FUnknown and IPlugController. [host thread]
-  tresult queryInterface(const TUID iid, void** object) noexcept override;
-
   // --- IPlugController -----------------------------------------------------------------------
 
   // The value of that control name (no reference added); kResultFalse and null for an unknown

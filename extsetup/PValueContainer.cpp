@@ -65,9 +65,4 @@ Hox::IGuiValue* PValueContainer::findByName(const char8* name) const {
   return nullptr;
 }
 
-Hox::IGuiValue* PValueContainer::at(int32 index) const {
-  auto* node = values_.nodeAt(index);
-  return node ? guiValue(node->element) : nullptr;
-}
-
 }  // namespace Brennholt

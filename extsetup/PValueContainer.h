@@ -35,10 +35,6 @@ class PValueContainer {
   Hox::IGuiValue* findByTag(int32 tag) const;
   Hox::IGuiValue* findByName(const char8* name) const;
 
-  // The number of values and the value at `index` in the order they were added (null outside).
-  int32 count() const { return values_.count(); }
-  Hox::IGuiValue* at(int32 index) const;
-
  private:
   IPtr<Hox::IHostClasses> classes_;
   Hox::IPlugController* owner_;  // not owned

@@ -25,17 +25,6 @@ CHOX3ParamFinder::CHOX3ParamFinder(CInstrumentInfoFinder* driver) : driver_(driv
 
 CHOX3ParamFinder::~CHOX3ParamFinder() { destroyFinders(); }
 
-tresult CHOX3ParamFinder::queryInterface(const TUID iid, void** object) noexcept {
-  if (!object) return kInvalidArgument;
-  if (FUnknown::iid.matches(iid) || ITestResult::iid.matches(iid)) {
-    addRef();
-    *object = static_cast<ITestResult*>(this);
-    return kResultOk;
-  }
-  *object = nullptr;
-  return kNoInterface;
-}
-
 bool CHOX3ParamFinder::isInstrumentClass(const PClassInfo2& info) {
   return fieldText(info.category) == kAudioModuleClass &&
          fieldText(info.subCategories).find(kInstrumentSubCategory) != std::string_view::npos;

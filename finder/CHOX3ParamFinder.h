@@ -23,7 +23,6 @@ class CHOX3ParamFinder final : public TRefCounted<ITestResult> {
   // "Instrument". Reads each text field only up to its size, terminated or not.
   static bool isInstrumentClass(const PClassInfo2& info);
 
-  tresult queryInterface(const TUID iid, void** object) noexcept override;
   // Results go to the driver; messages are not kept.
   void addErrorMessage(const char16*) noexcept override {}
   void addMessage(const char16*) noexcept override {}

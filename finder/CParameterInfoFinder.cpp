@@ -13,17 +13,6 @@ CParameterInfoFinder::CParameterInfoFinder(IPlugProvider* provider, CInstrumentI
 
 CParameterInfoFinder::~CParameterInfoFinder() { releasePlugin(); }
 
-tresult CParameterInfoFinder::queryInterface(const TUID iid, void** object) noexcept {
-  if (!object) return kInvalidArgument;
-  if (FUnknown::iid.matches(iid) || ITest::iid.matches(iid)) {
-    addRef();
-    *object = static_cast<ITest*>(this);
-    return kResultOk;
-  }
-  *object = nullptr;
-  return kNoInterface;
-}
-
 bool CParameterInfoFinder::createPlugin() noexcept {
   if (!provider_) return false;
   releasePlugin();

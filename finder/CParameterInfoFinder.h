@@ -22,8 +22,6 @@ class CParameterInfoFinder final : public TRefCounted<ITest> {
   // The owning list destroys finders directly; a plug-in still held is ended first.
   ~CParameterInfoFinder() override;
 
-  tresult queryInterface(const TUID iid, void** object) noexcept override;
-
   // True when the provider gave a component; a missing controller shows in collectParameters.
   bool createPlugin() noexcept override;
   // Appends one record named after the class to the driver; false (nothing appended) when a

@@ -5,17 +5,6 @@ namespace Brennholt::Hox {
 ConnectionProxy::ConnectionProxy(IConnectionPoint* source)
     : threadChecker_(ThreadChecker::create()), source_(IPtr<IConnectionPoint>::share(source)) {}
 
-tresult ConnectionProxy::queryInterface(const TUID iid, void** object) noexcept {
-  if (!object) return kInvalidArgument;
-  if (FUnknown::iid.matches(iid) || IConnectionPoint::iid.matches(iid)) {
-    addRef();
-    *object = static_cast<IConnectionPoint*>(this);
-    return kResultOk;
-  }
-  *object = nullptr;
-  return kNoInterface;
-}
-
 tresult ConnectionProxy::connect(IConnectionPoint* other) noexcept {
   if (!other) return kInvalidArgument;
   if (destination_) return kResultFalse;

@@ -16,8 +16,6 @@ class ConnectionProxy final : public TRefCounted<IConnectionPoint> {
   // Takes its own reference to `source`.
   explicit ConnectionProxy(IConnectionPoint* source);
 
-  tresult queryInterface(const TUID iid, void** object) noexcept override;
-
   // Makes `other` the destination and connects the source to this proxy; on refusal the
   // proxy stays unconnected. kResultFalse when already connected.
   tresult connect(IConnectionPoint* other) noexcept override;

@@ -16,6 +16,8 @@ class HostApplication final : public IHostApplication {
 
   // Answers itself for its own interfaces and hands every other identifier to the interface
   // support object, so a plug-in reaches that through the context; else null and kResultFalse.
+  // Written out: the object is not counted and forwards to another object, which the generic
+  // query of TRefCounted does not do.
   tresult queryInterface(const TUID iid, void** object) noexcept override;
   // No counting: the object outlives every plug-in. Both answer 1.
   uint32 addRef() noexcept override;

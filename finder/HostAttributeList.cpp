@@ -5,17 +5,6 @@
 
 namespace Brennholt::Hox {
 
-tresult HostAttributeList::queryInterface(const TUID iid, void** object) noexcept {
-  if (!object) return kInvalidArgument;
-  if (FUnknown::iid.matches(iid) || IAttributeList::iid.matches(iid)) {
-    addRef();
-    *object = static_cast<IAttributeList*>(this);
-    return kResultOk;
-  }
-  *object = nullptr;
-  return kNoInterface;
-}
-
 tresult HostAttributeList::store(AttrID id, Value&& value) noexcept {
   try {
     values_[id] = std::move(value);

@@ -17,8 +17,6 @@ class HostAttributeList final : public TRefCounted<IAttributeList> {
 
   HostAttributeList() = default;
 
-  tresult queryInterface(const TUID iid, void** object) noexcept override;
-
   tresult setIntValue(AttrID id, int64 value) noexcept override;
   tresult getIntValue(AttrID id, int64* value) noexcept override;
   tresult setFloatValue(AttrID id, double value) noexcept override;

@@ -9,17 +9,6 @@ HostMessage::~HostMessage() {
   if (attributeList_) attributeList_->release();
 }
 
-tresult HostMessage::queryInterface(const TUID iid, void** object) noexcept {
-  if (!object) return kInvalidArgument;
-  if (FUnknown::iid.matches(iid) || IMessage::iid.matches(iid)) {
-    addRef();
-    *object = static_cast<IMessage*>(this);
-    return kResultOk;
-  }
-  *object = nullptr;
-  return kNoInterface;
-}
-
 const char* HostMessage::messageId() noexcept { return messageId_.get(); }
 
 void HostMessage::setMessageId(const char* id) noexcept {

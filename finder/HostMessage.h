@@ -13,8 +13,6 @@ class HostMessage final : public TRefCounted<IMessage> {
  public:
   HostMessage() = default;
 
-  tresult queryInterface(const TUID iid, void** object) noexcept override;
-
   const char* messageId() noexcept override;
   void setMessageId(const char* id) noexcept override;
   IAttributeList* attributes() noexcept override;

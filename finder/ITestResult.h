@@ -1,5 +1,6 @@
 // What a parameter finder reports to while it reads one plug-in class. The finder's results go
-// to the driver instead, so implementations may ignore the messages.
+// to the driver instead, so implementations may ignore the messages. Nothing calls the two
+// operations; they stay as the interface's slots.
 #pragma once
 
 #include "core/FUnknown.h"

@@ -15,17 +15,6 @@ PlugInterfaceSupport::PlugInterfaceSupport()
           FUID::fromDashed("{7F4EFE59-F320-4967-AC27-A3AEAFB63038}"),
       } {}
 
-tresult PlugInterfaceSupport::queryInterface(const TUID iid, void** object) noexcept {
-  if (!object) return kInvalidArgument;
-  if (FUnknown::iid.matches(iid) || IPlugInterfaceSupport::iid.matches(iid)) {
-    addRef();
-    *object = static_cast<IPlugInterfaceSupport*>(this);
-    return kResultOk;
-  }
-  *object = nullptr;
-  return kNoInterface;
-}
-
 tresult PlugInterfaceSupport::isSupported(const TUID id) noexcept {
   for (const FUID& known : supported_)
     if (known.matches(id)) return kResultTrue;

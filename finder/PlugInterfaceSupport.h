@@ -12,8 +12,6 @@ class PlugInterfaceSupport final : public TRefCounted<IPlugInterfaceSupport> {
  public:
   PlugInterfaceSupport();
 
-  tresult queryInterface(const TUID iid, void** object) noexcept override;
-
   tresult isSupported(const TUID id) noexcept override;
 
  private:

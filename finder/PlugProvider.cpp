@@ -29,17 +29,6 @@ PlugProvider::~PlugProvider() {
   terminatePlugin();
 }
 
-tresult PlugProvider::queryInterface(const TUID iid, void** object) noexcept {
-  if (!object) return kInvalidArgument;
-  if (FUnknown::iid.matches(iid) || IPlugProvider::iid.matches(iid)) {
-    addRef();
-    *object = static_cast<IPlugProvider*>(this);
-    return kResultOk;
-  }
-  *object = nullptr;
-  return kNoInterface;
-}
-
 IComponent* PlugProvider::component() noexcept {
   if (!isGlobal_) setupPlugin();
   if (component_) component_->addRef();

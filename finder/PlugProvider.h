@@ -15,8 +15,6 @@ class PlugProvider final : public TRefCounted<IPlugProvider> {
   // is copied. A global provider would share one plug-in; the finder never asks for that.
   PlugProvider(IPluginFactory* factory, const PClassInfo2& classInfo, bool isGlobal);
 
-  tresult queryInterface(const TUID iid, void** object) noexcept override;
-
   IComponent* component() noexcept override;
   IEditController* controller() noexcept override;
   tresult releaseParts(IComponent* component, IEditController* controller) noexcept override;

@@ -85,28 +85,6 @@ CommonBase_HKA::~CommonBase_HKA() {
   }
 }
 
-// --- FUnknown --------------------------------------------------------------------------------
-
-tresult CommonBase_HKA::queryInterface(const TUID iid, void** object) noexcept {
-  if (!object) return kInvalidArgument;
-  void* answer = nullptr;
-  if (FUnknown::iid.matches(iid) || IPluginBase::iid.matches(iid)) {
-    answer = static_cast<IPluginBase*>(this);
-  } else if (Hox::IIdleHandler::iid.matches(iid)) {
-    answer = static_cast<Hox::IIdleHandler*>(this);
-  } else if (Hox::IProjectNotification::iid.matches(iid)) {
-    answer = static_cast<Hox::IProjectNotification*>(this);
-  } else if (Hox::IActionHandler::iid.matches(iid)) {
-    answer = static_cast<Hox::IActionHandler*>(this);
-  } else if (Hox::IDependent::iid.matches(iid)) {
-    answer = static_cast<Hox::IDependent*>(this);
-  }
-  *object = answer;
-  if (!answer) return kNoInterface;
-  addRef();
-  return kResultOk;
-}
-
 // --- IPluginBase -----------------------------------------------------------------------------
 
 tresult CommonBase_HKA::initialize(FUnknown* context) noexcept {
@@ -138,10 +116,10 @@ tresult CommonBase_HKA::bindHost(FUnknown* context) {
   newMixerModel_ = hasNewMixerModel(hostInfo_);
 
   if (!wasBound) {
-    if (auto projects = Hox::getService<Hox::IProjectService>(hostKernel)) {
+    if (auto projects = Hox::getService<Hox::IProjectService>(kernel)) {
       projects->addProjectNotification(this);
     }
-    if (auto idle = Hox::getService<Hox::IIdleService>(hostKernel)) idle->addIdleHandler(this);
+    if (auto idle = Hox::getService<Hox::IIdleService>(kernel)) idle->addIdleHandler(this);
   }
   return kResultOk;
 }
@@ -156,22 +134,23 @@ tresult CommonBase_HKA::terminate() noexcept {
 }
 
 tresult CommonBase_HKA::unbindHost() {
-  if (auto state = Hox::getService<Hox::IHostStateService>(hostKernel)) {
+  Hox::IHostKernel* const kernel = hostKernel;
+  if (auto state = Hox::getService<Hox::IHostStateService>(kernel)) {
     if (!state->isShutdownAllowed()) return kResultFalse;
   }
   stopWorker();
   // Only the object that bound the kernel unregisters and releases it: the reference in
   // `hostKernel` is that object's, and a double release would free the host's kernel.
   if (!bound_) return kResultOk;
-  if (auto projects = Hox::getService<Hox::IProjectService>(hostKernel)) {
+  if (auto projects = Hox::getService<Hox::IProjectService>(kernel)) {
     projects->removeProjectNotification(this);
   }
-  if (hostKernel) {
-    onShutdown();
+  if (kernel) {
+    onShutdown(kernel);
     // Everything the target work holds goes back while the kernel can still end its watches.
-    resetTarget(ResetLevel::kProject, OpenEdit::kEnd);
-    if (auto idle = Hox::getService<Hox::IIdleService>(hostKernel)) idle->removeIdleHandler(this);
-    hostKernel->release();
+    resetTarget(kernel, ResetLevel::kProject, OpenEdit::kEnd);
+    if (auto idle = Hox::getService<Hox::IIdleService>(kernel)) idle->removeIdleHandler(this);
+    kernel->release();
     hostKernel = nullptr;
   }
   bound_ = false;
@@ -181,14 +160,15 @@ tresult CommonBase_HKA::unbindHost() {
 void CommonBase_HKA::unbind() {
   if (!bound_) return;
   bound_ = false;
-  if (!hostKernel) return;
+  Hox::IHostKernel* const kernel = hostKernel;
+  if (!kernel) return;
   // Only this class's part is left: its own reset, not an override.
-  CommonBase_HKA::resetTarget(ResetLevel::kProject, OpenEdit::kEnd);
-  if (auto projects = Hox::getService<Hox::IProjectService>(hostKernel)) {
+  CommonBase_HKA::resetTarget(kernel, ResetLevel::kProject, OpenEdit::kEnd);
+  if (auto projects = Hox::getService<Hox::IProjectService>(kernel)) {
     projects->removeProjectNotification(this);
   }
-  if (auto idle = Hox::getService<Hox::IIdleService>(hostKernel)) idle->removeIdleHandler(this);
-  hostKernel->release();
+  if (auto idle = Hox::getService<Hox::IIdleService>(kernel)) idle->removeIdleHandler(this);
+  kernel->release();
   hostKernel = nullptr;
 }
 
@@ -202,43 +182,43 @@ void CommonBase_HKA::onIdle() noexcept {
       if (!startWorker()) return;
       // Once, even when the model's start-up fails half way (it then works without that part).
       firstIdle_ = false;
-      onFirstIdle();
+      onFirstIdle(hostKernel);
       return;
     }
-    idleWork();
+    idleWork(hostKernel);
   } catch (...) {
     // Out of memory in the middle of the work: the rest waits for the next call.
   }
 }
 
-void CommonBase_HKA::idleWork() {
+void CommonBase_HKA::idleWork(Hox::IHostKernel* kernel) {
   // A host without a mixer leaves the binding pending; the keyboard's messages still count.
-  if (bindPending_ && bindMixer()) {
+  if (bindPending_ && bindMixer(kernel)) {
     bindPending_ = false;
     return;
   }
-  if (applyKnobMoves()) return;
+  if (applyKnobMoves(kernel)) return;
   if (incomingPending_.load()) {
-    processIncoming();
+    processIncoming(kernel);
     return;
   }
 
-  poll(hostKernel);
+  poll(kernel);
   if (selectionChanged_) {
     if (!trackingEnabled_) return;  // the keyboard's name answer comes first
     currentChannel_ = IPtr<Hox::IHostObject>::share(selectedChannel());
     currentTrack_ = IPtr<Hox::IHostObject>::share(selectedTrack());
     selectionChanged_ = false;
-    onSelectionChanged();
+    onSelectionChanged(kernel);
     return;
   }
   if (targetChanged_) {
     targetChanged_ = false;
-    rebuildTarget();
+    rebuildTarget(kernel);
     return;
   }
-  if (nameTimer_.running() && nameTimer_.expired(hostKernel, kNameRefreshMs)) {
-    rebindAll();  // stops the timer
+  if (nameTimer_.running() && nameTimer_.expired(kernel, kNameRefreshMs)) {
+    rebindAll(kernel);  // stops the timer
     // The target was cleared before the keyboard's matching answer, which blanked the line:
     // the refresh shows it again, before the knob texts (a text line drops those still queued
     // at the remote).
@@ -253,27 +233,27 @@ void CommonBase_HKA::idleWork() {
     const uint32 dirty = dirtyKnobs_;
     dirtyKnobs_ = 0;
     if ((dirty & kAllKnobs) == kAllKnobs) {
-      sendAllValues();
+      sendAllValues(kernel);
     } else {
       for (int32 k = 0; k < kKnobCount; ++k) {
-        if (dirty & (1u << k)) sendValue(k);
+        if (dirty & (1u << k)) sendValue(kernel, k);
       }
     }
   }
 }
 
-bool CommonBase_HKA::applyKnobMoves() {
+bool CommonBase_HKA::applyKnobMoves(Hox::IHostKernel* kernel) {
   for (int32 k = 0; k < kKnobCount; ++k) {
     ParameterController2& controller = knobs_[static_cast<std::size_t>(k)].controller;
     if (controller.hasMoves()) {
       const uint8 before = controller.pickup();
-      controller.apply(hostKernel, true, curveOf(k));
+      controller.apply(kernel, true, curveOf(k));
       if (before < ParameterController::kPickupCaught &&
           controller.pickup() >= ParameterController::kPickupCaught) {
-        sendValue(k);
+        sendValue(kernel, k);
       }
     } else if (controller.isEditOpen()) {
-      controller.checkEditTimeout(hostKernel, kEditTimeoutMs);
+      controller.checkEditTimeout(kernel, kEditTimeoutMs);
     }
   }
   if (!knobsChanged_) return false;
@@ -281,7 +261,7 @@ bool CommonBase_HKA::applyKnobMoves() {
   return true;
 }
 
-void CommonBase_HKA::processIncoming() {
+void CommonBase_HKA::processIncoming(Hox::IHostKernel* kernel) {
   // Taken out of the queue under the lock and handled without it: handling calls the host and
   // posts to the outbound channels, and the worker must not wait on that.
   std::vector<SysExPtr> batch;
@@ -292,7 +272,7 @@ void CommonBase_HKA::processIncoming() {
   }
   for (SysExPtr& message : batch) {
     // The header is read here once; handleMessage and the readers work from the view.
-    if (auto view = SysExView::read(message.get(), message.size())) handleMessage(*view);
+    if (auto view = SysExView::read(message.get(), message.size())) handleMessage(kernel, *view);
     message.reset();
   }
 }
@@ -303,7 +283,7 @@ void CommonBase_HKA::projectOpened(FUnknown* /*project*/) noexcept { bindPending
 
 void CommonBase_HKA::projectClosing(FUnknown* project) noexcept {
   try {
-    dropProject(project, true);
+    dropProject(hostKernel, project, true);
   } catch (...) {
   }
 }
@@ -312,45 +292,47 @@ void CommonBase_HKA::projectActivated(FUnknown* /*project*/) noexcept {}
 
 void CommonBase_HKA::projectRemoved(FUnknown* project) noexcept {
   try {
-    dropProject(project, false);
+    dropProject(hostKernel, project, false);
   } catch (...) {
   }
 }
 
 tresult CommonBase_HKA::canCloseProject(FUnknown* /*project*/) noexcept { return kResultOk; }
 
-void CommonBase_HKA::dropProject(FUnknown* project, bool reportDeselection) {
-  auto projects = Hox::getService<Hox::IProjectService>(hostKernel);
+void CommonBase_HKA::dropProject(Hox::IHostKernel* kernel, FUnknown* project,
+                                 bool reportDeselection) {
+  auto projects = Hox::getService<Hox::IProjectService>(kernel);
   if (!projects || !project || projects->activeProject() != project) return;
-  if (reportDeselection) deselectAll();
-  resetTarget(ResetLevel::kProject, OpenEdit::kLeave);
-  clearTarget();
+  if (reportDeselection) deselectAll(kernel);
+  resetTarget(kernel, ResetLevel::kProject, OpenEdit::kLeave);
+  clearTarget(kernel);
 }
 
 // --- IDependent ------------------------------------------------------------------------------
 
 void CommonBase_HKA::update(FUnknown* changed, int32 message) noexcept {
   if (!changed) return;
+  Hox::IHostKernel* const kernel = hostKernel;
   try {
-    onMixerUpdate(changed, message);
+    onMixerUpdate(kernel, changed, message);
     if (slotObject_.is(changed) || output_.is(changed)) {
       if (message == kChanged) targetChanged_ = true;
-      if (message == kGoingAway) resetTarget(ResetLevel::kSelection, OpenEdit::kLeave);
+      if (message == kGoingAway) resetTarget(kernel, ResetLevel::kSelection, OpenEdit::kLeave);
     } else if (bayProg_.is(changed)) {
       if (message == kChanged) refreshVexelOneNames();
     } else if (writeEnable_.is(changed)) {
-      if (message == kGoingAway) writeEnable_.release(hostKernel);
+      if (message == kGoingAway) writeEnable_.release(kernel);
     } else if (nameValue_.is(changed)) {
       if (message == kChanged) sendObjectTitle(nameValue_.get());
     } else if (message == kChanged) {
-      onKnobUpdate(changed);
+      onKnobUpdate(kernel, changed);
     }
   } catch (...) {
     // Out of memory: this report is lost; the next one brings the display up to date.
   }
 }
 
-void CommonBase_HKA::onMixerUpdate(FUnknown* changed, int32 message) {
+void CommonBase_HKA::onMixerUpdate(Hox::IHostKernel* kernel, FUnknown* changed, int32 message) {
   Hox::IHostObject* const mixer = mixerMonitor_.mixer();
   if (message != kChanged || !mixer) return;
   bool ours = changed == static_cast<FUnknown*>(mixer);
@@ -359,21 +341,21 @@ void CommonBase_HKA::onMixerUpdate(FUnknown* changed, int32 message) {
     auto selected = member(mixer, "selected");
     ours = selected && changed == static_cast<FUnknown*>(selected.get());
   }
-  if (ours) evaluate(hostKernel);
+  if (ours) evaluate(kernel);
 }
 
-void CommonBase_HKA::onKnobUpdate(FUnknown* changed) {
+void CommonBase_HKA::onKnobUpdate(Hox::IHostKernel* kernel, FUnknown* changed) {
   for (int32 i = 0; i < kKnobCount; ++i) {
     KnobSlot& slot = knobs_[static_cast<std::size_t>(i)];
     Hox::IHostValue* const bound = slot.controller.parameter();
     if (bound && changed == static_cast<FUnknown*>(bound)) {
       for (int32 j = 0; j < kKnobCount; ++j) {
-        if (knobs_[static_cast<std::size_t>(j)].leader == i) sendValue(j);
+        if (knobs_[static_cast<std::size_t>(j)].leader == i) sendValue(kernel, j);
       }
       slot.controller.continueStepSearch(1);
     }
     if (slot.secondary.is(changed)) {
-      slot.name = quickControlRename(hostKernel, slot.name, slot.secondary.get());
+      slot.name = quickControlRename(kernel, slot.name, slot.secondary.get());
       for (int32 j = 0; j < kKnobCount; ++j) {
         if (knobs_[static_cast<std::size_t>(j)].leader == i) sendName(j);
       }
@@ -444,21 +426,21 @@ int32 CommonBase_HKA::parseAssignment(const SysExView& message, int32 pos, int32
   return KnobAssignment::parse(message.bytes, message.size, pos, knob, out);
 }
 
-void CommonBase_HKA::onAssignmentEntry(const SysExView& message) {
+void CommonBase_HKA::onAssignmentEntry(Hox::IHostKernel* kernel, const SysExView& message) {
   int32 knob = 0;
   KnobAssignment assignment;
   if (!KnobAssignment::parseEntry(message, knob, assignment)) return;
   KnobSlot& slot = knobs_[static_cast<std::size_t>(knob)];
   slot.kind = static_cast<uint8>(assignment.kind);
   slot.id = assignment.parameterId;
-  rebindAll();
+  rebindAll(kernel);
   restoreTargetLine();
   sendName(knob);
   dirtyKnobs_ |= 1u << knob;
   updateNoTarget();
 }
 
-void CommonBase_HKA::onAssignmentDump(const SysExView& message) {
+void CommonBase_HKA::onAssignmentDump(Hox::IHostKernel* kernel, const SysExView& message) {
   KnobAssignment::Table table;
   if (!KnobAssignment::parseDump(message, table)) return;
   for (int32 k = 0; k < kKnobCount; ++k) {
@@ -466,14 +448,14 @@ void CommonBase_HKA::onAssignmentDump(const SysExView& message) {
     slot.kind = static_cast<uint8>(table[static_cast<std::size_t>(k)].kind);
     slot.id = table[static_cast<std::size_t>(k)].parameterId;
   }
-  rebindAll();
+  rebindAll(kernel);
   restoreTargetLine();
   sendAllNames();
   dirtyKnobs_ = kAllKnobs;
   updateNoTarget();
 }
 
-void CommonBase_HKA::onKeyboardName(const SysExView& message) {
+void CommonBase_HKA::onKeyboardName(Hox::IHostKernel* kernel, const SysExView& message) {
   std::string_view name;
   if (!ServiceDispatch::readName(message, name)) return;
   keyboardName_.assign(name);
@@ -483,25 +465,25 @@ void CommonBase_HKA::onKeyboardName(const SysExView& message) {
   if (nameRequested_) {
     nameRequested_ = false;
     if (!match) {
-      clearTarget();
+      clearTarget(kernel);
       sendTargetName(target);
     }
   } else if (match) {
-    if (noTarget_) nameTimer_.start(hostKernel);
+    if (noTarget_) nameTimer_.start(kernel);
   } else if (keyboardName_.empty()) {
-    clearTarget();
+    clearTarget(kernel);
   }
 }
 
 // --- Knob binding ----------------------------------------------------------------------------
 
-void CommonBase_HKA::rebindAll() {
-  resetTarget(ResetLevel::kKnobs, OpenEdit::kEnd);
+void CommonBase_HKA::rebindAll(Hox::IHostKernel* kernel) {
+  resetTarget(kernel, ResetLevel::kKnobs, OpenEdit::kEnd);
   nameTimer_.stop();
-  if (!isTargetUnchanged()) {
+  if (!isTargetUnchanged(kernel)) {
     for (int32 k = kAssignableKnobs; k < kKnobCount; ++k) {
-      bindKnob(k);
-      watchKnob(k);
+      bindKnob(kernel, k);
+      watchKnob(kernel, k);
     }
     return;
   }
@@ -514,21 +496,21 @@ void CommonBase_HKA::rebindAll() {
         if (other.kind == slot.kind && other.id == slot.id) other.leader = static_cast<uint8>(i);
       }
     }
-    bindKnob(i);
-    watchKnob(i);
+    bindKnob(kernel, i);
+    watchKnob(kernel, i);
   }
 }
 
-bool CommonBase_HKA::isTargetUnchanged() {
+bool CommonBase_HKA::isTargetUnchanged(Hox::IHostKernel* kernel) {
   if (selectedChannel() != currentChannel_.get() && !previousChannel_) return false;
   auto instrument =
-      findTargetInstrument(hostKernel, currentChannel_.get(), output_.get(), newMixerModel_);
+      findTargetInstrument(kernel, currentChannel_.get(), output_.get(), newMixerModel_);
   if (instrument.get() != targetInstrument_.get()) return false;
   if (keyboardName_.empty()) return true;
   return namesMatch(currentTargetName(), keyboardName_);
 }
 
-void CommonBase_HKA::bindKnob(int32 knob) {
+void CommonBase_HKA::bindKnob(Hox::IHostKernel* kernel, int32 knob) {
   if (knob < 0 || knob >= kKnobCount) return;
   KnobSlot& slot = knobs_[static_cast<std::size_t>(knob)];
   slot.name.clear();
@@ -544,7 +526,8 @@ void CommonBase_HKA::bindKnob(int32 knob) {
       break;
     }
     case KnobSlot::kFixedFunction:
-      bindFixedKnob(knob, ParameterController::kRelative, ParameterController::kPickupCaughtOnBind);
+      bindFixedKnob(kernel, knob, ParameterController::kRelative,
+                    ParameterController::kPickupCaughtOnBind);
       break;
     default:
       slot.name = kNoAssign;
@@ -561,7 +544,8 @@ void CommonBase_HKA::bindKnob(int32 knob) {
   }
 }
 
-void CommonBase_HKA::bindFixedKnob(int32 knob, int32 kind, int32 pickupState) {
+void CommonBase_HKA::bindFixedKnob(Hox::IHostKernel* kernel, int32 knob, int32 kind,
+                                   int32 pickupState) {
   if (knob < 0 || knob >= kKnobCount) return;
   KnobSlot& slot = knobs_[static_cast<std::size_t>(knob)];
   Hox::IHostObject* const channel = currentChannel_.get();
@@ -580,36 +564,37 @@ void CommonBase_HKA::bindFixedKnob(int32 knob, int32 kind, int32 pickupState) {
     auto destination = findChannelValue(channel, ChannelId::kQDestinationFirst + index, title);
     if (!control || !destination) return;
     slot.controller.bind(control.get(), controllerKind, pickup);
-    slot.name = quickControlName(index, destination.get());
-    slot.secondary.hold(hostKernel, std::move(destination));
+    slot.name = quickControlName(kernel, index, destination.get());
+    slot.secondary.hold(kernel, std::move(destination));
   } else if (isEqKnobCode(code)) {
     auto value = findChannelValue(channel, static_cast<int32>(code), title);
     if (value && slot.controller.bind(value.get(), controllerKind, pickup)) {
-      slot.name = englishName(hostKernel, title);
+      slot.name = englishName(kernel, title);
     }
   }
 }
 
-void CommonBase_HKA::watchKnob(int32 knob) {
+void CommonBase_HKA::watchKnob(Hox::IHostKernel* kernel, int32 knob) {
   if (knob < 0 || knob >= kKnobCount) return;
   KnobSlot& slot = knobs_[static_cast<std::size_t>(knob)];
-  slot.controller.watch(hostKernel, dependent());
-  slot.secondary.watch(hostKernel, dependent());
+  slot.controller.watch(kernel, dependent());
+  slot.secondary.watch(kernel, dependent());
 }
 
-std::string CommonBase_HKA::quickControlName(int32 index, Hox::IHostValue* destination) {
-  return Brennholt::quickControlName(hostKernel, index, destination);
+std::string CommonBase_HKA::quickControlName(Hox::IHostKernel* kernel, int32 index,
+                                             Hox::IHostValue* destination) {
+  return Brennholt::quickControlName(kernel, index, destination);
 }
 
-void CommonBase_HKA::unbindKnob(int32 knob, OpenEdit edits) {
+void CommonBase_HKA::unbindKnob(Hox::IHostKernel* kernel, int32 knob, OpenEdit edits) {
   if (knob < 0 || knob >= kKnobCount) return;
   KnobSlot& slot = knobs_[static_cast<std::size_t>(knob)];
   if (slot.controller.isBound()) {
     if (edits == OpenEdit::kEnd && slot.controller.isEditOpen()) slot.controller.endEdit();
-    slot.controller.unwatch(hostKernel, dependent());
+    slot.controller.unwatch(kernel, dependent());
     slot.controller.unbind();
   }
-  slot.secondary.release(hostKernel);
+  slot.secondary.release(kernel);
   slot.name.clear();
   slot.leader = static_cast<uint8>(knob);
 }
@@ -622,15 +607,15 @@ std::string CommonBase_HKA::valueText(int32 knob) {
   return Brennholt::valueText(slot.controller, slot.secondary.get(), slot.name);
 }
 
-std::string CommonBase_HKA::knobText(int32 knob) {
+std::string CommonBase_HKA::knobText(Hox::IHostKernel* kernel, int32 knob) {
   if (knob < 0 || knob >= kKnobCount) return {};
   const KnobSlot& leader = leaderOf(knob);
-  return knobValueText(hostKernel, leader.controller, leader.secondary.get(), leader.name);
+  return knobValueText(kernel, leader.controller, leader.secondary.get(), leader.name);
 }
 
-int32 CommonBase_HKA::formatValue(int32 knob, uint8* buffer, std::size_t bufferSize, int32 pos,
-                                  int32 width) {
-  return putText(knobText(knob), buffer, bufferSize, pos, width);
+int32 CommonBase_HKA::formatValue(Hox::IHostKernel* kernel, int32 knob, uint8* buffer,
+                                  std::size_t bufferSize, int32 pos, int32 width) {
+  return putText(knobText(kernel, knob), buffer, bufferSize, pos, width);
 }
 
 int32 CommonBase_HKA::putText(std::string_view text, uint8* buffer, std::size_t bufferSize,
@@ -640,12 +625,12 @@ int32 CommonBase_HKA::putText(std::string_view text, uint8* buffer, std::size_t 
 
 // --- Target ----------------------------------------------------------------------------------
 
-void CommonBase_HKA::clearTarget() {
+void CommonBase_HKA::clearTarget(Hox::IHostKernel* kernel) {
   if (noTarget_) return;
-  resetTarget(ResetLevel::kKnobs, OpenEdit::kEnd);
+  resetTarget(kernel, ResetLevel::kKnobs, OpenEdit::kEnd);
   sendObjectTitle(nullptr);
   sendAllNames();
-  sendAllValues();
+  sendAllValues(kernel);
   noTarget_ = true;
 }
 
@@ -672,71 +657,71 @@ std::string CommonBase_HKA::currentTargetName() {
                     newMixerModel_);
 }
 
-bool CommonBase_HKA::bindMixer() {
-  mixerMonitor_.releaseAll(hostKernel);
-  if (!mixerMonitor_.bind(hostKernel, dependent())) {
-    mixerMonitor_.releaseAll(hostKernel);
+bool CommonBase_HKA::bindMixer(Hox::IHostKernel* kernel) {
+  mixerMonitor_.releaseAll(kernel);
+  if (!mixerMonitor_.bind(kernel, dependent())) {
+    mixerMonitor_.releaseAll(kernel);
     return false;
   }
-  mixerMonitor_.watchMixer(hostKernel);
-  mixerMonitor_.watchSelected(hostKernel);
-  resetTarget(ResetLevel::kSelection, OpenEdit::kEnd);
-  onMixerUpdate(mixerMonitor_.mixer(), kChanged);
+  mixerMonitor_.watchMixer(kernel);
+  mixerMonitor_.watchSelected(kernel);
+  resetTarget(kernel, ResetLevel::kSelection, OpenEdit::kEnd);
+  onMixerUpdate(kernel, mixerMonitor_.mixer(), kChanged);
   return true;
 }
 
-void CommonBase_HKA::onSelectionChanged() {
+void CommonBase_HKA::onSelectionChanged(Hox::IHostKernel* kernel) {
   if (!currentChannel_ && !currentTrack_) {
-    clearTarget();
+    clearTarget(kernel);
     return;
   }
   // An instrument channel without a plug-in slot cannot be a target: the previous channel stays
   // the target while it is still in the mixer.
   const bool slotless = channelKind(currentChannel_.get()) == ChannelKind::kSynth &&
-                        !findPath(hostKernel, currentChannel_.get(), "Slot");
+                        !findPath(kernel, currentChannel_.get(), "Slot");
   if (slotless && previousChannel_ && mixerMonitor_.contains(previousChannel_.get())) {
     currentChannel_ = previousChannel_;
   } else {
     previousChannel_.reset();
   }
   std::string ignored;
-  nameValue_.hold(hostKernel, findChannelValue(currentChannel_.get(), ChannelId::kName, ignored));
-  nameValue_.watch(hostKernel, dependent());
+  nameValue_.hold(kernel, findChannelValue(currentChannel_.get(), ChannelId::kName, ignored));
+  nameValue_.watch(kernel, dependent());
   if (channelKind(currentChannel_.get()) == ChannelKind::kMidiChannel) {
-    output_.hold(hostKernel, member(currentChannel_.get(), "output"));
-    output_.watch(hostKernel, dependent());
+    output_.hold(kernel, member(currentChannel_.get(), "output"));
+    output_.watch(kernel, dependent());
   }
-  rebuildTarget();
+  rebuildTarget(kernel);
   if ((currentChannel_ || currentTrack_) && !writeEnable_) {
-    writeEnable_.hold(hostKernel, member(targetInstrument_.get(), "writeEnable"));
-    writeEnable_.watch(hostKernel, dependent());
+    writeEnable_.hold(kernel, member(targetInstrument_.get(), "writeEnable"));
+    writeEnable_.watch(kernel, dependent());
   }
 }
 
-void CommonBase_HKA::rebuildTarget() {
-  resetTarget(ResetLevel::kInstrument, OpenEdit::kEnd);
-  writeEnable_.release(hostKernel);
+void CommonBase_HKA::rebuildTarget(Hox::IHostKernel* kernel) {
+  resetTarget(kernel, ResetLevel::kInstrument, OpenEdit::kEnd);
+  writeEnable_.release(kernel);
   if (currentChannel_ || currentTrack_) {
     Hox::IHostObject* const channel = currentChannel_.get();
-    targetInstrument_ = findTargetInstrument(hostKernel, channel, output_.get(), newMixerModel_);
-    slotObject_.hold(hostKernel,
-                     findSlotObject(hostKernel, channel, targetInstrument_.get(), newMixerModel_));
-    slotObject_.watch(hostKernel, dependent());
+    targetInstrument_ = findTargetInstrument(kernel, channel, output_.get(), newMixerModel_);
+    slotObject_.hold(kernel,
+                     findSlotObject(kernel, channel, targetInstrument_.get(), newMixerModel_));
+    slotObject_.watch(kernel, dependent());
     if (!newMixerModel_ && targetInstrument_ && hostTitle(targetInstrument_.get()) == u"VexelOne") {
-      bayProg_.hold(hostKernel, member(targetInstrument_.get(), "bayProg"));
-      bayProg_.watch(hostKernel, dependent());
+      bayProg_.hold(kernel, member(targetInstrument_.get(), "bayProg"));
+      bayProg_.watch(kernel, dependent());
     }
-    writeEnable_.hold(hostKernel, member(targetInstrument_.get(), "writeEnable"));
-    writeEnable_.watch(hostKernel, dependent());
+    writeEnable_.hold(kernel, member(targetInstrument_.get(), "writeEnable"));
+    writeEnable_.watch(kernel, dependent());
   }
   std::string name = currentTargetName();
   if (name.empty()) {
-    clearTarget();
+    clearTarget(kernel);
     return;
   }
   if (name.size() > kTargetNameWidth) name.resize(kTargetNameWidth);
   if (name == keyboardName_ || (name == kOtherTrack && keyboardName_.empty())) {
-    rebindAll();
+    rebindAll(kernel);
     sendObjectTitle(nameValue_.get());
     sendInstrumentState();
     sendAllNames();
@@ -752,12 +737,12 @@ void CommonBase_HKA::rebuildTarget() {
   }
 }
 
-void CommonBase_HKA::resetTarget(ResetLevel level, OpenEdit edits) {
+void CommonBase_HKA::resetTarget(Hox::IHostKernel* kernel, ResetLevel level, OpenEdit edits) {
   if (level < ResetLevel::kProject || level > ResetLevel::kKnobs) return;
-  for (int32 k = 0; k < kKnobCount; ++k) unbindKnob(k, edits);
+  for (int32 k = 0; k < kKnobCount; ++k) unbindKnob(kernel, k, edits);
   if (level < ResetLevel::kKnobs) {
-    slotObject_.release(hostKernel);
-    bayProg_.release(hostKernel);
+    slotObject_.release(kernel);
+    bayProg_.release(kernel);
     targetInstrument_.reset();
   }
   if (level < ResetLevel::kInstrument) {
@@ -766,14 +751,14 @@ void CommonBase_HKA::resetTarget(ResetLevel level, OpenEdit edits) {
     if (currentChannel_) previousChannel_ = std::move(currentChannel_);
     currentChannel_.reset();
     currentTrack_.reset();
-    nameValue_.release(hostKernel);
-    writeEnable_.release(hostKernel);
-    output_.release(hostKernel);
+    nameValue_.release(kernel);
+    writeEnable_.release(kernel);
+    output_.release(kernel);
   }
   // kSelection has nothing more to drop: the monitor keeps no channel of its own.
   if (level == ResetLevel::kProject) {
     forget();
-    mixerMonitor_.releaseAll(hostKernel);
+    mixerMonitor_.releaseAll(kernel);
     // The project and its channels go away: the previous channel with them.
     previousChannel_.reset();
   }
@@ -783,27 +768,27 @@ void CommonBase_HKA::resetTarget(ResetLevel level, OpenEdit edits) {
 
 // A deselection counts as a change too: when nothing is selected afterwards, the keyboard must
 // not go on showing the names of knobs that are no longer bound.
-void CommonBase_HKA::channelDeselected(Hox::IHostObject* /*old*/) {
-  resetTarget(ResetLevel::kSelection, OpenEdit::kEnd);
+void CommonBase_HKA::channelDeselected(Hox::IHostKernel* kernel, Hox::IHostObject* /*old*/) {
+  resetTarget(kernel, ResetLevel::kSelection, OpenEdit::kEnd);
   selectionChanged_ = true;
 }
 
-void CommonBase_HKA::trackDeselected(Hox::IHostObject* /*old*/) {
-  resetTarget(ResetLevel::kSelection, OpenEdit::kEnd);
+void CommonBase_HKA::trackDeselected(Hox::IHostKernel* kernel, Hox::IHostObject* /*old*/) {
+  resetTarget(kernel, ResetLevel::kSelection, OpenEdit::kEnd);
   selectionChanged_ = true;
 }
 
-void CommonBase_HKA::trackSelected(Hox::IHostObject* track) {
+void CommonBase_HKA::trackSelected(Hox::IHostKernel* kernel, Hox::IHostObject* track) {
   IPtr<Hox::IHostObject> channel;
   auto selected = Brennholt::queryInterface<Hox::IHostTrack>(track);
   if (selected && selected->getChannel(channel.put()) != kResultOk) channel.reset();
   if (channel) return;
-  resetTarget(ResetLevel::kSelection, OpenEdit::kEnd);
+  resetTarget(kernel, ResetLevel::kSelection, OpenEdit::kEnd);
   selectionChanged_ = true;
 }
 
-void CommonBase_HKA::channelSelected(Hox::IHostObject* /*channel*/) {
-  resetTarget(ResetLevel::kSelection, OpenEdit::kEnd);
+void CommonBase_HKA::channelSelected(Hox::IHostKernel* kernel, Hox::IHostObject* /*channel*/) {
+  resetTarget(kernel, ResetLevel::kSelection, OpenEdit::kEnd);
   selectionChanged_ = true;
 }
 

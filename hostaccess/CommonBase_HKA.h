@@ -16,6 +16,11 @@
 // destructors, and QENT_HKA's onAction and setup notices. Each door catches, drops the rest of
 // that call's work and answers as for a failure; nothing below a door catches.
 //
+// The host kernel: only the doors read the process-wide `hostKernel` (initialize and terminate
+// also set and clear it); each passes what it read down as `kernel` to every operation below it
+// that asks the host, and nothing below a door reads `hostKernel`. A door that runs while no
+// kernel is bound passes null, which the helpers take as a host without that service.
+//
 // Host references: every object and value of the host the service keeps is held with a
 // reference and, where it is watched, with its watch; the five reset levels (resetTarget) give
 // them back, and terminate (or a release without it) resets to kProject before it lets go of the
@@ -108,8 +113,6 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   static constexpr int32 kAssignableKnobs = 12;
   // dirtyKnobs_ with every knob's bit set.
   static constexpr uint32 kAllKnobs = 0xFFFFFF;
-  // How long stopWorker waits for the inbound worker before ending it by force.
-  static constexpr uint32 kWorkerStopTimeoutMs = ExtensionThread::kStopTimeout;
   // An edit gesture on a knob's parameter ends this long after the knob's last move.
   static constexpr uint32 kEditTimeoutMs = 2000;
   // The full refresh after the keyboard reported the asked-for name waits this long for the
@@ -130,12 +133,6 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
 
   CommonBase_HKA(const CommonBase_HKA&) = delete;
   CommonBase_HKA& operator=(const CommonBase_HKA&) = delete;
-
-  // --- FUnknown ------------------------------------------------------------------------------
-
-  // FUnknown and IPluginBase answer the primary base; IIdleHandler, IProjectNotification,
-  // IActionHandler and IDependent their sub-objects. [any thread]
-  tresult queryInterface(const TUID iid, void** object) noexcept override;
 
   // --- IPluginBase ---------------------------------------------------------------------------
 
@@ -195,20 +192,20 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // 1. Handles one queued keyboard message, its header decoded; the message is freed after the
   // call. Messages without a header never get here; their length is the handler's to check.
   // [host thread, no lock held]
-  virtual void handleMessage(const SysExView& message) = 0;
+  virtual void handleMessage(Hox::IHostKernel* kernel, const SysExView& message) = 0;
   // 2. initialize goes on only when this answers true. [host thread]
   virtual bool isHostSupported(FUnknown* context) = 0;
   // 3. Model-specific start-up, once, on the first idle call after a remote is ready.
   // [host thread]
-  virtual void onFirstIdle() = 0;
-  // 4. Model-specific clean-up in terminate, while `hostKernel` is still set. [host thread]
-  virtual void onShutdown() = 0;
+  virtual void onFirstIdle(Hox::IHostKernel* kernel) = 0;
+  // 4. Model-specific clean-up in terminate, while the kernel is still bound. [host thread]
+  virtual void onShutdown(Hox::IHostKernel* kernel) = 0;
   // 5. Starts the inbound worker on the inbound channel; false when it could not be built or
   // started (the start-up then retries on the next idle call). [host thread]
   virtual bool startWorker();
-  // 6. Stops the inbound worker: stop request, signal, wait kWorkerStopTimeoutMs, then end it by
-  // force; deletes it when it ended in time (one ended by force is left alone, see
-  // ExtensionThread::stopWorker). Nothing without a worker. [host thread]
+  // 6. Stops the inbound worker: stop request, signal, wait ExtensionThread::kStopTimeout,
+  // then end it by force; deletes it when it ended in time (one ended by force is left alone,
+  // see ExtensionThread::stopWorker). Nothing without a worker. [host thread]
   virtual void stopWorker();
   // 7. Absolute knob values: no knob of this keyboard is absolute, so nothing. Nothing calls it:
   // no message of this keyboard is an absolute knob value. [host thread]
@@ -220,10 +217,10 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // 9. All 24 assignments in one message (51 00), read by KnobAssignment::parseDump: taken,
   // rebound and shown only when every block reads and F7 follows the last one. After the
   // no-target state the text line and the state flag are shown again first. [host thread]
-  virtual void onAssignmentDump(const SysExView& message);
+  virtual void onAssignmentDump(Hox::IHostKernel* kernel, const SysExView& message);
   // 10. One assignment (30+n 00, n 0..23), read by KnobAssignment::parseEntry: taken, rebound
   // and shown only when the block reads and F7 follows it. [host thread]
-  virtual void onAssignmentEntry(const SysExView& message);
+  virtual void onAssignmentEntry(Hox::IHostKernel* kernel, const SysExView& message);
   // 11. Reads knob `knob`'s block at `pos` into `out`; the next position, or -1 (and `out`
   // untouched) for `pos` below 9, a knob outside 0..23 or a block past the message's end.
   // Nothing calls it: the entry and the dump are read by KnobAssignment's readers, which read
@@ -232,32 +229,33 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
                                 KnobAssignment& out);
   // 12. Unbinds every knob and binds them again: all 24 for an unchanged target, only the EQ
   // knobs otherwise (the keyboard's assignments belong to another target). [host thread]
-  virtual void rebindAll();
+  virtual void rebindAll(Hox::IHostKernel* kernel);
   // 13. The selection still leads to the bound channel and instrument, and the keyboard's name
   // is empty or agrees with the target name. [host thread]
-  virtual bool isTargetUnchanged();
+  virtual bool isTargetUnchanged(Hox::IHostKernel* kernel);
   // 14. Binds knob `knob` to the parameter its assignment names and sets its display name
   // ("*No Assign", "*Not Found" when nothing was found). [host thread]
-  virtual void bindKnob(int32 knob);
+  virtual void bindKnob(Hox::IHostKernel* kernel, int32 knob);
   // 15. Binds a knob with a fixed function (volume, pan, quick control, EQ band) on the current
   // channel with that controller kind and pickup state. [host thread]
-  virtual void bindFixedKnob(int32 knob, int32 kind, int32 pickupState);
+  virtual void bindFixedKnob(Hox::IHostKernel* kernel, int32 knob, int32 kind, int32 pickupState);
   // 16. Starts watching the knob's parameter and its quick control's destination.
   // [host thread]
-  virtual void watchKnob(int32 knob);
+  virtual void watchKnob(Hox::IHostKernel* kernel, int32 knob);
   // 17. "Q%d:%s" of `index` + 1 and the destination's text; empty without one. [host thread]
-  virtual std::string quickControlName(int32 index, Hox::IHostValue* destination);
+  virtual std::string quickControlName(Hox::IHostKernel* kernel, int32 index,
+                                       Hox::IHostValue* destination);
   // 18. The keyboard reported the name on its display (50 00). Short or unterminated messages
   // are dropped. [host thread]
-  virtual void onKeyboardName(const SysExView& message);
+  virtual void onKeyboardName(Hox::IHostKernel* kernel, const SysExView& message);
   // 19. Sends every knob's parameter name to every remote. [host thread]
   virtual void sendAllNames() = 0;
   // 20. Sends every knob's value text to every remote. [host thread]
-  virtual void sendAllValues() = 0;
+  virtual void sendAllValues(Hox::IHostKernel* kernel) = 0;
   // 21. Sends one knob's parameter name to every remote. [host thread]
   virtual void sendName(int32 knob) = 0;
   // 22. Sends one knob's value text to every remote. [host thread]
-  virtual void sendValue(int32 knob) = 0;
+  virtual void sendValue(Hox::IHostKernel* kernel, int32 knob) = 0;
   // 23. Sends the first 12 bytes of `name` to every remote; nothing for an empty name.
   // [host thread]
   virtual void sendTargetName(std::string_view name) = 0;
@@ -268,8 +266,8 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   // 25. Writes the value text of knob `knob`'s leader (knobText) as a field of `width` at
   // buffer[pos..] (putText's rules); QENT_HKA::sendValue writes its message through it. pos +
   // width, or -1 as putText. [host thread]
-  virtual int32 formatValue(int32 knob, uint8* buffer, std::size_t bufferSize, int32 pos,
-                            int32 width);
+  virtual int32 formatValue(Hox::IHostKernel* kernel, int32 knob, uint8* buffer,
+                            std::size_t bufferSize, int32 pos, int32 width);
   // 26. Writes exactly `width` bytes of `text` at buffer[pos..]: spaces past the end of the
   // text, "-" from the first byte of 0x80 or more to the end of the text. Returns pos + width,
   // or -1 with nothing written for a null buffer, `pos` below 9 or a field that would pass
@@ -278,7 +276,7 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
                         int32 width);
   // 27. Sends the no-target state once: knobs unbound, an empty text line, blank names and
   // values. [host thread]
-  virtual void clearTarget();
+  virtual void clearTarget(Hox::IHostKernel* kernel);
   // 28. Sends the text of `value` as the text line (60 00); an empty line for null.
   // [host thread]
   virtual void sendObjectTitle(Hox::IHostValue* value) = 0;
@@ -286,28 +284,28 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   virtual void sendInstrumentState() = 0;
   // 30. Binds to the mixer and its selection and evaluates the selection; false (retried on a
   // later idle call) when the host has no mixer. [host thread]
-  virtual bool bindMixer();
+  virtual bool bindMixer(Hox::IHostKernel* kernel);
   // 31. Re-derives the target from the selection just taken from the tracker. [host thread]
-  virtual void onSelectionChanged();
+  virtual void onSelectionChanged(Hox::IHostKernel* kernel);
   // 32. Finds the target instrument, its slot and name and their watches, then either rebinds
   // the knobs (the keyboard already shows that name) or asks the keyboard for its name and
   // assignments by sending the target name. [host thread]
-  virtual void rebuildTarget();
+  virtual void rebuildTarget(Hox::IHostKernel* kernel);
   // 33. Drops target state down to `level` (the table at the top); a value outside the enum does
   // nothing. OpenEdit::kEnd closes open edits first. [host thread]
-  virtual void resetTarget(ResetLevel level, OpenEdit edits);
+  virtual void resetTarget(Hox::IHostKernel* kernel, ResetLevel level, OpenEdit edits);
   // 34. Ends observation and binding of one knob; OpenEdit::kEnd closes an open edit first.
   // [host thread]
-  virtual void unbindKnob(int32 knob, OpenEdit edits);
+  virtual void unbindKnob(Hox::IHostKernel* kernel, int32 knob, OpenEdit edits);
 
   // --- SelectedNotification ------------------------------------------------------------------
 
   // Drop the knobs and the channel; the selection (a new one, or none) is taken on the next
   // idle call. [host thread]
-  void channelDeselected(Hox::IHostObject* old) override;
-  void trackDeselected(Hox::IHostObject* old) override;
-  void trackSelected(Hox::IHostObject* track) override;
-  void channelSelected(Hox::IHostObject* channel) override;
+  void channelDeselected(Hox::IHostKernel* kernel, Hox::IHostObject* old) override;
+  void trackDeselected(Hox::IHostKernel* kernel, Hox::IHostObject* old) override;
+  void trackSelected(Hox::IHostKernel* kernel, Hox::IHostObject* track) override;
+  void channelSelected(Hox::IHostKernel* kernel, Hox::IHostObject* channel) override;
 
   // --- Helpers for the model ---------------------------------------------------------------
 
@@ -329,7 +327,7 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   const KnobSlot& leaderOf(int32 knob) const { return knobs_[knobs_[knob].leader]; }
   // The text the keyboard shows for knob `knob`'s value: its leader's value text made
   // displayable, or valueText. [host thread]
-  std::string knobText(int32 knob);
+  std::string knobText(Hox::IHostKernel* kernel, int32 knob);
   // The selected mixer channel and its channel's "name" value; null when none.
   Hox::IHostObject* currentChannel() const { return currentChannel_.get(); }
   Hox::IHostValue* channelNameValue() const { return nameValue_.get(); }
@@ -349,22 +347,22 @@ class CommonBase_HKA : public TRefCounted<IPluginBase, Hox::IIdleHandler, Hox::I
   tresult bindHost(FUnknown* context);
   tresult unbindHost();
   // Hands every queued message to handleMessage and frees it.
-  void processIncoming();
+  void processIncoming(Hox::IHostKernel* kernel);
   // Gives back every host object, unregisters the handlers and releases `hostKernel` when this
   // object bound it.
   void unbind();
   // The idle work after the start-up, one kind per call.
-  void idleWork();
+  void idleWork(Hox::IHostKernel* kernel);
   // Applies the queued knob moves; true when the keyboard moved a knob since the last call.
-  bool applyKnobMoves();
+  bool applyKnobMoves(Hox::IHostKernel* kernel);
   // Evaluates the selection when `changed` is the mixer or its "selected" value.
-  void onMixerUpdate(FUnknown* changed, int32 message);
+  void onMixerUpdate(Hox::IHostKernel* kernel, FUnknown* changed, int32 message);
   // Reacts to a change of a knob's bound parameter or quick-control destination.
-  void onKnobUpdate(FUnknown* changed);
+  void onKnobUpdate(Hox::IHostKernel* kernel, FUnknown* changed);
   // New VexelOne names after its program changed; all names resent when any changed.
   void refreshVexelOneNames();
   // What projectClosing and projectRemoved share.
-  void dropProject(FUnknown* project, bool reportDeselection);
+  void dropProject(Hox::IHostKernel* kernel, FUnknown* project, bool reportDeselection);
   // The name of the current target; empty without a channel or track.
   std::string currentTargetName();
   // Every knob is unbound and has an empty name.

@@ -31,8 +31,8 @@ constexpr const char8* kPanelTemplate = "QENTExtSetupPanel";
 constexpr uint8 kDisplayNameLength = 6;
 constexpr uint8 kMemoryNameLength = 16;
 
-void execute(const char8* category, const char8* command) {
-  auto catalogue = Hox::getService<Hox::ICommandCatalogue>(hostKernel);
+void execute(Hox::IHostKernel* kernel, const char8* category, const char8* command) {
+  auto catalogue = Hox::getService<Hox::ICommandCatalogue>(kernel);
   if (!catalogue) return;
   const std::u16string category16 = toText16(category);
   const std::u16string command16 = toText16(command);
@@ -47,7 +47,7 @@ QENT_HKA::~QENT_HKA() {
   // Released without terminate: the host must not keep calling a handler that is gone.
   if (isBoundToHost() && hostKernel) {
     try {
-      unregisterActions();
+      unregisterActions(hostKernel);
     } catch (...) {
     }
   }
@@ -68,12 +68,12 @@ bool QENT_HKA::isHostSupported(FUnknown* context) {
 
 // --- Start-up and shutdown -------------------------------------------------------------------
 
-void QENT_HKA::onFirstIdle() {
+void QENT_HKA::onFirstIdle(Hox::IHostKernel* kernel) {
   const std::vector<String> buttonNames = QENT_SetupDefaults::buttonNames();
   const std::vector<String> memoryNames = QENT_SetupDefaults::factoryMemoryNames();
   const AssignmentTable factory = QENT_SetupDefaults::factoryAssignments(hostInfo_.edition());
   const bool windowReady = setupController_.initialise(
-      hostKernel, kSkinFile, nullptr, QENT_SetupDefaults::kMemoryCount,
+      kernel, kSkinFile, nullptr, QENT_SetupDefaults::kMemoryCount,
       QENT_SetupDefaults::kButtonCount, &buttonNames, &memoryNames, &factory);
   if (windowReady) {
     setupController_.registerCommand(QENT_SetupDefaults::kSetupCategory,
@@ -91,16 +91,16 @@ void QENT_HKA::onFirstIdle() {
     setupController_.option(CExtOption::kJogStop, jogStop);
     sendJogStop(jogStop);
   }
-  registerActions();
+  registerActions(kernel);
 }
 
-void QENT_HKA::onShutdown() {
+void QENT_HKA::onShutdown(Hox::IHostKernel* kernel) {
   setupController_.unregisterCommand();
-  unregisterActions();
+  unregisterActions(kernel);
 }
 
-void QENT_HKA::registerActions() {
-  auto catalogue = Hox::getService<Hox::ICommandCatalogue>(hostKernel);
+void QENT_HKA::registerActions(Hox::IHostKernel* kernel) {
+  auto catalogue = Hox::getService<Hox::ICommandCatalogue>(kernel);
   if (!catalogue) return;
   catalogue->addActionHandler(this);
   const std::u16string category = toText16(kActionCategory);
@@ -110,10 +110,10 @@ void QENT_HKA::registerActions() {
   actionsRegistered_ = true;
 }
 
-void QENT_HKA::unregisterActions() {
+void QENT_HKA::unregisterActions(Hox::IHostKernel* kernel) {
   if (!actionsRegistered_) return;
   actionsRegistered_ = false;
-  auto catalogue = Hox::getService<Hox::ICommandCatalogue>(hostKernel);
+  auto catalogue = Hox::getService<Hox::ICommandCatalogue>(kernel);
   if (!catalogue) return;
   const std::u16string category = toText16(kActionCategory);
   for (const char* action : kActions) {
@@ -133,14 +133,14 @@ void QENT_HKA::sendDisplay(bool withMemory) {
 
 // --- Keyboard messages -----------------------------------------------------------------------
 
-void QENT_HKA::handleMessage(const SysExView& message) {
+void QENT_HKA::handleMessage(Hox::IHostKernel* kernel, const SysExView& message) {
   uint8 data = 0;
   switch (ServiceDispatch::classify(message)) {
     case ServiceMessageKind::KeyboardName:
-      onKeyboardName(message);
+      onKeyboardName(kernel, message);
       break;
     case ServiceMessageKind::AssignmentDump:
-      onAssignmentDump(message);
+      onAssignmentDump(kernel, message);
       break;
     case ServiceMessageKind::RemoteMode:
       if (ServiceDispatch::readDataByte(message, data) && data == 1) {
@@ -149,7 +149,7 @@ void QENT_HKA::handleMessage(const SysExView& message) {
       }
       break;
     case ServiceMessageKind::AssignmentEntry:
-      onAssignmentEntry(message);
+      onAssignmentEntry(kernel, message);
       break;
     case ServiceMessageKind::KnobTurn:
       onKnobRelative(message);
@@ -176,8 +176,8 @@ void QENT_HKA::sendAllNames() {
   for (int32 k = 0; k < kKnobCount; ++k) sendName(k);
 }
 
-void QENT_HKA::sendAllValues() {
-  for (int32 k = 0; k < kKnobCount; ++k) sendValue(k);
+void QENT_HKA::sendAllValues(Hox::IHostKernel* kernel) {
+  for (int32 k = 0; k < kKnobCount; ++k) sendValue(kernel, k);
 }
 
 void QENT_HKA::sendName(int32 knob) {
@@ -186,14 +186,14 @@ void QENT_HKA::sendName(int32 knob) {
   send([&] { return SysExBuilder::knobName(knob, name); });
 }
 
-void QENT_HKA::sendValue(int32 knob) {
+void QENT_HKA::sendValue(Hox::IHostKernel* kernel, int32 knob) {
   if (knob < 0 || knob >= kKnobCount) return;
   // Written once through formatValue (the host is asked once) and copied for every remote.
   const SysExPtr value = SysExBuilder::frame(
       SysExDirection::HostToKeyboard, {SysExFormat::knobHigh(knob), SysExFormat::kKnobValueLow});
-  if (!value || formatValue(knob, value.get(), value.size(),
-                            static_cast<int32>(SysExFormat::kDataPos),
-                            SysExFormat::kKnobValueWidth) < 0) {
+  if (!value ||
+      formatValue(kernel, knob, value.get(), value.size(),
+                  static_cast<int32>(SysExFormat::kDataPos), SysExFormat::kKnobValueWidth) < 0) {
     return;
   }
   send([&] { return SysExPtr::copyOf(value.get(), value.size()); });
@@ -259,22 +259,23 @@ void QENT_HKA::jogStopChanged(bool flag) noexcept { sendJogStop(flag); }
 tresult QENT_HKA::onAction(const char16* category, const char16* name, int32 queryOnly) noexcept {
   if (!category || !name) return kResultFalse;
   try {
-    return runAction(toText8(category), toText8(name), queryOnly != 0);
+    return runAction(hostKernel, toText8(category), toText8(name), queryOnly != 0);
   } catch (...) {
     return kResultFalse;
   }
 }
 
-tresult QENT_HKA::runAction(std::string_view category, std::string_view name, bool queryOnly) {
+tresult QENT_HKA::runAction(Hox::IHostKernel* kernel, std::string_view category,
+                            std::string_view name, bool queryOnly) {
   if (category != kActionCategory) return kResultFalse;
   if (name == "Open Browser") {
     if (!queryOnly) {
       const ChannelKind kind = channelKind(currentChannel());
       if (targetInstrument() &&
           (kind == ChannelKind::kSynth || kind == ChannelKind::kMidiChannel)) {
-        execute("Preset", "Open Browser");
+        execute(kernel, "Preset", "Open Browser");
       } else {
-        execute("Project", "Track Preset: Open Browser");
+        execute(kernel, "Project", "Track Preset: Open Browser");
       }
     }
     return kResultOk;

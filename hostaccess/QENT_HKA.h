@@ -55,23 +55,23 @@ class QENT_HKA : public CommonBase_HKA, public IExtSetupInfoMonitor {
   // its address's length or not ending in F7 there. A remote's hello (56 01) is answered at
   // once with the display: its text line then goes out before whatever the keyboard's next
   // messages make the service send, and the remote drops no knob texts for it. [host thread]
-  void handleMessage(const SysExView& message) override;
+  void handleMessage(Hox::IHostKernel* kernel, const SysExView& message) override;
   // Reads the host information from `context` into hostInfo_ and answers isSupportedHost.
   // [host thread]
   bool isHostSupported(FUnknown* context) override;
   // Sets up the extension setup with its factory table, registers the setup window's command
   // in the "Devices" menu when its skin loaded, and shows the option; then registers the action
   // handler and the actions. [host thread]
-  void onFirstIdle() override;
+  void onFirstIdle(Hox::IHostKernel* kernel) override;
   // Unregisters the setup's command, the actions and the action handler. [host thread]
-  void onShutdown() override;
+  void onShutdown(Hox::IHostKernel* kernel) override;
 
   // 30+n 09 for every knob / for knob n: its leader's 24-character name. [host thread]
   void sendAllNames() override;
   void sendName(int32 knob) override;
   // 30+n 21 for every knob / for knob n: its leader's 8-character value text. [host thread]
-  void sendAllValues() override;
-  void sendValue(int32 knob) override;
+  void sendAllValues(Hox::IHostKernel* kernel) override;
+  void sendValue(Hox::IHostKernel* kernel, int32 knob) override;
   // 50 00 with the first 12 bytes of `name`, padded with spaces, to every remote; nothing for
   // an empty name. [host thread]
   void sendTargetName(std::string_view name) override;
@@ -97,14 +97,15 @@ class QENT_HKA : public CommonBase_HKA, public IExtSetupInfoMonitor {
   // (and, for the hello, the current memory).
   void sendDisplay(bool withMemory);
   // The action handler and the actions, in their order, with the catalogue.
-  void registerActions();
-  void unregisterActions();
+  void registerActions(Hox::IHostKernel* kernel);
+  void unregisterActions(Hox::IHostKernel* kernel);
   // The EQ actions on the current channel; nothing without one or on a MIDI channel.
   void switchAllEqs();
   void toggleEq(int32 band);
   void stepEqType(int32 band);
   // The dispatch of onAction without its guard.
-  tresult runAction(std::string_view category, std::string_view name, bool queryOnly);
+  tresult runAction(Hox::IHostKernel* kernel, std::string_view category, std::string_view name,
+                    bool queryOnly);
 
   bool actionsRegistered_ = false;
 };

@@ -49,10 +49,14 @@ IPtr<Hox::IHostObject> mixerSelection(Hox::IHostKernel* kernel) {
 
 SelectedNotification::~SelectedNotification() = default;
 
-void SelectedNotification::channelDeselected(Hox::IHostObject* /*old*/) {}
-void SelectedNotification::trackDeselected(Hox::IHostObject* /*old*/) {}
-void SelectedNotification::trackSelected(Hox::IHostObject* /*track*/) {}
-void SelectedNotification::channelSelected(Hox::IHostObject* /*channel*/) {}
+void SelectedNotification::channelDeselected(Hox::IHostKernel* /*kernel*/,
+                                             Hox::IHostObject* /*old*/) {}
+void SelectedNotification::trackDeselected(Hox::IHostKernel* /*kernel*/,
+                                           Hox::IHostObject* /*old*/) {}
+void SelectedNotification::trackSelected(Hox::IHostKernel* /*kernel*/,
+                                         Hox::IHostObject* /*track*/) {}
+void SelectedNotification::channelSelected(Hox::IHostKernel* /*kernel*/,
+                                           Hox::IHostObject* /*channel*/) {}
 
 IPtr<Hox::IHostObject> SelectedNotification::search(Hox::IHostObject* node, int32 depth) {
   const int32 count = node->childCount();
@@ -92,22 +96,22 @@ bool SelectedNotification::evaluate(Hox::IHostKernel* host) {
   const IPtr<Hox::IHostObject> oldChannel = channel_;
   bool changed = false;
   if (oldChannel && oldChannel.get() != newChannel.get()) {
-    channelDeselected(oldChannel.get());
+    channelDeselected(host, oldChannel.get());
     channel_.reset();
     changed = true;
   }
   if (oldTrack && oldTrack.get() != newTrack.get()) {
-    trackDeselected(oldTrack.get());
+    trackDeselected(host, oldTrack.get());
     track_.reset();
     changed = true;
   }
   if (newTrack && newTrack.get() != oldTrack.get()) {
-    trackSelected(newTrack.get());
+    trackSelected(host, newTrack.get());
     track_ = newTrack;
     changed = true;
   }
   if (newChannel && newChannel.get() != oldChannel.get()) {
-    channelSelected(newChannel.get());
+    channelSelected(host, newChannel.get());
     channel_ = newChannel;
     changed = true;
   }
@@ -131,11 +135,11 @@ void SelectedNotification::poll(Hox::IHostKernel* kernel) {
   evaluate(kernel);
 }
 
-void SelectedNotification::deselectAll() {
+void SelectedNotification::deselectAll(Hox::IHostKernel* kernel) {
   const IPtr<Hox::IHostObject> oldTrack = track_;
   const IPtr<Hox::IHostObject> oldChannel = channel_;
-  if (oldChannel) channelDeselected(oldChannel.get());
-  if (oldTrack) trackDeselected(oldTrack.get());
+  if (oldChannel) channelDeselected(kernel, oldChannel.get());
+  if (oldTrack) trackDeselected(kernel, oldTrack.get());
   forget();
 }
 

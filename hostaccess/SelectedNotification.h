@@ -31,18 +31,18 @@ class SelectedNotification {
   virtual ~SelectedNotification();
 
   // --- Reports, in slot order; the tracker's fields are not yet updated during each call ----
+  // Each passes on the kernel of the operation that reports.
 
   // `old` is no longer the selected channel. [host thread]
-  virtual void channelDeselected(Hox::IHostObject* old);
+  virtual void channelDeselected(Hox::IHostKernel* kernel, Hox::IHostObject* old);
   // `old` is no longer the selected track. [host thread]
-  virtual void trackDeselected(Hox::IHostObject* old);
+  virtual void trackDeselected(Hox::IHostKernel* kernel, Hox::IHostObject* old);
   // `track` became the selected track. [host thread]
-  virtual void trackSelected(Hox::IHostObject* track);
+  virtual void trackSelected(Hox::IHostKernel* kernel, Hox::IHostObject* track);
   // `channel` became the selected channel. [host thread]
-  virtual void channelSelected(Hox::IHostObject* channel);
+  virtual void channelSelected(Hox::IHostKernel* kernel, Hox::IHostObject* channel);
 
   // --- Operations ----------------------------------------------------------------------------
-
 
   // Searches the active project for the selected track and its channel (falling back to the
   // mixer's "selected" channel), compares them with the stored pair and reports what changed.
@@ -52,7 +52,7 @@ class SelectedNotification {
   // leads and still selected; otherwise evaluate(). [host thread]
   void poll(Hox::IHostKernel* kernel);
   // Reports the stored channel and track as deselected, then forgets them. [host thread]
-  void deselectAll();
+  void deselectAll(Hox::IHostKernel* kernel);
   // Forgets the selection without reports. [host thread]
   void forget();
 

@@ -64,7 +64,6 @@ class THostWatch {
 
   T* get() const { return object_.get(); }
   explicit operator bool() const { return object_.get() != nullptr; }
-  bool watching() const { return dependent_ != nullptr; }
   // Whether `changed`, as the host reports it to a dependent, is the held object.
   bool is(const FUnknown* changed) const {
     return object_ && changed == static_cast<const FUnknown*>(object_.get());

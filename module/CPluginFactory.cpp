@@ -42,19 +42,6 @@ CPluginFactory::~CPluginFactory() {
   if (gPluginFactory == this) gPluginFactory = nullptr;
 }
 
-tresult CPluginFactory::queryInterface(const TUID iid, void** object) noexcept {
-  if (object == nullptr) return kInvalidArgument;
-  if (FUnknown::iid.matches(iid) || IPluginFactory::iid.matches(iid) ||
-      IPluginFactory2::iid.matches(iid) || IPluginFactory3::iid.matches(iid)) {
-    addRef();
-    // One object, one vtable: every answered interface is a base of IPluginFactory3 at offset 0.
-    *object = static_cast<IPluginFactory3*>(this);
-    return kResultOk;
-  }
-  *object = nullptr;
-  return kNoInterface;
-}
-
 tresult CPluginFactory::getFactoryInfo(PFactoryInfo* info) noexcept {
   if (info != nullptr) *info = factoryInfo_;
   return kResultOk;

@@ -25,13 +25,12 @@ struct FactoryEntry {
   bool wideOnly;
 };
 
-class CPluginFactory final : public TRefCounted<IPluginFactory3> {
+// One object, one vtable: FUnknown and the three factory interfaces answer it at offset 0.
+class CPluginFactory final
+    : public TRefCounted<TExtending<IPluginFactory3, IPluginFactory2, IPluginFactory>> {
  public:
   // Starts with one reference, owned by the caller, and no classes.
   explicit CPluginFactory(const PFactoryInfo& info) noexcept;
-
-  // FUnknown: answers FUnknown, IPluginFactory, IPluginFactory2 and IPluginFactory3. [any thread]
-  tresult queryInterface(const TUID iid, void** object) noexcept override;
 
   // Copies the factory information; a null record is ignored. [host thread]
   tresult getFactoryInfo(PFactoryInfo* info) noexcept override;

@@ -12,21 +12,15 @@ class ElementTable {
  public:
   static constexpr int32 kCount = 55;
 
-  // Element indices.
+  // Indices of the elements the remote treats apart. The others (the EQ knobs 12..23, "Top",
+  // "Rewind", "FastFwd", "Mute", "Solo", "Inc" and "Dec" at 25..27 and 31..34) are named only
+  // by their records and the default bindings.
   static constexpr int32 kFirstAssignKnob = 0;  // "AsgnKnob1".."AsgnKnob12"
-  static constexpr int32 kFirstEQKnob = 12;     // "EQKnob1".."EQKnob12"
   static constexpr int32 kLastKnob = 23;
   static constexpr int32 kDataDial = 24;
-  static constexpr int32 kTop = 25;
-  static constexpr int32 kRewind = 26;
-  static constexpr int32 kFastFwd = 27;
   static constexpr int32 kStop = 28;
   static constexpr int32 kPlay = 29;
   static constexpr int32 kRecord = 30;
-  static constexpr int32 kMute = 31;
-  static constexpr int32 kSolo = 32;
-  static constexpr int32 kInc = 33;
-  static constexpr int32 kDec = 34;
   static constexpr int32 kFirstSF = 35;    // "SF1".."SF6"
   static constexpr int32 kFirstFKey = 41;  // "F1".."F6"
   static constexpr int32 kJog = 47;

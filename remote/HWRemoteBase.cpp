@@ -2,18 +2,6 @@
 
 namespace Brennholt {
 
-tresult HWRemoteBase::queryInterface(const TUID iid, void** object) noexcept {
-  if (!object) return kInvalidArgument;
-  if (FUnknown::iid.matches(iid) || IPluginBase::iid.matches(iid) ||
-      Hox::IHWRemote::iid.matches(iid) || Hox::IHWRemote2::iid.matches(iid)) {
-    addRef();
-    *object = static_cast<Hox::IHWRemote2*>(this);
-    return kResultOk;
-  }
-  *object = nullptr;
-  return kNoInterface;
-}
-
 tresult HWRemoteBase::initialize(FUnknown* /*context*/) noexcept { return kResultOk; }
 tresult HWRemoteBase::terminate() noexcept { return kResultOk; }
 

@@ -8,13 +8,11 @@
 
 namespace Brennholt {
 
-class HWRemoteBase : public TRefCounted<Hox::IHWRemote2> {
+// FUnknown, IPluginBase, IHWRemote and IHWRemote2 answer this one object.
+class HWRemoteBase : public TRefCounted<TExtending<Hox::IHWRemote2, Hox::IHWRemote, IPluginBase>> {
  public:
   HWRemoteBase() = default;
   ~HWRemoteBase() override = default;
-
-  // FUnknown: FUnknown, IPluginBase, IHWRemote and IHWRemote2 answer this object.
-  tresult queryInterface(const TUID iid, void** object) noexcept override;
 
   // IPluginBase: nothing is kept of the context.
   tresult initialize(FUnknown* context) noexcept override;

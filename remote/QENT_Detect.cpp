@@ -17,22 +17,6 @@ void copyText16(char16 (&field)[N], const char16* text) {
 
 }  // namespace
 
-tresult QENT_Detect::queryInterface(const TUID iid, void** object) noexcept {
-  if (!object) return kInvalidArgument;
-  if (FUnknown::iid.matches(iid) || IPluginBase::iid.matches(iid)) {
-    addRef();
-    *object = static_cast<IPluginBase*>(this);
-    return kResultOk;
-  }
-  if (Hox::IDetector::iid.matches(iid)) {
-    addRef();
-    *object = static_cast<Hox::IDetector*>(this);
-    return kResultOk;
-  }
-  *object = nullptr;
-  return kNoInterface;
-}
-
 tresult QENT_Detect::initialize(FUnknown* /*context*/) noexcept {
   return hostKernel == nullptr || isKeyboardSetUp() ? kResultFalse : kResultOk;
 }

@@ -21,9 +21,6 @@ class QENT_Detect : public TRefCounted<IPluginBase, Hox::IDetector> {
   QENT_Detect() = default;
   ~QENT_Detect() override = default;
 
-  // FUnknown and IPluginBase answer the primary object, IDetector its sub-object.
-  tresult queryInterface(const TUID iid, void** object) noexcept override;
-
   // kResultFalse while the service has not set the host kernel, and once a keyboard has been
   // set up in this process; kResultOk otherwise. The context is not kept. [host thread]
   tresult initialize(FUnknown* context) noexcept override;

@@ -37,7 +37,7 @@ void postToService(SysExPtr message) {
 
 }  // namespace
 
-QENT_HWRemote::QENT_HWRemote() : knobManager_(&hostKernel, true) {}
+QENT_HWRemote::QENT_HWRemote() : knobManager_(true) {}
 
 QENT_HWRemote::~QENT_HWRemote() {
   ChannelRegistry::closeOutbound(channelIndex_, worker_);
@@ -112,7 +112,7 @@ tresult QENT_HWRemote::onElementValue(int32 element, int32 value) noexcept {
     if (value > 0) postToService(SysExBuilder::functionKey(element - ElementTable::kFirstFKey));
     return kResultOk;
   }
-  if (knobManager_.handleInput(element, value, true)) return kResultOk;
+  if (knobManager_.handleInput(hostKernel, element, value, true)) return kResultOk;
   if (isBankButton(element)) {
     postToService(SysExBuilder::bankButton(element - ElementTable::kFirstSFBank));
     return kResultOk;
@@ -161,7 +161,7 @@ tresult QENT_HWRemote::onIdle() noexcept {
     FGuard guard(&queueLock_);
     sendQueued(kSendsPerIdle);
   }
-  knobManager_.idleStep();
+  knobManager_.idleStep(hostKernel);
   performKnobOutput();
   return kResultOk;
 }

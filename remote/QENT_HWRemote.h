@@ -7,6 +7,9 @@
 // this remote's worker thread with the outbound channel's lock held. The worker never calls the
 // host: a lamp it is asked to light is lit by the next onIdle.
 //
+// The host kernel: read from the process-wide `hostKernel` only by the operations the host calls
+// (attach, onElementValue, onIdle) and passed down to the hover-knob manager.
+//
 // Locks: the channel lock (held by the worker around deliver) before queueLock_, never the
 // reverse; the host thread holds queueLock_ only while sending queued messages, and never posts
 // to a channel while holding it.

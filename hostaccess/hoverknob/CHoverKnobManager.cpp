@@ -27,8 +27,7 @@ bool oppositeSigns(int32 a, int32 b) { return (a < 0 && b > 0) || (a > 0 && b < 
 
 }  // namespace
 
-CHoverKnobManager::CHoverKnobManager(Hox::IHostKernel* const* kernel, bool hoverFirst)
-    : kernelSlot_(kernel), mode_(hoverFirst ? kHover : kJog) {
+CHoverKnobManager::CHoverKnobManager(bool hoverFirst) : mode_(hoverFirst ? kHover : kJog) {
   queue(-1, mode_);
 }
 
@@ -76,14 +75,15 @@ void CHoverKnobManager::declareBindings(Hox::IBindingTarget* target, const Descr
   }
 }
 
-bool CHoverKnobManager::handleInput(int32 element, int32& value, bool convert) {
+bool CHoverKnobManager::handleInput(Hox::IHostKernel* kernel, int32 element, int32& value,
+                                    bool convert) {
   if (!declared_) return false;
 
   if (element == dial_) {
     // The device sends sign and magnitude (65 is -1); the host's wheel reads two's complement.
     if (convert && value > 64) value = 192 - value;
     if (mode_ == kHover) return false;
-    return !jogTick(value);
+    return !jogTick(kernel, value);
   }
 
   if (element == jog_) {
@@ -99,7 +99,7 @@ bool CHoverKnobManager::handleInput(int32 element, int32& value, bool convert) {
     // sees them in the order they were made.
     if (velocity_ == 0 && pendingPresses_.isEmpty()) return false;
     if (value > 0) {
-      if (!pressTimer_.running()) pressTimer_.start(kernel());
+      if (!pressTimer_.running()) pressTimer_.start(kernel);
       stopJogging();
       pendingPresses_.add(element);
     }
@@ -114,18 +114,18 @@ bool CHoverKnobManager::handleInput(int32 element, int32& value, bool convert) {
   return false;
 }
 
-bool CHoverKnobManager::jogTick(int32 value) {
+bool CHoverKnobManager::jogTick(Hox::IHostKernel* kernel, int32 value) {
   const int32 tick = value >= 64 ? value - 128 : value;
 
   if (holdTimer_.running()) {
     // A larger tick is a real turn and ends the hold; so does its time running out without an
     // idle call in between.
-    if (std::abs(tick) == 1 && !holdTimer_.expired(kernel(), kHoldMs)) return false;
+    if (std::abs(tick) == 1 && !holdTimer_.expired(kernel, kHoldMs)) return false;
     holdTimer_.stop();
   }
 
   uint32 now = 0;
-  if (!HostTimer::currentTime(kernel(), now)) return true;
+  if (!HostTimer::currentTime(kernel, now)) return true;
 
   const int32 velocityBefore = velocity_;
   bool reversal = false;
@@ -158,15 +158,15 @@ bool CHoverKnobManager::jogTick(int32 value) {
   return true;
 }
 
-void CHoverKnobManager::idleStep() {
+void CHoverKnobManager::idleStep(Hox::IHostKernel* kernel) {
   uint32 now = 0;
-  if (!HostTimer::currentTime(kernel(), now)) return;
+  if (!HostTimer::currentTime(kernel, now)) return;
 
   if (mode_ != kHover) {
     if (velocity_ != 0 && repeatTimer_.expired(now, kRepeatMs, true)) {
       queue(dial_, velocity_ <= 0 ? velocity_ + 128 : velocity_);
       decay();
-      if (mode_ == kRestless) checkStall();
+      if (mode_ == kRestless) checkStall(kernel);
     }
     if (velocity_ == 0 && history_[kHistory - 1] != 0 && repeatTimer_.expired(now, kTickGapMs)) {
       clearJog();
@@ -184,8 +184,8 @@ void CHoverKnobManager::idleStep() {
   }
 }
 
-void CHoverKnobManager::checkStall() {
-  auto transport = Hox::getService<Hox::ITransportPosition>(kernel());
+void CHoverKnobManager::checkStall(Hox::IHostKernel* kernel) {
+  auto transport = Hox::getService<Hox::ITransportPosition>(kernel);
   if (!transport) return;
   const double position = transport->currentPosition();
   if (position != lastPosition_) {

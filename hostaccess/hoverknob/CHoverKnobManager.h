@@ -10,11 +10,10 @@
 // per idle call. Everything runs on the host thread except setNoInertia. Nothing here throws:
 // an output or a held-back press that finds no memory to queue in is dropped.
 //
-// Time comes from the kernel's idle service (HostTimer). The manager reads the kernel where it
-// uses it, from the slot it was given (in the module the process-wide `hostKernel`, which the
-// service sets and clears), so it never holds on to a kernel the service has let go of. The slot
-// may hold null: without a clock the dial passes straight through and never builds up a repeat,
-// so nothing is repeated or held back.
+// Time comes from the kernel's idle service (HostTimer). The remote passes the kernel to each
+// operation that asks the host (handleInput, idleStep), so the manager never holds on to a
+// kernel the service has let go of. The kernel may be null: without a clock the dial passes
+// straight through and never builds up a repeat, so nothing is repeated or held back.
 #pragma once
 
 #include <atomic>
@@ -47,11 +46,9 @@ class CHoverKnobManager {
     friend bool operator==(const Output&, const Output&) = default;
   };
 
-  // `kernel` names where the current kernel is read at each use; the slot (not the kernel) must
-  // outlive the manager, and a null slot is read as no kernel. hoverFirst chooses "Hover Knob
-  // Mode" as the start mode, else "Jog Mode". The output queue starts with (-1, start mode) so
-  // the remote shows the mode name. [host thread]
-  CHoverKnobManager(Hox::IHostKernel* const* kernel, bool hoverFirst);
+  // hoverFirst chooses "Hover Knob Mode" as the start mode, else "Jog Mode". The output queue
+  // starts with (-1, start mode) so the remote shows the mode name. [host thread]
+  explicit CHoverKnobManager(bool hoverFirst);
   virtual ~CHoverKnobManager();
 
   CHoverKnobManager(const CHoverKnobManager&) = delete;
@@ -67,12 +64,14 @@ class CHoverKnobManager {
   // Looks at one element value from the device before the host sees it. For the dial with
   // `convert`, a sign-and-magnitude value (65..127 for -1..-63) is rewritten to two's complement
   // (127..65) and passed back in `value`. True: the manager consumed the event and the remote
-  // does nothing else with it; false: the remote hands `value` to the host. [host thread]
-  bool handleInput(int32 element, int32& value, bool convert);
+  // does nothing else with it; false: the remote hands `value` to the host. `kernel` gives the
+  // time. [host thread]
+  bool handleInput(Hox::IHostKernel* kernel, int32 element, int32& value, bool convert);
 
   // Timers: repeat ticks, velocity decay, the restless stall check, history and hold expiry and
-  // the release of held presses; results go to the output queue. [host thread, each idle call]
-  void idleStep();
+  // the release of held presses; results go to the output queue. `kernel` gives the time and
+  // the transport position. [host thread, each idle call]
+  void idleStep(Hox::IHostKernel* kernel);
 
   // Whether an output waits for the remote. [host thread]
   bool hasOutputs() const;
@@ -100,16 +99,13 @@ class CHoverKnobManager {
   enum Mode : int32 { kHover = 0, kJog = 1, kRestless = 2 };
   static constexpr int kHistory = 5;
 
-  // The kernel as the slot holds it now; null when there is none.
-  Hox::IHostKernel* kernel() const { return kernelSlot_ ? *kernelSlot_ : nullptr; }
-  bool jogTick(int32 value);
+  bool jogTick(Hox::IHostKernel* kernel, int32 value);
   void decay();
   void stopJogging();  // velocity and stall count to 0
   void clearJog();     // history, velocity and stall count to 0
-  void checkStall();
+  void checkStall(Hox::IHostKernel* kernel);
   void queue(int32 element, int32 value);
 
-  Hox::IHostKernel* const* kernelSlot_;  // read at each use, never copied
   int32 dial_ = -1, jog_ = -1, lock_ = -1, play_ = -1, record_ = -1, stop_ = -1;
   bool declared_ = false;
   int32 mode_;

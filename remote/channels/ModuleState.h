@@ -10,8 +10,9 @@
 namespace Brennholt {
 
 // The host kernel, set by the service's initialize and released and cleared by its terminate.
-// Remotes and the detector do nothing while it is null. Not referenced for readers, who read it
-// where they use it and keep no copy: a terminate or a later initialize changes it under them.
+// Remotes and the detector do nothing while it is null. Read only by the operations the host
+// calls on the service, the remotes and the detector, which pass it down as a parameter for the
+// length of that call; nothing keeps a copy (a terminate or a later initialize changes it).
 extern Hox::IHostKernel* hostKernel;
 
 // Set by the first remote attach; the service starts its inbound worker only after it.

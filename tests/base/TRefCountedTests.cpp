@@ -13,6 +13,7 @@ namespace {
 
 class IFirst : public FUnknown {
  public:
+  static constexpr FUID iid = FUID::fromMemoryHex("01000000000000000000000000000001");
   virtual int32 first() noexcept = 0;
 
  protected:
@@ -21,6 +22,7 @@ class IFirst : public FUnknown {
 
 class ISecond : public FUnknown {
  public:
+  static constexpr FUID iid = FUID::fromMemoryHex("02000000000000000000000000000002");
   virtual int32 second() noexcept = 0;
 
  protected:
@@ -89,6 +91,58 @@ TEST(TRefCounted, ThreadsSharingTheObjectLoseNoCountAndTheLastOneDestroysIt) {
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(destroyed, 1);
 }
+
+class IThird : public ISecond {
+ public:
+  static constexpr FUID iid = FUID::fromMemoryHex("03000000000000000000000000000003");
+  virtual int32 third() noexcept = 0;
+
+ protected:
+  ~IThird() = default;
+};
+
+// The generic query: FUnknown answers the first listed interface, each listed interface its own
+// sub-object, and an extending entry also answers what it extends through its own sub-object.
+class Listed final : public TRefCounted<IFirst, TExtending<IThird, ISecond>> {
+ public:
+  int32 first() noexcept override { return 1; }
+  int32 second() noexcept override { return 2; }
+  int32 third() noexcept override { return 3; }
+
+ private:
+  ~Listed() override = default;
+};
+
+// NOLINTBEGIN(clang-analyzer-cplusplus.NewDelete): the count, as above.
+TEST(TRefCounted, AnswersTheListedInterfacesAndTheOnesTheyExtendAndCountsEachAnswer) {
+  auto* listed = new Listed;
+  IFirst* const first = listed;
+  IThird* const third = listed;
+  void* answer = nullptr;
+  ASSERT_EQ(first->queryInterface(FUnknown::iid.bytes(), &answer), kResultOk);
+  EXPECT_EQ(answer, static_cast<void*>(first));
+  ASSERT_EQ(third->queryInterface(IFirst::iid.bytes(), &answer), kResultOk);
+  EXPECT_EQ(answer, static_cast<void*>(first));
+  ASSERT_EQ(first->queryInterface(IThird::iid.bytes(), &answer), kResultOk);
+  EXPECT_EQ(answer, static_cast<void*>(third));
+  EXPECT_EQ(static_cast<IThird*>(answer)->third(), 3);
+  ASSERT_EQ(first->queryInterface(ISecond::iid.bytes(), &answer), kResultOk);
+  EXPECT_EQ(answer, static_cast<void*>(static_cast<ISecond*>(third)));
+  EXPECT_EQ(static_cast<ISecond*>(answer)->second(), 2);
+  // Four answers, four references besides the creator's.
+  EXPECT_EQ(first->release(), 4u);
+
+  answer = first;
+  constexpr FUID unknown = FUID::fromMemoryHex("04000000000000000000000000000004");
+  EXPECT_EQ(first->queryInterface(unknown.bytes(), &answer), kNoInterface);
+  EXPECT_EQ(answer, nullptr);
+  EXPECT_EQ(first->queryInterface(IFirst::iid.bytes(), nullptr), kInvalidArgument);
+  // A refused query adds none.
+  EXPECT_EQ(first->addRef(), 5u);
+  while (first->release() > 0) {
+  }
+}
+// NOLINTEND(clang-analyzer-cplusplus.NewDelete)
 
 }  // namespace
 }  // namespace Brennholt

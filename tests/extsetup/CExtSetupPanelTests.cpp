@@ -534,7 +534,7 @@ TEST(SetupPanelController, TheServiceOffersTheWindowInTheDevicesMenuOnlyWithItsS
     Brennholt::Hox::IHostKernel* const previous = Brennholt::hostKernel;
     Brennholt::hostKernel = &h;
     auto* service = new StartedService(&s.module);
-    service->onFirstIdle();
+    service->onFirstIdle(&h);
     // The model and the keyboard path work either way.
     EXPECT_TRUE(service->setup().isModelReady());
     EXPECT_EQ(h.menu.entries.size(), withRegistry ? 1u : 0u);
@@ -550,7 +550,7 @@ TEST(SetupPanelController, TheServiceOffersTheWindowInTheDevicesMenuOnlyWithItsS
       EXPECT_EQ(service->setup().currentMemory(), 1);
       h.registry.window->close();
     }
-    service->onShutdown();
+    service->onShutdown(&h);
     EXPECT_TRUE(h.menu.entries.empty());
     EXPECT_EQ(h.registry.refs, 0);
     service->release();

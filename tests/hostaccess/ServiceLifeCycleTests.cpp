@@ -136,13 +136,14 @@ class HostContext : public Fake<FUnknown> {
 class Service : public QENT_HKA {
  public:
   explicit Service(Log* log = nullptr) : log_(log) {}
-  void handleMessage(const SysExView& message) override {
+  void handleMessage(Hox::IHostKernel* kernel, const SysExView& message) override {
     handled.emplace_back(message.bytes, message.bytes + message.size);
-    QENT_HKA::handleMessage(message);
+    QENT_HKA::handleMessage(kernel, message);
   }
-  void onFirstIdle() override { ++firstIdleCalls; }
-  void onShutdown() override {
-    if (log_) log_->push_back("shutdown");
+  void onFirstIdle(Hox::IHostKernel* /*kernel*/) override { ++firstIdleCalls; }
+  // The clean-up is handed the kernel terminate is about to let go of.
+  void onShutdown(Hox::IHostKernel* kernel) override {
+    if (log_) log_->push_back(kernel && kernel == hostKernel ? "shutdown" : "shutdown, no kernel");
   }
   bool mixerModel() const { return newMixerModel(); }
   int32 writeText(std::string_view text, uint8* buffer, std::size_t size, int32 pos, int32 w) {

@@ -112,7 +112,7 @@ class HoverKnob : public ::testing::Test {
   FakeHostKernel kernel;
   Brennholt::Hox::IHostKernel* current = &kernel;
   RecordingTarget target;
-  CHoverKnobManager manager{&current, false};
+  CHoverKnobManager manager{false};
 
   void SetUp() override {
     manager.declareBindings(&target, kDescriptor);
@@ -133,7 +133,7 @@ class HoverKnob : public ::testing::Test {
     std::vector<Out> result;
     for (uint32 t = 0; t < ms; t += 10) {
       kernel.advance(10);
-      manager.idleStep();
+      manager.idleStep(current);
       for (const Out& o : drain()) result.push_back(o);
     }
     return result;
@@ -142,7 +142,7 @@ class HoverKnob : public ::testing::Test {
   // One dial message as the device sends it; true when the host gets it (as *passed).
   bool turn(int32 deviceValue, int32* passed = nullptr) {
     int32 v = deviceValue;
-    bool consumed = manager.handleInput(kDial, v, true);
+    bool consumed = manager.handleInput(current, kDial, v, true);
     if (passed) *passed = v;
     return !consumed;
   }
@@ -158,7 +158,7 @@ class HoverKnob : public ::testing::Test {
 
 TEST_F(HoverKnob, StartsInTheChosenModeAndAnnouncesIt) {
   for (bool hoverFirst : {true, false}) {
-    CHoverKnobManager m(&current, hoverFirst);
+    CHoverKnobManager m(hoverFirst);
     ASSERT_TRUE(m.hasOutputs());
     auto o = m.takeOutput();
     EXPECT_EQ(o.element, -1);
@@ -196,13 +196,13 @@ TEST_F(HoverKnob, DeclaresPagesCommandsAndFunctionParametersInOrder) {
 
   RecordingTarget bare;
   bare.offerFunctions = false;
-  CHoverKnobManager m(&current, true);
+  CHoverKnobManager m(true);
   m.declareBindings(&bare, kDescriptor);
   EXPECT_EQ(bare.log.size(), 9u);  // pages, commands, the two lookups, nothing assigned
   EXPECT_EQ(bare.log.back(), "find HoverKnob Encoder 1 -1");
 
   // No target: the elements are still the manager's.
-  CHoverKnobManager n(&current, true);
+  CHoverKnobManager n(true);
   n.declareBindings(nullptr, kDescriptor);
   int32 jog = 0, lock = 0;
   EXPECT_TRUE(n.lampValues(jog, lock));
@@ -219,7 +219,7 @@ TEST_F(HoverKnob, DialConvertsSignAndMagnitudeAndHoverModePassesItOn) {
     EXPECT_EQ(passed, c.out) << c.in;
   }
   int32 v = 65;
-  EXPECT_FALSE(manager.handleInput(kDial, v, false));
+  EXPECT_FALSE(manager.handleInput(current, kDial, v, false));
   EXPECT_EQ(v, 65);
   EXPECT_TRUE(run(1000).empty());
 }
@@ -244,13 +244,14 @@ TEST_F(HoverKnob, LampsFollowTheMode) {
 
 TEST_F(HoverKnob, JogButtonInHoverModeAsksForTheLastJogMode) {
   int32 v = 127;
-  EXPECT_FALSE(manager.handleInput(kJog, v, true));  // Jog Mode: the host's binding handles it
+  EXPECT_FALSE(
+      manager.handleInput(current, kJog, v, true));  // Jog Mode: the host's binding handles it
 
   manager.setModeByName("Hover Knob Mode");
   v = 0;
-  EXPECT_FALSE(manager.handleInput(kJog, v, true));
+  EXPECT_FALSE(manager.handleInput(current, kJog, v, true));
   v = 127;
-  EXPECT_TRUE(manager.handleInput(kJog, v, true));
+  EXPECT_TRUE(manager.handleInput(current, kJog, v, true));
   auto outs = drain();
   ASSERT_EQ(outs.size(), 1u);
   EXPECT_EQ(outs[0].element, -1);
@@ -259,7 +260,7 @@ TEST_F(HoverKnob, JogButtonInHoverModeAsksForTheLastJogMode) {
   manager.setModeByName("Restless Mode");
   manager.setModeByName("Hover Knob Mode");
   v = 127;
-  EXPECT_TRUE(manager.handleInput(kJog, v, true));
+  EXPECT_TRUE(manager.handleInput(current, kJog, v, true));
   outs = drain();
   ASSERT_EQ(outs.size(), 1u);
   EXPECT_EQ(outs[0].value, 2);
@@ -352,9 +353,9 @@ TEST_F(HoverKnob, RestlessRepeatsUntilStopPlayOrRecord) {
     }
     EXPECT_EQ(repeats, std::vector<int32>(30, 3));
     int32 v = 127;
-    manager.handleInput(stopper, v, true);
+    manager.handleInput(current, stopper, v, true);
     v = 0;
-    manager.handleInput(stopper, v, true);
+    manager.handleInput(current, stopper, v, true);
     EXPECT_TRUE(dialValues(run(1000)).empty()) << stopper;
     drain();
   }
@@ -379,7 +380,7 @@ TEST_F(HoverKnob, RestlessStopsAfterTenRepeatsWithoutMovement) {
   EXPECT_TRUE(turn(3));
   EXPECT_EQ(dialValues(run(2000)).size(), 40u);
   int32 v = 127;
-  EXPECT_FALSE(manager.handleInput(kStop, v, true));
+  EXPECT_FALSE(manager.handleInput(current, kStop, v, true));
   EXPECT_TRUE(run(200).empty());
   EXPECT_EQ(kernel.references, 0);
 }
@@ -390,14 +391,14 @@ TEST_F(HoverKnob, PlayWhileJoggingStopsAndArrivesLaterAsPressAndRelease) {
   kernel.advance(60);
   const uint32 pressedAt = kernel.now;
   int32 v = 127;
-  EXPECT_TRUE(manager.handleInput(kPlay, v, true));
+  EXPECT_TRUE(manager.handleInput(current, kPlay, v, true));
   kernel.advance(30);
   v = 0;
-  EXPECT_TRUE(manager.handleInput(kPlay, v, true));  // its release waits with it
+  EXPECT_TRUE(manager.handleInput(current, kPlay, v, true));  // its release waits with it
   v = 127;
-  EXPECT_TRUE(manager.handleInput(kRecord, v, true));  // queues behind the held play
+  EXPECT_TRUE(manager.handleInput(current, kRecord, v, true));  // queues behind the held play
   v = 0;
-  EXPECT_TRUE(manager.handleInput(kRecord, v, true));
+  EXPECT_TRUE(manager.handleInput(current, kRecord, v, true));
 
   auto outs = run(400);
   ASSERT_EQ(outs.size(), 4u);
@@ -410,10 +411,10 @@ TEST_F(HoverKnob, PlayWhileJoggingStopsAndArrivesLaterAsPressAndRelease) {
 
   // Not jogging, or hover mode: the host gets the button directly.
   v = 127;
-  EXPECT_FALSE(manager.handleInput(kPlay, v, true));
+  EXPECT_FALSE(manager.handleInput(current, kPlay, v, true));
   manager.setModeByName("Hover Knob Mode");
   EXPECT_TRUE(turn(20));
-  EXPECT_FALSE(manager.handleInput(kPlay, v, true));
+  EXPECT_FALSE(manager.handleInput(current, kPlay, v, true));
   EXPECT_TRUE(run(400).empty());
 }
 
@@ -431,37 +432,37 @@ TEST(HoverKnobWithoutClock, PassesTheDialAndNeverRepeats) {
     FakeHostKernel kernel;
     kernel.offerClock = false;
     Brennholt::Hox::IHostKernel* current = nullKernel ? nullptr : &kernel;
-    CHoverKnobManager m(&current, false);
+    CHoverKnobManager m(false);
     m.declareBindings(nullptr, kDescriptor);
     m.takeOutput();
     int32 v = 5;
-    EXPECT_FALSE(m.handleInput(kDial, v, true));
+    EXPECT_FALSE(m.handleInput(current, kDial, v, true));
     v = 127;
-    EXPECT_FALSE(m.handleInput(kPlay, v, true));
-    for (int i = 0; i < 100; ++i) m.idleStep();
+    EXPECT_FALSE(m.handleInput(current, kPlay, v, true));
+    for (int i = 0; i < 100; ++i) m.idleStep(current);
     EXPECT_FALSE(m.hasOutputs());
     EXPECT_EQ(m.takeOutput().element, -2);
   }
 }
 
-// The kernel is read where it is used: a manager built before the service bound one gets the
-// clock once it is there, follows a kernel bound later, and uses none after terminate.
-TEST(HoverKnobKernel, ReadsTheKernelFromItsSlotAtEachUse) {
+// The kernel is the one each call is given: a manager built before the service bound one gets
+// the clock once it is there, follows a kernel bound later, and uses none after terminate.
+TEST(HoverKnobKernel, UsesTheKernelEachCallIsGiven) {
   FakeHostKernel first;
   FakeHostKernel second;
   second.now = 50000;
   Brennholt::Hox::IHostKernel* current = nullptr;
-  CHoverKnobManager m(&current, false);
+  CHoverKnobManager m(false);
   m.declareBindings(nullptr, kDescriptor);
   m.takeOutput();
   // A fast turn, then 200 ms of idle calls on `clock`; answers the repeat ticks queued.
-  auto repeatsAfterTurn = [&m](FakeHostKernel& clock) {
+  auto repeatsAfterTurn = [&m, &current](FakeHostKernel& clock) {
     int32 value = 5;
-    m.handleInput(kDial, value, true);
+    m.handleInput(current, kDial, value, true);
     int repeats = 0;
     for (int i = 0; i < 20; ++i) {
       clock.advance(10);
-      m.idleStep();
+      m.idleStep(current);
       while (m.hasOutputs()) {
         if (m.takeOutput().element == kDial) ++repeats;
       }
