@@ -51,7 +51,7 @@ std::string seenNear(const Log& log, const BytePattern& pattern) {
 
 // A display text as the keyboard shows it, compared without trailing spaces; `what` names the
 // place ("text line").
-CommandAction expectShown(ArgumentReader& args, std::string what,
+CommandAction expectShown(ArgumentReader& args, const std::string& what,
                           std::string (*shown)(const VirtualKeyboard&)) {
   std::string text;
   if (!args.text(text, "TEXT")) return nullptr;

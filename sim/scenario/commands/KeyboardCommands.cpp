@@ -30,7 +30,7 @@ bool readMessage(ArgumentReader& args, BytePattern& message) {
 }
 
 // Sends `message` from the keyboard as written.
-CommandAction send(int keyboard, std::vector<std::uint8_t> message) {
+CommandAction send(int keyboard, const std::vector<std::uint8_t>& message) {
   return [keyboard, message](Simulation& simulation, std::string*) {
     simulation.keyboard(keyboard).send(message);
     return true;
