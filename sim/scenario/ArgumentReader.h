@@ -29,6 +29,14 @@ class ArgumentReader {
   ArgumentReader(const std::vector<ScenarioToken>& tokens, std::size_t first, std::string usage,
                  std::string directory = {});
 
+  // The keyboard "@K" after the verb addressed (1 when none was given), and whether it was.
+  void address(int keyboard, bool given) {
+    keyboard_ = keyboard;
+    keyboardGiven_ = given;
+  }
+  int keyboard() const { return keyboard_; }
+  bool keyboardGiven() const { return keyboardGiven_; }
+
   // True when every token has been read.
   bool atEnd() const { return next_ >= tokens_.size(); }
   // The tokens not read yet.
@@ -40,6 +48,11 @@ class ArgumentReader {
 
   // Records `why` as the reason and answers false.
   bool fail(const std::string& why);
+  // The same for a command's reader: records `why` and answers no action.
+  std::nullptr_t refuse(const std::string& why) {
+    fail(why);
+    return nullptr;
+  }
   // The reason of the last failure, with the usage.
   const std::string& error() const { return error_; }
 
@@ -89,6 +102,8 @@ class ArgumentReader {
   std::string usage_;
   std::string directory_;
   std::string error_;
+  int keyboard_ = 1;
+  bool keyboardGiven_ = false;
 };
 
 }  // namespace QentSim

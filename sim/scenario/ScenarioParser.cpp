@@ -9,23 +9,23 @@ namespace {
 
 // The command a line names: "verb word" for one of a family, else the verb alone. Null with
 // the reason when there is none.
-const CommandSpec* lookUp(const std::string& verb, const std::vector<ScenarioToken>& tokens,
-                          std::string& error) {
-  const std::vector<const CommandSpec*> family = CommandTable::family(verb);
+const CommandRow* lookUp(const std::string& verb, const std::vector<ScenarioToken>& tokens,
+                         std::string& error) {
+  const std::vector<const CommandRow*> family = CommandTable::family(verb);
   if (family.empty()) {
-    const CommandSpec* spec = CommandTable::find(verb);
-    if (spec == nullptr) error = "unknown command \"" + verb + "\"";
-    return spec;
+    const CommandRow* row = CommandTable::find(verb);
+    if (row == nullptr) error = "unknown command \"" + verb + "\"";
+    return row;
   }
   const ScenarioToken* word = tokens.size() > 1 ? &tokens[1] : nullptr;
-  const CommandSpec* spec =
+  const CommandRow* row =
       word == nullptr || word->quoted ? nullptr : CommandTable::find(verb + " " + word->text);
-  if (spec != nullptr) return spec;
+  if (row != nullptr) return row;
   // A verb may head a family and be a command of its own too.
-  if (const CommandSpec* bare = CommandTable::find(verb)) return bare;
+  if (const CommandRow* bare = CommandTable::find(verb)) return bare;
   if (word == nullptr) {
     error = verb + " what? one of: ";
-    for (const CommandSpec* member : family) {
+    for (const CommandRow* member : family) {
       if (member != family.front()) error += ", ";
       error += std::string_view(member->name).substr(verb.size() + 1);
     }
@@ -89,7 +89,7 @@ bool ScenarioParser::tokenize(std::string_view line, std::vector<ScenarioToken>&
 }
 
 bool ScenarioParser::parseLine(std::string_view line, int lineNumber,
-                               std::unique_ptr<ScenarioCommand>& out, std::string& error,
+                               std::optional<ScenarioCommand>& out, std::string& error,
                                const std::string& directory) {
   out.reset();
   std::vector<ScenarioToken> tokens;
@@ -106,12 +106,12 @@ bool ScenarioParser::parseLine(std::string_view line, int lineNumber,
     keyboardText = verb.substr(at + 1);
     verb.resize(at);
   }
-  const CommandSpec* spec = lookUp(verb, tokens, error);
-  if (spec == nullptr) return false;
+  const CommandRow* row = lookUp(verb, tokens, error);
+  if (row == nullptr) return false;
   std::int64_t keyboard = 1;
   if (at != std::string::npos) {
-    if (spec->addressing != Addressing::kKeyboard) {
-      error = std::string("\"") + spec->name + "\" takes no @K";
+    if (row->addressing != Addressing::kKeyboard) {
+      error = std::string("\"") + row->name + "\" takes no @K";
       return false;
     }
     if (!ArgumentReader::parseInteger(keyboardText, keyboard) || keyboard < 1 ||
@@ -122,18 +122,16 @@ bool ScenarioParser::parseLine(std::string_view line, int lineNumber,
   }
   // The arguments follow the name: one word, or two for a member of a family.
   const std::size_t firstArgument =
-      std::string_view(spec->name).find(' ') == std::string_view::npos ? 1 : 2;
-  ArgumentReader args(tokens, firstArgument, CommandTable::usage(*spec), directory);
-  std::unique_ptr<ScenarioCommand> command = spec->make();
-  if (!command->read(args) || !args.end()) {
+      std::string_view(row->name).find(' ') == std::string_view::npos ? 1 : 2;
+  ArgumentReader args(tokens, firstArgument, CommandTable::usage(*row), directory);
+  const bool keyboardGiven = at != std::string::npos;
+  args.address(static_cast<int>(keyboard), keyboardGiven);
+  CommandAction run = row->read(args);
+  if (!run || !args.end()) {
     error = args.error();
     return false;
   }
-  command->spec = spec;
-  command->line = lineNumber;
-  command->keyboard = static_cast<int>(keyboard);
-  command->keyboardGiven = at != std::string::npos;
-  out = std::move(command);
+  out = ScenarioCommand{row, lineNumber, static_cast<int>(keyboard), keyboardGiven, std::move(run)};
   return true;
 }
 
@@ -151,13 +149,13 @@ bool ScenarioParser::parse(std::string_view text, Scenario& out, ScenarioError& 
       error = {lineNumber, "NUL byte in the line (not a text file?)"};
       return false;
     }
-    std::unique_ptr<ScenarioCommand> command;
+    std::optional<ScenarioCommand> command;
     std::string why;
     if (!parseLine(line, lineNumber, command, why, directory)) {
       error = {lineNumber, why};
       return false;
     }
-    if (command) out.push_back(std::move(command));
+    if (command) out.push_back(std::move(*command));
     start = end + 1;
   }
   return true;

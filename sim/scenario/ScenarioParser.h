@@ -1,11 +1,11 @@
 // Reads scenario files: one command per line, "#" starts a comment outside quotes, tokens are
 // separated by blanks, "quoted tokens" may hold blanks (\" and \\ inside). Each line's first
 // token names a command of CommandTable (with "@K" after the verb where the command takes it),
-// and the command reads its own arguments. Every line is checked completely before anything
-// runs, so a malformed file fails at its first bad line without touching the host.
+// and the command's reader takes its own arguments. Every line is checked completely before
+// anything runs, so a malformed file fails at its first bad line without touching the host.
 #pragma once
 
-#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +21,7 @@ struct ScenarioError {
 };
 
 // A parsed file: its commands in line order.
-using Scenario = std::vector<std::unique_ptr<ScenarioCommand>>;
+using Scenario = std::vector<ScenarioCommand>;
 
 class ScenarioParser {
  public:
@@ -37,9 +37,8 @@ class ScenarioParser {
                        std::string& error);
 
   // One line: false with a reason when it is bad. A blank or comment line leaves `out` empty.
-  static bool parseLine(std::string_view line, int lineNumber,
-                        std::unique_ptr<ScenarioCommand>& out, std::string& error,
-                        const std::string& directory = {});
+  static bool parseLine(std::string_view line, int lineNumber, std::optional<ScenarioCommand>& out,
+                        std::string& error, const std::string& directory = {});
 };
 
 }  // namespace QentSim

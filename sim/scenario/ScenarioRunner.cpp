@@ -35,10 +35,12 @@ ScenarioResult ScenarioRunner::runText(std::string_view text, const std::string&
   ScenarioError error;
   if (!ScenarioParser::parse(text, scenario, error, directory))
     return {false, error.line, error.message};
-  for (const auto& command : scenario) {
-    if (command->spec->effect == Effect::kChanges) simulation_.markChanged();
+  for (const ScenarioCommand& command : scenario) {
+    if (command.row->effect == Effect::kChanges) simulation_.markChanged();
     std::string why;
-    if (!command->run(simulation_, &why)) return {false, command->line, why};
+    // A check looks at the simulation at rest.
+    const bool settled = command.row->section != Section::kCheck || simulation_.settle(&why);
+    if (!settled || !command.run(simulation_, &why)) return {false, command.line, why};
     if (watching_) simulation_.drawChanges();
   }
   return {};

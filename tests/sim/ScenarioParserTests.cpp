@@ -2,18 +2,16 @@
 // ones, and how the runner reports failures without a module behind it.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "sim/keyboard/KeyboardElements.h"
+#include "sim/scenario/CommandTable.h"
 #include "sim/scenario/ScenarioParser.h"
 #include "sim/scenario/ScenarioRunner.h"
-#include "sim/scenario/commands/HostChecks.h"
-#include "sim/scenario/commands/KeyboardChecks.h"
-#include "sim/scenario/commands/KeyboardCommands.h"
-#include "sim/scenario/commands/SetupCommands.h"
-#include "sim/scenario/commands/TimeCommands.h"
 
 namespace {
 
@@ -27,16 +25,11 @@ Scenario parseOk(const std::string& text) {
   return commands;
 }
 
-// Command i as the command it must be; a default one, and a failure, when it is another.
-template <class Command>
-Command as(const Scenario& commands, std::size_t i) {
-  const auto* command =
-      i < commands.size() ? dynamic_cast<const Command*>(commands[i].get()) : nullptr;
-  if (command == nullptr) {
-    ADD_FAILURE() << "command " << i << " is not the one expected";
-    return {};
-  }
-  return *command;
+// The failure of a scenario that must fail; empty, and a failure of the test, when it passed.
+std::string failureOf(ScenarioRunner& runner, const std::string& text) {
+  const ScenarioResult result = runner.runText(text);
+  EXPECT_FALSE(result.passed) << text;
+  return result.message;
 }
 
 ScenarioError parseBad(const std::string& text) {
@@ -87,50 +80,68 @@ TEST(ScenarioParser, ReadsEveryKindOfArgument) {
       "expect detect 0x80004002\n"
       "expect detect -2147467262\n");
   ASSERT_EQ(commands.size(), 13u);
-  EXPECT_EQ(as<KeyboardsCommand>(commands, 0).count, 2);
-  const PortCommand port = as<PortCommand>(commands, 1);
-  EXPECT_TRUE(port.input);
-  EXPECT_EQ(port.name, "Talvane QENT6/QENT8-2 ");
-  EXPECT_EQ(port.carries, 1);
+  const char* const rows[] = {"keyboards",
+                              "port",
+                              "turn",
+                              "expect sent",
+                              "expect sent-count",
+                              "expect knob",
+                              "expect function",
+                              "expect flag",
+                              "kb-assign",
+                              "kb-answer",
+                              "idle",
+                              "expect detect",
+                              "expect detect"};
+  for (std::size_t i = 0; i < commands.size(); ++i) EXPECT_STREQ(commands[i].row->name, rows[i]);
+  EXPECT_EQ(commands[2].keyboard, 2);
+  EXPECT_EQ(commands[2].line, 3);
+  EXPECT_EQ(commands[3].keyboard, 2);
+  EXPECT_TRUE(commands[3].keyboardGiven);
+  EXPECT_FALSE(commands[4].keyboardGiven);
+  EXPECT_EQ(commands[6].line, 8);
 
-  const TurnCommand turn = as<TurnCommand>(commands, 2);
-  EXPECT_EQ(commands[2]->keyboard, 2);
-  EXPECT_EQ(turn.element, 0);
-  EXPECT_EQ(turn.ticks, -3);
-  EXPECT_EQ(commands[2]->line, 3);
+  // What the arguments were read as shows in what the commands do: nothing has been sent to
+  // the keyboards, no module is loaded and no detection ran, so every check fails and says
+  // what it wanted.
+  std::ostringstream out;
+  ScenarioRunner runner("/nonexistent/qentlink.hox3", out);
+  std::vector<std::uint8_t> sent;
+  runner.keyboard(2).connect([&sent](const std::uint8_t* bytes, std::size_t length) {
+    sent.assign(bytes, bytes + length);
+  });
+  ASSERT_TRUE(runner.runText("turn@2 AsgnKnob1 -3\n").passed);
+  EXPECT_EQ(sent, (std::vector<std::uint8_t>{0xB0, KeyboardElements::at(0)->number, 64 + 3}));
 
-  const SentCheck sent = as<SentCheck>(commands, 3);
-  EXPECT_EQ(commands[3]->keyboard, 2);
-  EXPECT_TRUE(commands[3]->keyboardGiven);
-  EXPECT_EQ(sent.start.text(), "F0 43 ?? 7F 41 42 00 00 00 F7");
-  EXPECT_TRUE(sent.start.isPrefixOf({0xF0, 0x43, 0x30, 0x7F, 'A', 'B', 0, 0, 0, 0xF7}));
-  EXPECT_FALSE(sent.start.isPrefixOf({0xF0, 0x43, 0x30, 0x7F, 'A', 'B', 0, 0, 0}));
-  EXPECT_FALSE(sent.start.isPrefixOf({0xF0, 0x42, 0x30, 0x7F, 'A', 'B', 0, 0, 0, 0xF7}));
+  const std::string sysex = "expect@2 sent F0 43 ?? 7F \"AB\" 00*3 F7\n";
+  const std::uint8_t whole[] = {0xF0, 0x43, 0x30, 0x7F, 'A', 'B', 0, 0, 0, 0xF7};
+  runner.keyboard(2).receiveMidi(whole, sizeof whole - 1);  // without its F7
+  EXPECT_NE(failureOf(runner, sysex).find("keyboard 2 to receive [F0 43 ?? 7F 41 42 00 00 00 F7]"),
+            std::string::npos);
+  const std::uint8_t otherMaker[] = {0xF0, 0x42, 0x30, 0x7F, 'A', 'B', 0, 0, 0, 0xF7};
+  runner.keyboard(2).receiveMidi(otherMaker, sizeof otherMaker);
+  failureOf(runner, sysex);
+  runner.keyboard(2).receiveMidi(whole, sizeof whole);
+  EXPECT_TRUE(runner.runText(sysex).passed);
 
   // The last token of sent-count is the count, even though "3" could be read as a byte.
-  const SentCountCheck count = as<SentCountCheck>(commands, 4);
-  EXPECT_EQ(count.start.size(), 2u);
-  EXPECT_EQ(count.count, 3);
-  EXPECT_TRUE(count.start.isPrefixOf({0xF0, 0x10, 0xF7}));
+  const std::uint8_t short10[] = {0xF0, 0x10, 0xF7};
+  for (int i = 0; i < 3; ++i) runner.keyboard(1).receiveMidi(short10, sizeof short10);
+  EXPECT_TRUE(runner.runText("expect sent-count F0 10 3\n").passed);
 
-  const KnobCheck knob = as<KnobCheck>(commands, 5);
-  EXPECT_TRUE(knob.value);
-  EXPECT_EQ(knob.knob, 13);
-  EXPECT_EQ(as<FunctionCheck>(commands, 6).values, (std::vector<std::int32_t>{5, 125, 125}));
-  EXPECT_EQ(commands[6]->line, 8);
-  EXPECT_EQ(as<FlagCheck>(commands, 7).flag, -1);
-  const KbAssignCommand assign = as<KbAssignCommand>(commands, 8);
-  EXPECT_EQ(assign.knob, 11);
-  EXPECT_EQ(assign.setting.mode, 0);
-  EXPECT_EQ(assign.setting.parameterId, 0x1234ABCDu);
-  const KbAnswerCommand answer = as<KbAnswerCommand>(commands, 9);
-  EXPECT_TRUE(answer.name);
-  EXPECT_FALSE(answer.hello);
-  EXPECT_FALSE(answer.on);
-  EXPECT_EQ(as<IdleCommand>(commands, 10).rounds, 1);
+  EXPECT_NE(failureOf(runner, "expect knob EQKnob2 value \"1.0\"\n")
+                .find("expected knob 14 (EQKnob2) value \"1.0\" at keyboard 1, saw"),
+            std::string::npos);
+  EXPECT_NE(failureOf(runner, "expect function \"Jog\" \"wheel\" 5 125*2\n")
+                .find("to receive 5 125 125, saw nothing"),
+            std::string::npos);
+  EXPECT_TRUE(runner.runText("expect flag none\n").passed);
   // A 32-bit result reads the same written in hex or in decimal.
-  EXPECT_EQ(as<DetectCheck>(commands, 11).answer, -2147467262);
-  EXPECT_EQ(as<DetectCheck>(commands, 12).answer, -2147467262);
+  for (const char* line : {"expect detect 0x80004002\n", "expect detect -2147467262\n"}) {
+    EXPECT_NE(failureOf(runner, line).find("expected detection to answer -2147467262, saw"),
+              std::string::npos)
+        << line;
+  }
 }
 
 TEST(ScenarioParser, BadLinesNameTheLineAndTheReason) {
@@ -241,8 +252,7 @@ TEST(ScenarioRunner, ChecksTheKeyboardWithoutAModuleAndSaysWhatItSaw) {
                   .passed);
   ScenarioResult wrong = runner.runText("expect line \"Hello\"\n");
   EXPECT_FALSE(wrong.passed);
-  EXPECT_NE(wrong.message.find("\"Hello\""), std::string::npos) << wrong.message;
-  EXPECT_NE(wrong.message.find("\"Hi\""), std::string::npos) << wrong.message;
+  EXPECT_EQ(wrong.message, "expected text line \"Hello\" at keyboard 1, saw \"Hi\"");
   ScenarioResult missing = runner.runText("expect sent F0 43 10 7F 1C 00 01 60 00 F7\n");
   EXPECT_FALSE(missing.passed);
   EXPECT_NE(missing.message.find("similar"), std::string::npos) << missing.message;
@@ -250,6 +260,44 @@ TEST(ScenarioRunner, ChecksTheKeyboardWithoutAModuleAndSaysWhatItSaw) {
   EXPECT_FALSE(present.passed);
   // clear forgets what was received, not what the display shows.
   EXPECT_TRUE(runner.runText("clear\nexpect not-sent F0\nexpect line \"Hi\"\n").passed);
+}
+
+// The manual's command tables and `qentsim run --help` come from two places; this keeps them
+// the same language: every command of the table, with its syntax as help shows it, is in the
+// manual's tables (the first cell, in backticks, without "[@K]"; "\|" for "|"), and the tables
+// hold no other command.
+TEST(CommandTable, TheManualListsEveryCommandWithItsSyntax) {
+  std::ifstream file(QENT_SCENARIO_MANUAL);
+  ASSERT_TRUE(file) << QENT_SCENARIO_MANUAL;
+  std::set<std::string> manual;
+  std::string line;
+  while (std::getline(file, line)) {
+    if (!line.starts_with("| `")) continue;
+    // The first cell ends at the first "|" that is not written "\|".
+    std::size_t end = 1;
+    while ((end = line.find('|', end + 1)) != std::string::npos && line[end - 1] == '\\') {
+    }
+    const std::string cell = line.substr(1, end - 1);
+    for (std::size_t open = cell.find('`'); open != std::string::npos;
+         open = cell.find('`', open)) {
+      const std::size_t close = cell.find('`', open + 1);
+      ASSERT_NE(close, std::string::npos) << line;
+      std::string usage = cell.substr(open + 1, close - open - 1);
+      for (std::size_t bar; (bar = usage.find("\\|")) != std::string::npos;) usage.erase(bar, 1);
+      manual.insert(usage);
+      open = close + 1;
+    }
+  }
+  std::set<std::string> table;
+  for (const CommandRow* row : CommandTable::all()) {
+    std::string usage = CommandTable::usage(*row);
+    if (const std::size_t at = usage.find("[@K]"); at != std::string::npos) usage.erase(at, 4);
+    table.insert(usage);
+  }
+  for (const std::string& usage : table)
+    EXPECT_TRUE(manual.count(usage)) << "not in the manual: " << usage;
+  for (const std::string& usage : manual)
+    EXPECT_TRUE(table.count(usage)) << "not a command: " << usage;
 }
 
 }  // namespace

@@ -1,11 +1,18 @@
-#include "sim/scenario/commands/CommandSupport.h"
-
 #include <cstdio>
 #include <string_view>
 
+#include "sim/host/panels/HostWindow.h"
 #include "sim/scenario/ArgumentReader.h"
+#include "sim/scenario/Simulation.h"
+#include "sim/scenario/commands/CommandRows.h"
 
 namespace QentSim {
+
+bool expected(std::string* why, const std::string& wanted, const std::string& seen,
+              std::string_view saw) {
+  *why = "expected " + wanted + ", " + std::string(saw) + " " + seen;
+  return false;
+}
 
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
@@ -35,6 +42,31 @@ bool readObject(ArgumentReader& args, std::string& out, bool hostFunctions) {
   return args.fail("no object \"" + out +
                    "\" (objects are track:NAME, eq:NAME, qc:NAME, inst:NAME, Mixer and Transport" +
                    (hostFunctions ? ", and the host functions Jog and HoverKnob)" : ")"));
+}
+
+bool SettingValue::read(ArgumentReader& args) {
+  isNumber = !args.nextQuoted();
+  if (!isNumber) return args.text(text, "TEXT");
+  return args.integer(number, "NUMBER", INT32_MIN, INT32_MAX);
+}
+
+std::string SettingValue::describe() const {
+  return isNumber ? std::to_string(number) : quoted(text);
+}
+
+bool windowsWork(Simulation& simulation, std::string* why) {
+  const std::vector<std::string>& problems = simulation.host().panelProblems();
+  if (problems.empty()) return true;
+  *why = "the skin engine reported: ";
+  for (std::size_t i = 0; i < problems.size(); ++i) *why += (i ? "; " : "") + problems[i];
+  return false;
+}
+
+HostWindow* openWindow(Simulation& simulation, std::string* why) {
+  if (!windowsWork(simulation, why)) return nullptr;
+  HostWindow* window = simulation.host().activeWindow();
+  if (window == nullptr) *why = "no window is open";
+  return window;
 }
 
 }  // namespace QentSim

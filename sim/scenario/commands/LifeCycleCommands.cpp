@@ -1,7 +1,8 @@
-#include "sim/scenario/commands/LifeCycleCommands.h"
-
+// Scenario commands that start, stop, restart and kill the host, run detection, and plug
+// keyboards out or switch their devices off and on.
 #include "sim/scenario/ArgumentReader.h"
 #include "sim/scenario/Simulation.h"
+#include "sim/scenario/commands/CommandRows.h"
 
 namespace QentSim {
 
@@ -29,134 +30,77 @@ bool stopHost(Simulation& simulation, std::string* why) {
   return false;
 }
 
-// Switches keyboard `keyboard`'s device on or off; false when it has none.
-bool switchDevice(Simulation& simulation, int keyboard, bool on, std::string* why) {
-  if (simulation.hostStep([&] { return simulation.host().setActive(keyboard, on); })) return true;
-  *why = "keyboard " + std::to_string(keyboard) + " has no remote device";
-  return false;
+// activate K / deactivate K: switches keyboard K's device on or off; fails when it has none.
+CommandAction switchDevice(ArgumentReader& args, bool on) {
+  int keyboard = 1;
+  if (!args.integer(keyboard, "K", 1, Simulation::kMaxKeyboards)) return nullptr;
+  return [keyboard, on](Simulation& simulation, std::string* why) {
+    if (simulation.hostStep([&] { return simulation.host().setActive(keyboard, on); })) return true;
+    *why = "keyboard " + std::to_string(keyboard) + " has no remote device";
+    return false;
+  };
 }
+
+constexpr CommandRow kRows[] = {
+    {"start", "",
+     "load and drive the module: InitDll, the service, a project, then device detection",
+     Section::kLifeCycle, Addressing::kHost, Effect::kChanges,
+     [](ArgumentReader&) -> CommandAction { return startHost; }},
+    {"stop", "",
+     "shut down in order: remotes deactivated and detached, service terminated, module unloaded; "
+     "fails when the module leaves dependents, held references or menu entries behind",
+     Section::kLifeCycle, Addressing::kHost, Effect::kChanges,
+     [](ArgumentReader&) -> CommandAction { return stopHost; }},
+    {"restart", "", "stop (and its check), then start with the same set-up", Section::kLifeCycle,
+     Addressing::kHost, Effect::kChanges,
+     [](ArgumentReader&) -> CommandAction {
+       return [](Simulation& simulation, std::string* why) {
+         return stopHost(simulation, why) && startHost(simulation, why);
+       };
+     }},
+    {"kill", "",
+     "the host ends at once without releasing the module's objects, as in a crash; start again "
+     "runs a new host on the same settings",
+     Section::kLifeCycle, Addressing::kHost, Effect::kChanges,
+     [](ArgumentReader&) -> CommandAction {
+       return [](Simulation& simulation, std::string*) {
+         return simulation.hostStep([&] {
+           simulation.host().kill();
+           return true;
+         });
+       };
+     }},
+    {"detect", "", "run device detection again (expect detect checks its answer)",
+     Section::kLifeCycle, Addressing::kHost, Effect::kChanges,
+     [](ArgumentReader&) -> CommandAction {
+       return [](Simulation& simulation, std::string*) {
+         return simulation.hostStep([&] {
+           simulation.noteDetect(simulation.host().detect());
+           return true;
+         });
+       };
+     }},
+    {"unplug", "K", "keyboard K leaves: its remote deactivated and detached, its ports removed",
+     Section::kLifeCycle, Addressing::kHost, Effect::kChanges,
+     [](ArgumentReader& args) -> CommandAction {
+       int unplugged = 1;
+       if (!args.integer(unplugged, "K", 1, Simulation::kMaxKeyboards)) return nullptr;
+       return [unplugged](Simulation& simulation, std::string* why) {
+         if (simulation.hostStep([&] { return simulation.host().unplug(unplugged); })) return true;
+         *why = "there is no keyboard " + std::to_string(unplugged) + " to unplug";
+         return false;
+       };
+     }},
+    {"activate", "K", "switch keyboard K's remote device back on", Section::kLifeCycle,
+     Addressing::kHost, Effect::kChanges,
+     [](ArgumentReader& args) { return switchDevice(args, true); }},
+    {"deactivate", "K", "switch keyboard K's remote device off without detaching it",
+     Section::kLifeCycle, Addressing::kHost, Effect::kChanges,
+     [](ArgumentReader& args) { return switchDevice(args, false); }},
+};
 
 }  // namespace
 
-// ---- start ----
-
-const CommandSpec StartCommand::spec = {
-    "start",
-    "",
-    "load and drive the module: InitDll, the service, a project, then device detection",
-    Section::kLifeCycle,
-    Addressing::kHost,
-    Effect::kChanges,
-    make<StartCommand>};
-
-bool StartCommand::run(Simulation& simulation, std::string* why) const {
-  return startHost(simulation, why);
-}
-
-// ---- stop ----
-
-const CommandSpec StopCommand::spec = {
-    "stop",
-    "",
-    "shut down in order: remotes deactivated and detached, service terminated, module unloaded; "
-    "fails when the module leaves dependents, held references or menu entries behind",
-    Section::kLifeCycle,
-    Addressing::kHost,
-    Effect::kChanges,
-    make<StopCommand>};
-
-bool StopCommand::run(Simulation& simulation, std::string* why) const {
-  return stopHost(simulation, why);
-}
-
-// ---- restart ----
-
-const CommandSpec RestartCommand::spec = {"restart",
-                                          "",
-                                          "stop (and its check), then start with the same set-up",
-                                          Section::kLifeCycle,
-                                          Addressing::kHost,
-                                          Effect::kChanges,
-                                          make<RestartCommand>};
-
-bool RestartCommand::run(Simulation& simulation, std::string* why) const {
-  return stopHost(simulation, why) && startHost(simulation, why);
-}
-
-// ---- detect ----
-
-const CommandSpec DetectCommand::spec = {
-    "detect",
-    "",
-    "run device detection again (expect detect checks its answer)",
-    Section::kLifeCycle,
-    Addressing::kHost,
-    Effect::kChanges,
-    make<DetectCommand>};
-
-bool DetectCommand::run(Simulation& simulation, std::string*) const {
-  return simulation.hostStep([&] {
-    simulation.noteDetect(simulation.host().detect());
-    return true;
-  });
-}
-
-// ---- unplug ----
-
-const CommandSpec UnplugCommand::spec = {
-    "unplug",
-    "K",
-    "keyboard K leaves: its remote deactivated and detached, its ports removed",
-    Section::kLifeCycle,
-    Addressing::kHost,
-    Effect::kChanges,
-    make<UnplugCommand>};
-
-bool UnplugCommand::read(ArgumentReader& args) {
-  return args.integer(unplugged, "K", 1, Simulation::kMaxKeyboards);
-}
-
-bool UnplugCommand::run(Simulation& simulation, std::string* why) const {
-  if (simulation.hostStep([&] { return simulation.host().unplug(unplugged); })) return true;
-  *why = "there is no keyboard " + std::to_string(unplugged) + " to unplug";
-  return false;
-}
-
-// ---- activate ----
-
-const CommandSpec ActivateCommand::spec = {"activate",
-                                           "K",
-                                           "switch keyboard K's remote device back on",
-                                           Section::kLifeCycle,
-                                           Addressing::kHost,
-                                           Effect::kChanges,
-                                           make<ActivateCommand>};
-
-bool ActivateCommand::read(ArgumentReader& args) {
-  return args.integer(device, "K", 1, Simulation::kMaxKeyboards);
-}
-
-bool ActivateCommand::run(Simulation& simulation, std::string* why) const {
-  return switchDevice(simulation, device, true, why);
-}
-
-// ---- deactivate ----
-
-const CommandSpec DeactivateCommand::spec = {
-    "deactivate",
-    "K",
-    "switch keyboard K's remote device off without detaching it",
-    Section::kLifeCycle,
-    Addressing::kHost,
-    Effect::kChanges,
-    make<DeactivateCommand>};
-
-bool DeactivateCommand::read(ArgumentReader& args) {
-  return args.integer(device, "K", 1, Simulation::kMaxKeyboards);
-}
-
-bool DeactivateCommand::run(Simulation& simulation, std::string* why) const {
-  return switchDevice(simulation, device, false, why);
-}
+std::span<const CommandRow> lifeCycleRows() { return kRows; }
 
 }  // namespace QentSim

@@ -1,58 +1,62 @@
-#include "sim/scenario/commands/OutputCommands.h"
-
+// Scenario commands that print, and `clear`, which forgets what the checks read.
+#include "sim/host/panels/HostWindow.h"
 #include "sim/scenario/ArgumentReader.h"
 #include "sim/scenario/Simulation.h"
+#include "sim/scenario/commands/CommandRows.h"
 
 namespace QentSim {
 
-// ---- clear ----
+namespace {
 
-const CommandSpec ClearCommand::spec = {
-    "clear",
-    "",
-    "settle, then forget what was sent, executed, reached host functions and the life-cycle "
-    "steps; the displays stay",
-    Section::kOther,
-    Addressing::kHost,
-    Effect::kChanges,
-    make<ClearCommand>};
+constexpr CommandRow kRows[] = {
+    {"clear", "",
+     "settle, then forget what was sent, executed, reached host functions and the life-cycle "
+     "steps; the displays stay",
+     Section::kOther, Addressing::kHost, Effect::kChanges,
+     [](ArgumentReader&) -> CommandAction {
+       return [](Simulation& simulation, std::string* why) {
+         if (!simulation.settle(why)) return false;
+         simulation.forgetRecords();
+         return true;
+       };
+     }},
+    {"show", "", "settle, then draw every keyboard, or keyboard K", Section::kOther,
+     Addressing::kKeyboard, Effect::kLooks,
+     [](ArgumentReader& args) -> CommandAction {
+       return [keyboard = args.keyboard(), one = args.keyboardGiven()](Simulation& simulation,
+                                                                       std::string* why) {
+         if (!simulation.settle(why)) return false;
+         if (one)
+           simulation.draw(keyboard);
+         else
+           simulation.drawAll();
+         return true;
+       };
+     }},
+    {"panel show", "", "draw the open window's visible view with its values", Section::kOther,
+     Addressing::kHost, Effect::kLooks,
+     [](ArgumentReader&) -> CommandAction {
+       return [](Simulation& simulation, std::string* why) {
+         if (!simulation.settle(why)) return false;
+         HostWindow* window = openWindow(simulation, why);
+         if (window == nullptr) return false;
+         simulation.out() << window->draw();
+         return true;
+       };
+     }},
+    {"say", "\"TEXT\"", "print TEXT", Section::kOther, Addressing::kHost, Effect::kLooks,
+     [](ArgumentReader& args) -> CommandAction {
+       std::string text;
+       if (!args.text(text, "TEXT")) return nullptr;
+       return [text](Simulation& simulation, std::string*) {
+         simulation.out() << text << '\n';
+         return true;
+       };
+     }},
+};
 
-bool ClearCommand::run(Simulation& simulation, std::string* why) const {
-  if (!simulation.settle(why)) return false;
-  simulation.forgetRecords();
-  return true;
-}
+}  // namespace
 
-// ---- show ----
-
-const CommandSpec ShowCommand::spec = {"show",
-                                       "",
-                                       "settle, then draw every keyboard, or keyboard K",
-                                       Section::kOther,
-                                       Addressing::kKeyboard,
-                                       Effect::kLooks,
-                                       make<ShowCommand>};
-
-bool ShowCommand::run(Simulation& simulation, std::string* why) const {
-  if (!simulation.settle(why)) return false;
-  if (keyboardGiven)
-    simulation.draw(keyboard);
-  else
-    simulation.drawAll();
-  return true;
-}
-
-// ---- say ----
-
-const CommandSpec SayCommand::spec = {"say",           "\"TEXT\"",        "print TEXT",
-                                      Section::kOther, Addressing::kHost, Effect::kLooks,
-                                      make<SayCommand>};
-
-bool SayCommand::read(ArgumentReader& args) { return args.text(text, "TEXT"); }
-
-bool SayCommand::run(Simulation& simulation, std::string*) const {
-  simulation.out() << text << '\n';
-  return true;
-}
+std::span<const CommandRow> outputRows() { return kRows; }
 
 }  // namespace QentSim
