@@ -56,6 +56,9 @@ else()
     install(FILES ${_links}/${_program} DESTINATION bin)
   endforeach()
   install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION share/doc/qentlink)
+  # qentsim's scenario language.
+  install(FILES ${PROJECT_SOURCE_DIR}/sim/README.md DESTINATION share/doc/qentlink
+          RENAME scenario-language.md)
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_STRIP_FILES ON)

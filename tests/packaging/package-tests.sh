@@ -254,10 +254,12 @@ dpkg_root=(dpkg --root="$root" --log=/dev/null --force-depends --force-script-ch
 out=$("${dpkg_root[@]}" -i "$deb" 2>&1)
 rc=$?
 if [ "$rc" -eq 0 ] && [ -x "$root/usr/bin/qentsim" ] && [ -x "$root/usr/bin/plugscan" ] &&
-  [ -x "$root/usr/bin/plugprobe" ] && [ -f "$root/usr/lib/qentlink/qentlink.hox3" ]; then
-  pass "the .deb installs plugprobe, plugscan and qentsim with the module"
+  [ -x "$root/usr/bin/plugprobe" ] && [ -f "$root/usr/lib/qentlink/qentlink.hox3" ] &&
+  cmp -s "$root/usr/share/doc/qentlink/scenario-language.md" sim/README.md; then
+  pass "the .deb installs plugprobe, plugscan and qentsim with the module and the manuals"
 else
-  fail "the .deb installs plugprobe, plugscan and qentsim with the module" "exit $rc: $out"
+  fail "the .deb installs plugprobe, plugscan and qentsim with the module and the manuals" \
+    "exit $rc: $out"
 fi
 out=$("$root/usr/bin/qentsim" demo 2>&1)
 rc=$?
