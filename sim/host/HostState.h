@@ -90,6 +90,8 @@ class RunConnection {
 // the module registered, the catalogue and the skins, then the connection is cut, then the
 // context and the ports go and last the module is unloaded. Stop first ends the module's
 // objects in order (windows, remotes, project, service); kill takes them away unreleased.
+// While a run is destroyed the state already has none: what goes before the cut must not call
+// back into the host (none of it does: the module's objects are gone by then).
 struct HostRun {
   explicit HostRun(HostState& state);
   ~HostRun();
@@ -123,7 +125,8 @@ struct CheckRecords {
   std::vector<std::string> alertsShown;
 };
 
-// What the current run shows and still shows once it ended; the next start begins afresh.
+// What the current run shows and still shows once it stopped; the next start begins afresh (a
+// failed one does not). A kill drops the skin engine's findings with the crashed run.
 struct RunReport {
   std::shared_ptr<DependencyRegistry> registry;  // for its counts after the run
   std::string leftBehind;  // what the module held or watched when the run stopped

@@ -523,9 +523,9 @@ void SimHost::stop() {
   const int dependents = s.report.registry->dependentCount();
   const long references = static_cast<long>(s.report.registry->outsideReferences());
   if (dependents > 0 || references > 0) {
-    left = std::to_string(dependents) + (dependents == 1 ? " dependent" : " dependents") +
-           " and " + std::to_string(references) +
-           (references == 1 ? " reference" : " references") + " to host objects";
+    left = std::to_string(dependents) + (dependents == 1 ? " dependent" : " dependents") + " and " +
+           std::to_string(references) + (references == 1 ? " reference" : " references") +
+           " to host objects";
   }
   // A menu entry that outlives the module would run a command nobody handles.
   const std::size_t entries = run.panels.menuEntries.size();
@@ -702,7 +702,8 @@ void SimHost::idleRound() {
     moduleThreads_.await();
   };
   // Copies: a handler or remote may unregister itself, or unplugging may happen, mid-round.
-  std::vector<IIdleHandler*> handlers = s.running() ? s.run->idleHandlers : std::vector<IIdleHandler*>();
+  std::vector<IIdleHandler*> handlers =
+      s.running() ? s.run->idleHandlers : std::vector<IIdleHandler*>();
   for (IIdleHandler* handler : handlers) {
     const std::vector<IIdleHandler*>& now = s.run->idleHandlers;
     if (std::find(now.begin(), now.end(), handler) != now.end()) {
@@ -885,9 +886,7 @@ std::vector<std::string> SimHost::registeredActions() const {
   return out;
 }
 
-void SimHost::clearRecords() {
-  state_->records = CheckRecords{};
-}
+void SimHost::clearRecords() { state_->records = CheckRecords{}; }
 
 // ---- the project ----
 

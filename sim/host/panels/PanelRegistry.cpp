@@ -126,7 +126,8 @@ tresult DevicesMenu::removeEntries(void* module) noexcept {
         ++entry;
         continue;
       }
-      if (entry->registeredCommand) s->run->catalogue.unregisterCommand(entry->category, entry->command);
+      if (entry->registeredCommand)
+        s->run->catalogue.unregisterCommand(entry->category, entry->command);
       s->note("menu entry " + entry->menu + "/" + entry->title + " removed");
       entry = entries.erase(entry);
       removed = true;
