@@ -916,7 +916,7 @@ void SimHost::closeProject() {
   s.flushNotifications();
 }
 
-bool SimHost::hasProject() const { return state_->activeProject() != nullptr; }
+bool SimHost::hasProject() const { return state_->running() && state_->run->model != nullptr; }
 
 namespace {
 
