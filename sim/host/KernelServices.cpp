@@ -42,7 +42,7 @@ class IdleService final : public HostObject<IIdleService>, ServicePart {
     if (s == nullptr) return kResultFalse;
     if (handler == nullptr) return kInvalidArgument;
     return answerSafely(kOutOfMemory, [&] {
-      auto& list = s->idleHandlers;
+      auto& list = s->run->idleHandlers;
       if (std::find(list.begin(), list.end(), handler) == list.end()) list.push_back(handler);
       s->note("idle handler added");
       return kResultOk;
@@ -51,7 +51,7 @@ class IdleService final : public HostObject<IIdleService>, ServicePart {
   tresult removeIdleHandler(IIdleHandler* handler) noexcept override {
     SimHost::State* s = host();
     if (s == nullptr) return kResultFalse;
-    auto& list = s->idleHandlers;
+    auto& list = s->run->idleHandlers;
     auto found = std::find(list.begin(), list.end(), handler);
     if (found == list.end()) return kResultFalse;
     list.erase(found);
@@ -77,7 +77,7 @@ class ProjectService final : public HostObject<IProjectService>, ServicePart {
     if (s == nullptr) return kResultFalse;
     if (listener == nullptr) return kInvalidArgument;
     return answerSafely(kOutOfMemory, [&] {
-      auto& list = s->projectListeners;
+      auto& list = s->run->projectListeners;
       if (std::find(list.begin(), list.end(), listener) == list.end()) list.push_back(listener);
       s->note("project notification added");
       return kResultOk;
@@ -86,7 +86,7 @@ class ProjectService final : public HostObject<IProjectService>, ServicePart {
   tresult removeProjectNotification(IProjectNotification* listener) noexcept override {
     SimHost::State* s = host();
     if (s == nullptr) return kResultFalse;
-    auto& list = s->projectListeners;
+    auto& list = s->run->projectListeners;
     auto found = std::find(list.begin(), list.end(), listener);
     if (found == list.end()) return kResultFalse;
     list.erase(found);
@@ -116,7 +116,7 @@ class TransportPosition final : public HostObject<ITransportPosition>, ServicePa
   using ServicePart::ServicePart;
   double currentPosition() noexcept override {
     SimHost::State* s = host();
-    return s ? s->position : 0;
+    return s ? s->report.position : 0;
   }
 };
 
@@ -126,11 +126,11 @@ class ObjectTreeService final : public HostObject<IObjectTreeService>, ServicePa
   using ServicePart::ServicePart;
   tresult getRoot(IHostObject** root) noexcept override {
     SimHost::State* s = host();
-    return handOut(s && s->model ? s->model->root() : nullptr, root);
+    return handOut(s && s->run->model ? s->run->model->root() : nullptr, root);
   }
   tresult getInstrumentList(IHostObject** list) noexcept override {
     SimHost::State* s = host();
-    return handOut(s && s->model ? s->model->instrumentList() : nullptr, list);
+    return handOut(s && s->run->model ? s->run->model->instrumentList() : nullptr, list);
   }
 
  private:
@@ -149,11 +149,11 @@ class DependencyService final : public HostObject<IDependencyService>, ServicePa
   using ServicePart::ServicePart;
   tresult addDependent(FUnknown* object, IDependent* dependent) noexcept override {
     SimHost::State* s = host();
-    return s && s->registry ? s->registry->add(object, dependent) : kResultFalse;
+    return s && s->report.registry ? s->report.registry->add(object, dependent) : kResultFalse;
   }
   tresult removeDependent(FUnknown* object, IDependent* dependent) noexcept override {
     SimHost::State* s = host();
-    return s && s->registry ? s->registry->remove(object, dependent) : kResultFalse;
+    return s && s->report.registry ? s->report.registry->remove(object, dependent) : kResultFalse;
   }
 };
 
@@ -170,7 +170,7 @@ class Translator final : public HostObject<ITranslator>, ServicePart {
       // In English the translation is the word itself: keep it while it is written out.
       const std::string word = toUtf8(english);
       std::string_view translated;
-      if (!s->hostLanguage->translate(word, &translated)) return kResultFalse;
+      if (!s->setup.hostLanguage->translate(word, &translated)) return kResultFalse;
       return writeUtf16(translated, text, capacity, capacity);
     } catch (const std::bad_alloc&) {
       return kOutOfMemory;
@@ -183,7 +183,7 @@ class Translator final : public HostObject<ITranslator>, ServicePart {
   tresult getLanguage(char16* code, int32 capacity) noexcept override {
     SimHost::State* s = host();
     if (s == nullptr) return kResultFalse;
-    return writeUtf16(s->hostLanguage->code(), code, capacity, capacity);
+    return writeUtf16(s->setup.hostLanguage->code(), code, capacity, capacity);
   }
 };
 
@@ -213,26 +213,26 @@ class CommandCatalogueService final : public HostObject<ICommandCatalogue>, Serv
     SimHost::State* s = host();
     std::string name;
     if (s == nullptr || !fromModule(category, &name)) return -1;
-    return s->catalogue.categoryIndex(name);
+    return s->run->catalogue.categoryIndex(name);
   }
   tresult getCategoryName(int32 index, char16* name, int32 capacity) noexcept override {
     SimHost::State* s = host();
-    return writeName(s ? s->catalogue.categoryName(index) : nullptr, name, capacity);
+    return writeName(s ? s->run->catalogue.categoryName(index) : nullptr, name, capacity);
   }
   int32 commandCount(int32 category) noexcept override {
     SimHost::State* s = host();
-    return s ? s->catalogue.commandCount(category) : 0;
+    return s ? s->run->catalogue.commandCount(category) : 0;
   }
   int32 commandIndex(int32 category, const char16* command) noexcept override {
     SimHost::State* s = host();
     std::string name;
     if (s == nullptr || !fromModule(command, &name)) return -1;
-    return s->catalogue.commandIndex(category, name);
+    return s->run->catalogue.commandIndex(category, name);
   }
   tresult getCommandName(int32 category, int32 index, char16* name,
                          int32 capacity) noexcept override {
     SimHost::State* s = host();
-    return writeName(s ? s->catalogue.commandName(category, index) : nullptr, name, capacity);
+    return writeName(s ? s->run->catalogue.commandName(category, index) : nullptr, name, capacity);
   }
   tresult executeCommand(const char16* category, const char16* command) noexcept override {
     SimHost::State* s = host();
@@ -248,7 +248,7 @@ class CommandCatalogueService final : public HostObject<ICommandCatalogue>, Serv
     if (!fromModule(category, &c) || !fromModule(command, &n) || c.empty() || n.empty())
       return kInvalidArgument;
     try {
-      return s->catalogue.registerCommand(c, n) ? kResultOk : kResultFalse;
+      return s->run->catalogue.registerCommand(c, n) ? kResultOk : kResultFalse;
     } catch (const std::bad_alloc&) {
       return kOutOfMemory;
     }
@@ -259,7 +259,7 @@ class CommandCatalogueService final : public HostObject<ICommandCatalogue>, Serv
     std::string c, n;
     if (!fromModule(category, &c) || !fromModule(command, &n)) return kInvalidArgument;
     try {
-      return s->catalogue.unregisterCommand(c, n) ? kResultOk : kResultFalse;
+      return s->run->catalogue.unregisterCommand(c, n) ? kResultOk : kResultFalse;
     } catch (const std::bad_alloc&) {
       return kOutOfMemory;
     }
@@ -269,7 +269,7 @@ class CommandCatalogueService final : public HostObject<ICommandCatalogue>, Serv
     if (s == nullptr) return kResultFalse;
     if (handler == nullptr) return kInvalidArgument;
     try {
-      return s->catalogue.addHandler(handler) ? kResultOk : kResultFalse;
+      return s->run->catalogue.addHandler(handler) ? kResultOk : kResultFalse;
     } catch (const std::bad_alloc&) {
       return kOutOfMemory;
     }
@@ -277,7 +277,7 @@ class CommandCatalogueService final : public HostObject<ICommandCatalogue>, Serv
   tresult removeActionHandler(IActionHandler* handler) noexcept override {
     SimHost::State* s = host();
     if (s == nullptr) return kResultFalse;
-    return s->catalogue.removeHandler(handler) ? kResultOk : kResultFalse;
+    return s->run->catalogue.removeHandler(handler) ? kResultOk : kResultFalse;
   }
 };
 
@@ -287,11 +287,11 @@ class CommandCategoryList final : public HostObject<ICommandCategoryList>, Servi
   using ServicePart::ServicePart;
   int32 categoryCount() noexcept override {
     SimHost::State* s = host();
-    return s ? s->catalogue.categoryCount() : 0;
+    return s ? s->run->catalogue.categoryCount() : 0;
   }
   tresult getCategoryName(int32 index, char16* name, int32 capacity) noexcept override {
     SimHost::State* s = host();
-    return writeName(s ? s->catalogue.categoryName(index) : nullptr, name, capacity);
+    return writeName(s ? s->run->catalogue.categoryName(index) : nullptr, name, capacity);
   }
 };
 
@@ -321,9 +321,9 @@ HostContext::~HostContext() {
 
 HostContext::HostContext(Connection connection) : connection_(std::move(connection)) {
   if (SimHost::State* s = connection_->state) {
-    product_ = toUtf16(s->product);
-    version_ = toUtf16(s->version);
-    build_ = toUtf16(s->build);
+    product_ = toUtf16(s->setup.product);
+    version_ = toUtf16(s->setup.version);
+    build_ = toUtf16(s->setup.build);
   }
 }
 

@@ -59,6 +59,9 @@ std::string keyboardPortName(int keyboard, int portNumber) {
   return keyboard >= 2 ? std::to_string(keyboard) + "- " + name : name;
 }
 
+HostRun::HostRun(HostState& state) : connection(state) {}
+HostRun::~HostRun() = default;
+
 // ---- the host's own operations ----
 
 tresult SimHost::State::executeCommand(const std::string& category, const std::string& name,
@@ -73,11 +76,12 @@ tresult SimHost::State::executeCommand(const std::string& category, const std::s
 tresult SimHost::State::runCommand(const std::string& category, const std::string& name,
                                    HostLink* source) {
   touch();
+  CommandCatalogue& catalogue = run->catalogue;
   if (!catalogue.knows(category, name)) {
-    refused.emplace_back(category, name);
+    records.refused.emplace_back(category, name);
     return kResultFalse;
   }
-  executed.emplace_back(category, name);
+  records.executed.emplace_back(category, name);
   if (category == "Remote" &&
       std::find(std::begin(kModePages), std::end(kModePages), name) != std::end(kModePages)) {
     switchPage(name, source);
@@ -85,7 +89,7 @@ tresult SimHost::State::runCommand(const std::string& category, const std::strin
     if (name == "Start") pressTransport("start");
     if (name == "Stop") pressTransport("stop");
     if (name == "Record") pressTransport("record");
-    if (name == "Return to Zero") position = 0;
+    if (name == "Return to Zero") report.position = 0;
   }
   if (catalogue.isModuleCommand(category, name)) callHandlers(category, name, false);
   return kResultOk;
@@ -96,25 +100,27 @@ bool SimHost::State::callHandlers(const std::string& category, const std::string
   const std::u16string category16 = toUtf16(category);
   const std::u16string name16 = toUtf16(name);
   // Copy: a handler may remove itself.
+  const CommandCatalogue& catalogue = run->catalogue;
   const std::vector<IActionHandler*> handlers = catalogue.handlers();
   bool reached = false;
   for (IActionHandler* handler : handlers) {
     const auto& now = catalogue.handlers();
     if (std::find(now.begin(), now.end(), handler) == now.end()) continue;
     reached = true;
-    answered = true;
-    lastAnswer = handler->onAction(category16.c_str(), name16.c_str(), queryOnly ? 1 : 0);
-    if (lastAnswer == kResultOk) break;
+    report.answered = true;
+    report.lastAnswer = handler->onAction(category16.c_str(), name16.c_str(), queryOnly ? 1 : 0);
+    if (report.lastAnswer == kResultOk) break;
   }
   touch();
   return reached;
 }
 
 void SimHost::State::openModel(const ProjectDescription& description) {
-  if (!registry) registry = std::make_shared<DependencyRegistry>();
-  hostLanguage->setProjectTranslations(description.translations);
+  if (!report.registry) report.registry = std::make_shared<DependencyRegistry>();
+  setup.hostLanguage->setProjectTranslations(description.translations);
+  std::unique_ptr<ProjectModel>& model = run->model;
   try {
-    model = std::make_unique<ProjectModel>(description, registry, hostLanguage);
+    model = std::make_unique<ProjectModel>(description, report.registry, setup.hostLanguage);
   } catch (const std::bad_alloc&) {
     model.reset();
     note("project not opened: out of memory");
@@ -123,34 +129,39 @@ void SimHost::State::openModel(const ProjectDescription& description) {
   note("project opened");
   touch();
   FUnknown* project = model->activeProject();
-  std::vector<IProjectNotification*> listeners = projectListeners;
+  std::vector<IProjectNotification*> listeners = run->projectListeners;
   for (IProjectNotification* listener : listeners) listener->projectOpened(project);
   deliverDependents();
-  listeners = projectListeners;
+  listeners = run->projectListeners;
   for (IProjectNotification* listener : listeners) listener->projectActivated(project);
   deliverDependents();
 }
 
 void SimHost::State::closeModel() {
-  if (!model) return;
-  std::vector<IProjectNotification*> listeners = projectListeners;
+  if (!run || !run->model) return;
+  std::unique_ptr<ProjectModel>& model = run->model;
+  std::vector<IProjectNotification*> listeners = run->projectListeners;
   for (IProjectNotification* listener : listeners) listener->projectClosing(model->activeProject());
   deliverDependents();
   model->goingAway();
   deliverDependents();
   model.reset();
-  hostLanguage->setProjectTranslations({});
+  setup.hostLanguage->setProjectTranslations({});
   note("project closed");
   touch();
 }
 
 void SimHost::State::deliverDependents() {
-  if (registry && registry->deliver() > 0) touch();
+  if (report.registry && report.registry->deliver() > 0) touch();
 }
 
-FUnknown* SimHost::State::activeProject() const { return model ? model->activeProject() : nullptr; }
+FUnknown* SimHost::State::activeProject() const {
+  return run && run->model ? run->model->activeProject() : nullptr;
+}
 
 void SimHost::State::pressTransport(const std::string& value) {
+  bool& playing = report.playing;
+  bool& recording = report.recording;
   bool wasPlaying = playing;
   bool wasRecording = recording;
   if (value == "start") {
@@ -162,7 +173,7 @@ void SimHost::State::pressTransport(const std::string& value) {
     recording = !recording;
   }
   if (playing != wasPlaying || recording != wasRecording) {
-    transportChanged = true;
+    report.transportChanged = true;
     touch();
   }
 }
@@ -170,12 +181,12 @@ void SimHost::State::pressTransport(const std::string& value) {
 void SimHost::State::parameterValue(const std::string& function, const std::string& parameter,
                                     int value) {
   touch();
-  parameterValues.push_back({function, parameter, value});
+  records.parameterValues.push_back({function, parameter, value});
   if (parameter == "wheel") {
     // Jog ticks: 1..63 forward, 64..127 backward as value - 128. The song cannot start
     // before its beginning, so backward jogging at zero leaves the position standing.
     int tick = value >= 64 ? value - 128 : value;
-    position = std::max(0.0, position + tick);
+    report.position = std::max(0.0, report.position + tick);
   }
 }
 
@@ -184,14 +195,16 @@ void SimHost::State::switchPage(const std::string& name, HostLink* link) {
     link->switchPage(name);
     return;
   }
-  for (const IPtr<RemoteDevice>& device : devices) {
+  for (const IPtr<RemoteDevice>& device : run->devices) {
     if (!device->gone && device->attached) device->link().switchPage(name);
   }
 }
 
 IPtr<RemoteDevice> SimHost::State::createDevice(const TUID classId, int32 pairIndex,
                                                 bool activate) {
-  IPluginFactory* factory = module.factory();
+  IPluginFactory* factory = run->module.factory();
+  const IPtr<HostContext>& context = run->context;
+  std::vector<IPtr<RemoteDevice>>& devices = run->devices;
   if (factory == nullptr || !context) return {};
   IPtr<IHWRemote> remote;
   if (factory->createInstance(classId, IHWRemote::iid.bytes(), remote.putVoid()) != kResultOk ||
@@ -200,7 +213,7 @@ IPtr<RemoteDevice> SimHost::State::createDevice(const TUID classId, int32 pairIn
     remote.reset();
     return {};
   }
-  auto* made = new (std::nothrow) RemoteDevice(connection, pairIndex);
+  auto* made = new (std::nothrow) RemoteDevice(run->connection.shared(), pairIndex);
   if (made == nullptr) return {};
   IPtr<RemoteDevice> device = IPtr<RemoteDevice>::adopt(made);
   devices.push_back(device);
@@ -261,14 +274,16 @@ void SimHost::State::rebuildPorts() {
     int wire;
   };
   std::vector<Wanted> wanted;
-  for (int k = 1; k <= keyboardCount; ++k) {
+  const std::set<int>& unplugged = run->unplugged;
+  std::vector<IPtr<MidiPort>>& ports = run->ports;
+  for (int k = 1; k <= setup.keyboardCount; ++k) {
     if (unplugged.count(k) != 0) continue;
     for (bool input : {true, false}) {
       wanted.push_back({input, keyboardPortName(k, 1), k, 0});
       wanted.push_back({input, keyboardPortName(k, 2), k, k});
     }
   }
-  for (const ExtraPort& extra : extraPorts) {
+  for (const HostSetup::ExtraPort& extra : setup.extraPorts) {
     if (extra.keyboard != 0 && unplugged.count(extra.keyboard) != 0) continue;
     wanted.push_back({extra.input, extra.name, extra.keyboard, extra.keyboard});
   }
@@ -289,7 +304,7 @@ void SimHost::State::rebuildPorts() {
 }
 
 MidiPort* SimHost::State::findPort(const IMidiPort* port) const {
-  for (const IPtr<MidiPort>& own : ports) {
+  for (const IPtr<MidiPort>& own : run->ports) {
     if (static_cast<const IMidiPort*>(own.get()) == port) return own.get();
   }
   return nullptr;
@@ -298,7 +313,7 @@ MidiPort* SimHost::State::findPort(const IMidiPort* port) const {
 void SimHost::State::flushNotifications() {
   for (int pass = 0; pass < kMaxNotificationPasses; ++pass) {
     bool any = false;
-    std::vector<IPtr<RemoteDevice>> live = devices;
+    const std::vector<IPtr<RemoteDevice>> live = liveDevices();
     for (const IPtr<RemoteDevice>& device : live) {
       std::string name;
       while (!device->gone && device->link().takePageReport(&name)) {
@@ -306,12 +321,12 @@ void SimHost::State::flushNotifications() {
         if (IHWRemote* remote = device->remote()) remote->onPageChanged(name.c_str());
       }
     }
-    if (transportChanged) {
-      transportChanged = false;
+    if (report.transportChanged) {
+      report.transportChanged = false;
       any = true;
       for (const IPtr<RemoteDevice>& device : live) {
         if (!device->gone && device->attached) {
-          device->link().feedTransport(device->remote(), playing, recording);
+          device->link().feedTransport(device->remote(), report.playing, report.recording);
         }
       }
     }
@@ -324,7 +339,7 @@ void SimHost::State::deliverFromKeyboards() {
     KeyboardMessage message = std::move(fromKeyboards.front());
     fromKeyboards.pop_front();
     touch();
-    std::vector<IPtr<RemoteDevice>> live = devices;
+    const std::vector<IPtr<RemoteDevice>> live = liveDevices();
     for (const IPtr<RemoteDevice>& device : live) {
       MidiPort* input = device->inputPort();
       if (device->gone || !device->attached || input == nullptr ||
@@ -337,7 +352,7 @@ void SimHost::State::deliverFromKeyboards() {
 }
 
 void SimHost::State::deliverToKeyboards() {
-  std::vector<IPtr<RemoteDevice>> live = devices;
+  const std::vector<IPtr<RemoteDevice>> live = liveDevices();
   for (const IPtr<RemoteDevice>& device : live) {
     std::vector<std::vector<uint8>> out = device->link().takeOutbound();
     int wire = device->outputPort() ? device->outputPort()->wire() : 0;
@@ -351,7 +366,19 @@ void SimHost::State::deliverToKeyboards() {
   }
 }
 
+void SimHost::State::endRun() {
+  run.reset();
+  fromKeyboards.clear();
+  touch();
+}
+
+std::vector<IPtr<RemoteDevice>> SimHost::State::liveDevices() const {
+  return run ? run->devices : std::vector<IPtr<RemoteDevice>>();
+}
+
 int SimHost::State::deviceNumber(const RemoteDevice& device) const {
+  if (!run) return 0;
+  const std::vector<IPtr<RemoteDevice>>& devices = run->devices;
   for (std::size_t i = 0; i < devices.size(); ++i) {
     if (devices[i].get() == &device) return static_cast<int>(i) + 1;
   }
@@ -366,84 +393,81 @@ SimHost::~SimHost() { stop(); }
 
 void SimHost::setHostIdentity(const std::string& product, const std::string& version,
                               const std::string& build) {
-  state_->product = product;
-  state_->version = version;
-  state_->build = build;
+  state_->setup.product = product;
+  state_->setup.version = version;
+  state_->setup.build = build;
 }
 
 void SimHost::setLanguage(const std::string& code) {
-  state_->language = code;
-  state_->hostLanguage->setCode(code);
+  state_->setup.language = code;
+  state_->setup.hostLanguage->setCode(code);
 }
-const std::string& SimHost::language() const { return state_->language; }
+const std::string& SimHost::language() const { return state_->setup.language; }
 
 void SimHost::setKeyboardCount(int count) {
   count = std::clamp(count, 0, kMaxKeyboards);
   State& s = *state_;
-  if (s.running) {
-    if (count <= s.keyboardCount && s.unplugged.empty()) return;
-    s.keyboardCount = std::max(count, s.keyboardCount);
-    s.unplugged.clear();
+  if (s.running()) {
+    if (count <= s.setup.keyboardCount && s.run->unplugged.empty()) return;
+    s.setup.keyboardCount = std::max(count, s.setup.keyboardCount);
+    s.run->unplugged.clear();
     s.rebuildPorts();
     return;
   }
-  s.keyboardCount = count;
+  s.setup.keyboardCount = count;
 }
 
-int SimHost::keyboardCount() const { return state_->keyboardCount; }
+int SimHost::keyboardCount() const { return state_->setup.keyboardCount; }
 
 void SimHost::addExtraPort(bool input, const std::string& name, int keyboard) {
-  state_->extraPorts.push_back({input, name, std::clamp(keyboard, 0, kMaxKeyboards)});
-  if (state_->running) state_->rebuildPorts();
+  state_->setup.extraPorts.push_back({input, name, std::clamp(keyboard, 0, kMaxKeyboards)});
+  if (state_->running()) state_->rebuildPorts();
 }
 
-void SimHost::setModulePath(const std::string& path) { state_->modulePath = path; }
-const std::string& SimHost::modulePath() const { return state_->modulePath; }
+void SimHost::setModulePath(const std::string& path) { state_->setup.modulePath = path; }
+const std::string& SimHost::modulePath() const { return state_->setup.modulePath; }
 
 void SimHost::setServiceEnabled(HostService service, bool enabled) {
   if (enabled) {
-    state_->withdrawn.erase(service);
+    state_->setup.withdrawn.erase(service);
   } else {
-    state_->withdrawn.insert(service);
+    state_->setup.withdrawn.insert(service);
   }
 }
 
 bool SimHost::start(std::string* error) {
   State& s = *state_;
-  if (s.running) stop();
+  if (s.running()) stop();
   std::string why;
+  const std::string& wanted = s.setup.modulePath;
   // A killed run's module is still loaded with its state and its threads, whichever host of the
   // process ran it: loading the same path again would hand back that module. Every run after a
   // kill gets a copy of its own.
   const std::string path =
-      killedHosts.load() > 0 ? freshModuleCopy(s.modulePath, ++moduleCopies) : s.modulePath;
-  if (!s.module.load(path, &why)) {
+      killedHosts.load() > 0 ? freshModuleCopy(wanted, ++moduleCopies) : wanted;
+  // A start that fails ends its run at once, before anything of the module was created.
+  HostRun& run = s.run.emplace(s);
+  if (!run.module.load(path, &why)) {
+    s.run.reset();
     if (error) *error = why;
     s.note("load failed");
     return false;
   }
-  if (path != s.modulePath) {
+  if (path != wanted) {
     std::error_code ignored;  // a module that is in use cannot go everywhere; it stays then
     std::filesystem::remove(path, ignored);
   }
   s.note("InitDll");
-  s.connection = std::make_shared<HostConnection>();
-  s.connection->state = &s;
-  auto* context = new (std::nothrow) HostContext(s.connection);
+  auto* context = new (std::nothrow) HostContext(run.connection.shared());
   if (context == nullptr) {
-    s.module.unload();
+    s.run.reset();
     if (error) *error = "out of memory";
     return false;
   }
-  s.context = IPtr<HostContext>::adopt(context);
-  s.running = true;
-  s.registry = std::make_shared<DependencyRegistry>();
-  s.leftBehind.clear();
-  s.panels = PanelHost{};
-  s.answered = false;
-  s.playing = s.recording = s.transportChanged = false;
-  s.position = 0;
-  IPluginFactory* factory = s.module.factory();
+  run.context = IPtr<HostContext>::adopt(context);
+  s.report = RunReport{};
+  s.report.registry = std::make_shared<DependencyRegistry>();
+  IPluginFactory* factory = run.module.factory();
   if (IPtr<IPluginFactory3> factory3 = queryInterface<IPluginFactory3>(factory)) {
     factory3->setHostContext(asUnknown(context));
   }
@@ -458,8 +482,8 @@ bool SimHost::start(std::string* error) {
     tresult result = service->initialize(asUnknown(context));
     s.note("service initialize " + resultText(result));
     if (result == kResultOk) {
-      s.service = std::move(service);
-      s.serviceAccepted = true;
+      run.service = std::move(service);
+      run.serviceAccepted = true;
     } else {
       // A refused service is released without terminate; the run goes on without it.
       service.reset();
@@ -467,7 +491,7 @@ bool SimHost::start(std::string* error) {
     }
   }
 
-  if (s.setupProject) s.openModel(*s.setupProject);
+  if (s.setup.project) s.openModel(*s.setup.project);
 
   s.rebuildPorts();
   detect();
@@ -477,61 +501,49 @@ bool SimHost::start(std::string* error) {
 
 void SimHost::stop() {
   State& s = *state_;
-  if (!s.running) return;
+  if (!s.running()) return;
+  HostRun& run = *s.run;
   s.note("stop");
   // As a real host quits: its windows close first, telling the module as the user's close does.
   while (closeWindow()) {
   }
-  std::vector<IPtr<RemoteDevice>> devices = s.devices;
+  std::vector<IPtr<RemoteDevice>> devices = run.devices;
   for (std::size_t i = 0; i < devices.size(); ++i) {
     s.shutDownDevice(*devices[i].get(), "remote " + std::to_string(i + 1));
   }
-  s.devices.clear();
+  run.devices.clear();
   s.closeModel();
-  if (s.service) {
-    s.note("service terminate " + resultText(s.service->terminate()));
-    s.service.reset();
+  if (run.service) {
+    s.note("service terminate " + resultText(run.service->terminate()));
+    run.service.reset();
     s.note("service released");
   }
   // The host holds nothing of the tree any more: whatever is left is the module's.
-  const int dependents = s.registry->dependentCount();
-  const long references = static_cast<long>(s.registry->outsideReferences());
+  std::string& left = s.report.leftBehind;
+  const int dependents = s.report.registry->dependentCount();
+  const long references = static_cast<long>(s.report.registry->outsideReferences());
   if (dependents > 0 || references > 0) {
-    s.leftBehind = std::to_string(dependents) + (dependents == 1 ? " dependent" : " dependents") +
-                   " and " + std::to_string(references) +
-                   (references == 1 ? " reference" : " references") + " to host objects";
+    left = std::to_string(dependents) + (dependents == 1 ? " dependent" : " dependents") + " and " +
+           std::to_string(references) + (references == 1 ? " reference" : " references") +
+           " to host objects";
   }
   // A menu entry that outlives the module would run a command nobody handles.
-  const std::size_t entries = s.panels.menuEntries.size();
+  const std::size_t entries = run.panels.menuEntries.size();
   if (entries > 0) {
-    if (!s.leftBehind.empty()) s.leftBehind += " and ";
-    s.leftBehind += std::to_string(entries) + (entries == 1 ? " menu entry" : " menu entries");
+    if (!left.empty()) left += " and ";
+    left += std::to_string(entries) + (entries == 1 ? " menu entry" : " menu entries");
   }
-  if (!s.leftBehind.empty()) s.note("left behind: " + s.leftBehind);
-  s.idleHandlers.clear();
-  s.projectListeners.clear();
-  s.catalogue.reset();
-  s.panels.skins.clear();
-  s.panels.menuEntries.clear();
-  // Whatever the module still holds answers as missing from here on.
-  s.connection->state = nullptr;
-  s.connection.reset();
-  s.context.reset();
-  s.ports.clear();
-  s.unplugged.clear();
-  s.fromKeyboards.clear();
-  s.module.unload();
+  if (!left.empty()) s.note("left behind: " + left);
+  s.endRun();
   s.note("factory released, ExitDll, unloaded");
-  s.running = false;
-  s.serviceAccepted = false;
-  s.touch();
 }
 
 bool SimHost::anyKilled() { return killedHosts.load() > 0; }
 
 void SimHost::kill() {
   State& s = *state_;
-  if (!s.running) return;
+  if (!s.running()) return;
+  HostRun& run = *s.run;
   ++killedHosts;
   s.note("killed");
   // Whatever the module holds stays as it is and is never released: its references are kept
@@ -545,45 +557,34 @@ void SimHost::kill() {
   };
   static auto* crashed = new std::vector<std::unique_ptr<Remains>>();
   auto remains = std::make_unique<Remains>();
-  remains->service = std::move(s.service);
-  remains->devices = std::move(s.devices);
-  remains->context = std::move(s.context);
-  remains->model = std::move(s.model);
-  remains->windows = std::move(s.panels.windows);
-  s.panels = PanelHost{};
+  remains->service = std::move(run.service);
+  remains->devices = std::move(run.devices);
+  remains->context = std::move(run.context);
+  remains->model = std::move(run.model);
+  remains->windows = std::move(run.panels.windows);
   crashed->push_back(std::move(remains));
-  s.devices.clear();
-  s.idleHandlers.clear();
-  s.projectListeners.clear();
-  s.catalogue.reset();
-  // Calls from what the module still runs answer as missing from here on.
-  s.connection->state = nullptr;
-  s.connection.reset();
-  s.ports.clear();
-  s.unplugged.clear();
-  s.fromKeyboards.clear();
-  s.module.abandon();
-  s.running = false;
-  s.serviceAccepted = false;
-  s.touch();
+  // A crash leaves no report of the skin engine's findings either.
+  s.report.panelProblems.clear();
+  run.module.abandon();
+  s.endRun();
 }
 
 bool SimHost::useSettingsFile(const std::string& path, std::string* report) {
-  return state_->settings.useFile(path, report);
+  return state_->setup.settings.useFile(path, report);
 }
 
 bool SimHost::storeSetting(const std::string& section, const std::string& key, int value) {
-  return state_->settings.set(section, key, static_cast<std::int32_t>(value));
+  return state_->setup.settings.set(section, key, static_cast<std::int32_t>(value));
 }
 
 bool SimHost::storeSetting(const std::string& section, const std::string& key,
                            const std::string& text) {
-  return state_->settings.set(section, key, text);
+  return state_->setup.settings.set(section, key, text);
 }
 
 bool SimHost::findSetting(const std::string& section, const std::string& key, bool* isNumber,
                           int* number, std::string* text) const {
-  const SettingsData::Value* value = state_->settings.find(section, key);
+  const SettingsData::Value* value = state_->setup.settings.find(section, key);
   if (value == nullptr) return false;
   const auto* integer = std::get_if<std::int32_t>(value);
   *isNumber = integer != nullptr;
@@ -596,25 +597,25 @@ bool SimHost::findSetting(const std::string& section, const std::string& key, bo
 }
 
 void SimHost::queueDialogAnswer(DialogKind kind, const std::string& path) {
-  state_->dialogAnswers.push_back({kind, path});
+  state_->setup.dialogAnswers.push_back({kind, path});
 }
 
-void SimHost::queueAlertAnswer(int button) { state_->alertAnswers.push_back(button); }
+void SimHost::queueAlertAnswer(int button) { state_->setup.alertAnswers.push_back(button); }
 
-const std::vector<std::string>& SimHost::alertsShown() const { return state_->alertsShown; }
+const std::vector<std::string>& SimHost::alertsShown() const { return state_->records.alertsShown; }
 
 bool SimHost::restart(std::string* error) {
   stop();
   return start(error);
 }
 
-bool SimHost::isRunning() const { return state_->running; }
+bool SimHost::isRunning() const { return state_->running(); }
 
 DetectOutcome SimHost::detect() {
   State& s = *state_;
   DetectOutcome outcome;
-  IPluginFactory* factory = s.module.factory();
-  if (!s.running || factory == nullptr) return outcome;
+  IPluginFactory* factory = s.running() ? s.run->module.factory() : nullptr;
+  if (factory == nullptr) return outcome;
   IPtr<IPluginBase> detector;
   if (factory->createInstance(kDetectorClass.bytes(), IPluginBase::iid.bytes(),
                               detector.putVoid()) != kResultOk ||
@@ -623,7 +624,7 @@ DetectOutcome SimHost::detect() {
     s.note("detector not created");
     return outcome;
   }
-  tresult init = detector->initialize(asUnknown(s.context.get()));
+  tresult init = detector->initialize(asUnknown(s.run->context.get()));
   s.note("detector initialize " + resultText(init));
   if (init == kResultOk) {
     if (IPtr<IDetector> detecting = queryInterface<IDetector>(detector.get())) {
@@ -641,20 +642,21 @@ DetectOutcome SimHost::detect() {
 
 bool SimHost::unplug(int keyboard) {
   State& s = *state_;
-  if (!s.running || keyboard < 1 || keyboard > s.keyboardCount ||
-      s.unplugged.count(keyboard) != 0) {
+  if (!s.running() || keyboard < 1 || keyboard > s.setup.keyboardCount ||
+      s.run->unplugged.count(keyboard) != 0) {
     return false;
   }
+  HostRun& run = *s.run;
   s.note("unplug " + std::to_string(keyboard));
-  std::vector<IPtr<RemoteDevice>> devices = s.devices;
+  const std::vector<IPtr<RemoteDevice>> devices = run.devices;
   for (const IPtr<RemoteDevice>& device : devices) {
     if (device->keyboard() != keyboard) continue;
     s.shutDownDevice(*device.get(), "remote " + std::to_string(s.deviceNumber(*device.get())));
   }
-  s.devices.erase(std::remove_if(s.devices.begin(), s.devices.end(),
-                                 [](const IPtr<RemoteDevice>& d) { return d->gone; }),
-                  s.devices.end());
-  s.unplugged.insert(keyboard);
+  run.devices.erase(std::remove_if(run.devices.begin(), run.devices.end(),
+                                   [](const IPtr<RemoteDevice>& d) { return d->gone; }),
+                    run.devices.end());
+  run.unplugged.insert(keyboard);
   s.rebuildPorts();
   return true;
 }
@@ -662,7 +664,7 @@ bool SimHost::unplug(int keyboard) {
 bool SimHost::setActive(int keyboard, bool active) {
   State& s = *state_;
   bool found = false;
-  std::vector<IPtr<RemoteDevice>> devices = s.devices;
+  const std::vector<IPtr<RemoteDevice>> devices = s.liveDevices();
   for (const IPtr<RemoteDevice>& device : devices) {
     if (device->gone || !device->attached || device->keyboard() != keyboard) continue;
     IHWRemote* remote = device->remote();
@@ -677,8 +679,10 @@ bool SimHost::setActive(int keyboard, bool active) {
   return found;
 }
 
-bool SimHost::serviceAccepted() const { return state_->serviceAccepted; }
-Brennholt::IPluginBase* SimHost::service() const { return state_->service.get(); }
+bool SimHost::serviceAccepted() const { return state_->running() && state_->run->serviceAccepted; }
+Brennholt::IPluginBase* SimHost::service() const {
+  return state_->running() ? state_->run->service.get() : nullptr;
+}
 const std::vector<std::string>& SimHost::lifecycleLog() const { return state_->log; }
 void SimHost::clearLifecycleLog() { state_->log.clear(); }
 
@@ -698,16 +702,18 @@ void SimHost::idleRound() {
     moduleThreads_.await();
   };
   // Copies: a handler or remote may unregister itself, or unplugging may happen, mid-round.
-  std::vector<IIdleHandler*> handlers = s.idleHandlers;
+  std::vector<IIdleHandler*> handlers =
+      s.running() ? s.run->idleHandlers : std::vector<IIdleHandler*>();
   for (IIdleHandler* handler : handlers) {
-    if (std::find(s.idleHandlers.begin(), s.idleHandlers.end(), handler) != s.idleHandlers.end()) {
+    const std::vector<IIdleHandler*>& now = s.run->idleHandlers;
+    if (std::find(now.begin(), now.end(), handler) != now.end()) {
       // Every notice, those the module's own writes caused too, arrives before its next idle.
       then([&] { s.deliverDependents(); });
       then([&] { handler->onIdle(); });
     }
   }
   then([&] { s.deliverDependents(); });
-  std::vector<IPtr<RemoteDevice>> devices = s.devices;
+  const std::vector<IPtr<RemoteDevice>> devices = s.liveDevices();
   for (const IPtr<RemoteDevice>& device : devices) {
     if (!device->gone && device->attached && device->remote())
       then([&] { device->remote()->onIdle(); });
@@ -725,10 +731,12 @@ void SimHost::idleRound() {
 
 void SimHost::callIdleHandlers() {
   State& s = *state_;
+  if (!s.running()) return;
   // By index: a handler may unregister itself from inside its call.
-  for (std::size_t i = 0; i < s.idleHandlers.size(); ++i) {
+  const std::vector<IIdleHandler*>& handlers = s.run->idleHandlers;
+  for (std::size_t i = 0; i < handlers.size(); ++i) {
     s.deliverDependents();
-    s.idleHandlers[i]->onIdle();
+    handlers[i]->onIdle();
   }
 }
 
@@ -755,14 +763,14 @@ void SimHost::sendFromKeyboard(int keyboard, const std::uint8_t* bytes, std::siz
 }
 
 void SimHost::page(const std::string& name) {
-  if (!state_->running) return;
+  if (!state_->running()) return;
   state_->switchPage(name, nullptr);
   state_->flushNotifications();
 }
 
 bool SimHost::command(const std::string& category, const std::string& name) {
   State& s = *state_;
-  if (!s.running || !s.offers(HostService::kCommandCatalogue)) return false;
+  if (!s.running() || !s.offers(HostService::kCommandCatalogue)) return false;
   s.executeCommand(category, name, nullptr);
   s.deliverDependents();
   s.flushNotifications();
@@ -772,20 +780,20 @@ bool SimHost::command(const std::string& category, const std::string& name) {
 std::uint64_t SimHost::activity() const { return state_->activity.load(); }
 
 const std::vector<std::pair<std::string, std::string>>& SimHost::executedCommands() const {
-  return state_->executed;
+  return state_->records.executed;
 }
 
 bool SimHost::wasExecuted(const std::string& category, const std::string& name) const {
-  const auto& list = state_->executed;
+  const auto& list = state_->records.executed;
   return std::find(list.begin(), list.end(), std::make_pair(category, name)) != list.end();
 }
 
 const std::vector<ParameterValue>& SimHost::parameterValues() const {
-  return state_->parameterValues;
+  return state_->records.parameterValues;
 }
 
 bool SimHost::lastParameterValue(const std::string& parameter, int* value) const {
-  const auto& list = state_->parameterValues;
+  const auto& list = state_->records.parameterValues;
   for (auto it = list.rbegin(); it != list.rend(); ++it) {
     if (it->parameter == parameter) {
       if (value) *value = it->value;
@@ -795,10 +803,10 @@ bool SimHost::lastParameterValue(const std::string& parameter, int* value) const
   return false;
 }
 
-bool SimHost::playing() const { return state_->playing; }
-bool SimHost::recording() const { return state_->recording; }
-double SimHost::position() const { return state_->position; }
-void SimHost::setPosition(double position) { state_->position = std::max(0.0, position); }
+bool SimHost::playing() const { return state_->report.playing; }
+bool SimHost::recording() const { return state_->report.recording; }
+double SimHost::position() const { return state_->report.position; }
+void SimHost::setPosition(double position) { state_->report.position = std::max(0.0, position); }
 
 int SimHost::mixerValue(const std::string& key) const {
   auto found = state_->mixerValues.find(key);
@@ -809,7 +817,7 @@ const std::string& SimHost::lastShownText() const { return state_->lastShownText
 
 std::vector<DeviceInfo> SimHost::devices() const {
   std::vector<DeviceInfo> out;
-  for (const IPtr<RemoteDevice>& device : state_->devices) {
+  for (const IPtr<RemoteDevice>& device : state_->liveDevices()) {
     if (device->gone) continue;
     DeviceInfo info;
     info.keyboard = device->keyboard();
@@ -825,7 +833,8 @@ std::vector<DeviceInfo> SimHost::devices() const {
 
 namespace {
 const HostLink* linkOf(const SimHost::State& s, int keyboard) {
-  for (const IPtr<RemoteDevice>& device : s.devices) {
+  if (!s.running()) return nullptr;
+  for (const IPtr<RemoteDevice>& device : s.run->devices) {
     if (!device->gone && device->keyboard() == keyboard) return &device->link();
   }
   return nullptr;
@@ -862,7 +871,8 @@ bool SimHost::option(int keyboard, const std::string& code, int* value) const {
 
 std::vector<std::string> SimHost::portNames(bool inputs) const {
   std::vector<std::string> names;
-  for (const IPtr<MidiPort>& port : state_->ports) {
+  if (!state_->running()) return names;
+  for (const IPtr<MidiPort>& port : state_->run->ports) {
     if (port->input() == inputs) names.push_back(port->name());
   }
   return names;
@@ -870,25 +880,20 @@ std::vector<std::string> SimHost::portNames(bool inputs) const {
 
 std::vector<std::string> SimHost::registeredActions() const {
   std::vector<std::string> out;
-  for (const auto& [category, name] : state_->catalogue.registered())
+  if (!state_->running()) return out;
+  for (const auto& [category, name] : state_->run->catalogue.registered())
     out.push_back(std::string(category).append("/").append(name));
   return out;
 }
 
-void SimHost::clearRecords() {
-  state_->executed.clear();
-  state_->queried.clear();
-  state_->refused.clear();
-  state_->parameterValues.clear();
-  state_->alertsShown.clear();
-}
+void SimHost::clearRecords() { state_->records = CheckRecords{}; }
 
 // ---- the project ----
 
 void SimHost::openProject(const ProjectDescription& project) {
   State& s = *state_;
-  s.setupProject = project;
-  if (!s.running) return;
+  s.setup.project = project;
+  if (!s.running()) return;
   s.closeModel();
   s.openModel(project);
   s.flushNotifications();
@@ -905,22 +910,22 @@ void SimHost::openDemoProject() { openProject(ProjectDescription::demo()); }
 
 void SimHost::closeProject() {
   State& s = *state_;
-  s.setupProject.reset();
-  if (!s.running) return;
+  s.setup.project.reset();
+  if (!s.running()) return;
   s.closeModel();
   s.flushNotifications();
 }
 
-bool SimHost::hasProject() const { return state_->model != nullptr; }
+bool SimHost::hasProject() const { return state_->running() && state_->run->model != nullptr; }
 
 namespace {
 
 ProjectModel* openModel(SimHost::State& s, std::string* error) {
-  if (!s.running || !s.model) {
-    if (error) *error = s.running ? "no project is open" : "the host is not running";
+  if (!s.running() || !s.run->model) {
+    if (error) *error = s.running() ? "no project is open" : "the host is not running";
     return nullptr;
   }
-  return s.model.get();
+  return s.run->model.get();
 }
 
 }  // namespace
@@ -993,27 +998,28 @@ bool SimHost::readValue(const std::string& object, const std::string& key, Value
 }
 
 int SimHost::dependentCount() const {
-  return state_->registry ? state_->registry->dependentCount() : 0;
+  const std::shared_ptr<DependencyRegistry>& registry = state_->report.registry;
+  return registry ? registry->dependentCount() : 0;
 }
 
 long SimHost::heldReferences() const {
   const State& s = *state_;
-  if (!s.registry) return 0;
+  if (!s.report.registry) return 0;
   // The host's own handle on the open project's tree is not the module's.
-  return static_cast<long>(s.registry->outsideReferences()) - (s.model ? 1 : 0);
+  return static_cast<long>(s.report.registry->outsideReferences()) - (hasProject() ? 1 : 0);
 }
 
-const std::string& SimHost::leftBehind() const { return state_->leftBehind; }
+const std::string& SimHost::leftBehind() const { return state_->report.leftBehind; }
 
 // ---- the module's commands ----
 
 bool SimHost::query(const std::string& category, const std::string& name) {
   State& s = *state_;
-  if (!s.running || !s.offers(HostService::kCommandCatalogue) ||
-      !s.catalogue.isModuleCommand(category, name)) {
+  if (!s.running() || !s.offers(HostService::kCommandCatalogue) ||
+      !s.run->catalogue.isModuleCommand(category, name)) {
     return false;
   }
-  s.queried.emplace_back(category, name);
+  s.records.queried.emplace_back(category, name);
   const bool reached = s.callHandlers(category, name, true);
   s.deliverDependents();
   s.flushNotifications();
@@ -1021,24 +1027,25 @@ bool SimHost::query(const std::string& category, const std::string& name) {
 }
 
 bool SimHost::lastAnswer(std::int32_t* answer) const {
-  if (!state_->answered) return false;
-  if (answer != nullptr) *answer = state_->lastAnswer;
+  if (!state_->report.answered) return false;
+  if (answer != nullptr) *answer = state_->report.lastAnswer;
   return true;
 }
 
 const std::vector<std::pair<std::string, std::string>>& SimHost::queriedCommands() const {
-  return state_->queried;
+  return state_->records.queried;
 }
 
 const std::vector<std::pair<std::string, std::string>>& SimHost::refusedCommands() const {
-  return state_->refused;
+  return state_->records.refused;
 }
 
 // ---- menus and the module's windows ----
 
 std::vector<std::string> SimHost::menuTitles(const std::string& menu) const {
   std::vector<std::string> titles;
-  for (const MenuEntry& entry : state_->panels.menuEntries) {
+  if (!state_->running()) return titles;
+  for (const MenuEntry& entry : state_->run->panels.menuEntries) {
     if (entry.menu == menu) titles.push_back(entry.title);
   }
   return titles;
@@ -1046,11 +1053,11 @@ std::vector<std::string> SimHost::menuTitles(const std::string& menu) const {
 
 bool SimHost::pickMenuEntry(const std::string& menu, const std::string& title, std::string* why) {
   State& s = *state_;
-  if (!s.running) {
+  if (!s.running()) {
     *why = "the host is not running";
     return false;
   }
-  const auto& entries = s.panels.menuEntries;
+  const auto& entries = s.run->panels.menuEntries;
   const auto found = std::find_if(entries.begin(), entries.end(), [&](const MenuEntry& e) {
     return e.menu == menu && e.title == title;
   });
@@ -1069,7 +1076,8 @@ bool SimHost::pickMenuEntry(const std::string& menu, const std::string& title, s
 }
 
 HostWindow* SimHost::activeWindow() const {
-  const auto& windows = state_->panels.windows;
+  if (!state_->running()) return nullptr;
+  const auto& windows = state_->run->panels.windows;
   for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
     auto* own = static_cast<HostWindow*>(window->get());
     if (own->isOpen()) return own;
@@ -1084,7 +1092,7 @@ bool SimHost::closeWindow() {
   // The host's reference goes once the listeners were told and the window let go of the module.
   IPtr<IHostWindow> keep = IPtr<IHostWindow>::share(window);
   window->close();
-  auto& windows = s.panels.windows;
+  auto& windows = s.run->panels.windows;
   windows.erase(std::remove_if(windows.begin(), windows.end(),
                                [&](const IPtr<IHostWindow>& w) { return w.get() == keep.get(); }),
                 windows.end());
@@ -1095,14 +1103,17 @@ bool SimHost::closeWindow() {
 }
 
 std::shared_ptr<const SkinPackage> SimHost::skinPackageOf(const HostWindow& window) const {
-  for (const LoadedSkin& skin : state_->panels.skins) {
+  if (!state_->running()) return nullptr;
+  for (const LoadedSkin& skin : state_->run->panels.skins) {
     if (skin.document.get() == &window.skin()) return skin.package;
   }
   return nullptr;
 }
 
-void SimHost::setUserDialogs(UserDialogs* dialogs) { state_->userDialogs = dialogs; }
+void SimHost::setUserDialogs(UserDialogs* dialogs) { state_->setup.userDialogs = dialogs; }
 
-const std::vector<std::string>& SimHost::panelProblems() const { return state_->panels.problems; }
+const std::vector<std::string>& SimHost::panelProblems() const {
+  return state_->report.panelProblems;
+}
 
 }  // namespace QentSim

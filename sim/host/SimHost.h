@@ -309,7 +309,7 @@ class SimHost {
   // controller offers no value for, notifications nested too deep.
   const std::vector<std::string>& panelProblems() const;
 
-  using State = HostState;  // the running host; defined with the host objects
+  using State = HostState;  // the host's state by lifetime; defined with the host objects
 
  private:
   std::unique_ptr<State> state_;

@@ -139,26 +139,26 @@ TEST(SetupFile, SavedFileLoadsBackUnchangedAndOpenReportsFailures) {
   model.info.setMemoryName("A & <b> \"q\" \xC3\xA4");
   model.info.setAction(0, "x > y");
   const std::string path = host.file("round.kqe");
-  host.state.dialogAnswers.push_back({DialogKind::kSave, path});
+  host.state.setup.dialogAnswers.push_back({DialogKind::kSave, path});
   model.info.saveFile();
   ASSERT_TRUE(std::filesystem::exists(path));
 
   Host other;
   Model loaded(other);
-  other.state.dialogAnswers.push_back({DialogKind::kOpen, path});
+  other.state.setup.dialogAnswers.push_back({DialogKind::kOpen, path});
   EXPECT_TRUE(loaded.info.openFile());
   ASSERT_TRUE(loaded.info.selectMemory(3));
   EXPECT_STREQ(loaded.info.memoryName(), "A & <b> \"q\" \xC3\xA4");
   EXPECT_STREQ(loaded.info.action(0), "x > y");
   EXPECT_STREQ(loaded.info.category(1), "AddTrack");
-  EXPECT_TRUE(other.state.alertsShown.empty());
+  EXPECT_TRUE(other.state.records.alertsShown.empty());
 
-  other.state.dialogAnswers.push_back({DialogKind::kOpen, other.file("missing.kqe")});
+  other.state.setup.dialogAnswers.push_back({DialogKind::kOpen, other.file("missing.kqe")});
   EXPECT_FALSE(loaded.info.openFile());
-  ASSERT_EQ(other.state.alertsShown.size(), 1u);
-  EXPECT_EQ(other.state.alertsShown[0], "Failed to load.");
+  ASSERT_EQ(other.state.records.alertsShown.size(), 1u);
+  EXPECT_EQ(other.state.records.alertsShown[0], "Failed to load.");
   EXPECT_TRUE(loaded.info.openFile());  // no queued answer: cancelled, nothing shown
-  EXPECT_EQ(other.state.alertsShown.size(), 1u);
+  EXPECT_EQ(other.state.records.alertsShown.size(), 1u);
 }
 
 TEST(SetupSettings, FirstStartAndStoredValuesSurviveAWrite) {
@@ -168,15 +168,15 @@ TEST(SetupSettings, FirstStartAndStoredValuesSurviveAWrite) {
     EXPECT_EQ(first.info.currentMemory(), 0);
     EXPECT_STREQ(first.info.category(0), "Zoom");
   }
-  const auto* jog = host.state.settings.find("QENT Extension Settings", "JogStop");
+  const auto* jog = host.state.setup.settings.find("QENT Extension Settings", "JogStop");
   ASSERT_TRUE(jog);
   EXPECT_EQ(std::get<std::int32_t>(*jog), 1);
   const std::string section = "ExtensionSetupData_QENT";
-  host.state.settings.set(section, "MemoryIndex", 9);
-  host.state.settings.set(section, "Category0-0", std::string("---"));
-  host.state.settings.set(section, "Action0-0", std::string("---"));
-  host.state.settings.set(section, "Category0-1", std::string(""));
-  host.state.settings.set(section, "MemoryName1", std::string(""));
+  host.state.setup.settings.set(section, "MemoryIndex", 9);
+  host.state.setup.settings.set(section, "Category0-0", std::string("---"));
+  host.state.setup.settings.set(section, "Action0-0", std::string("---"));
+  host.state.setup.settings.set(section, "Category0-1", std::string(""));
+  host.state.setup.settings.set(section, "MemoryName1", std::string(""));
   Model second(host);
   EXPECT_EQ(second.info.currentMemory(), 0);  // 9 is out of range
   EXPECT_STREQ(second.info.category(0), "---");

@@ -32,14 +32,12 @@ namespace {
 // A host with its kernel services and nothing running.
 struct Host {
   SimHost::State state;
-  QentSim::Connection connection =
-      std::make_shared<QentSim::HostConnection>();
   IPtr<HostContext> context;
   Host() {
-    connection->state = &state;
-    context = IPtr<HostContext>::adopt(new HostContext(connection));
+    state.run.emplace(state);
+    context = IPtr<HostContext>::adopt(new HostContext(state.run->connection.shared()));
   }
-  ~Host() { connection->state = nullptr; }
+  ~Host() { state.run.reset(); }
   template <class I>
   IPtr<I> service() {
     IPtr<I> out;
@@ -149,7 +147,7 @@ TEST(PanelEngine, BuildsTheWindowFromTheModulesSkinAndBindsEachControlByName) {
   // Resource names compare without regard to case, as the resource compiler stores them.
   EXPECT_EQ(registry->loadSkinPackage(module.handle, u"QENTExtSetupPanel.srf"), kResultOk);
   EXPECT_EQ(registry->loadSkinPackage(module.handle, u"qentextsetuppanel.srf"), kResultOk);
-  EXPECT_TRUE(host.state.panels.problems.empty());
+  EXPECT_TRUE(host.state.report.panelProblems.empty());
 
   TestController controller(host);
   offerSetupWindow(controller);
@@ -158,7 +156,7 @@ TEST(PanelEngine, BuildsTheWindowFromTheModulesSkinAndBindsEachControlByName) {
   EXPECT_FALSE(window);
   ASSERT_EQ(registry->openWindow("QENTExtSetupPanel", &controller, window.put()), kResultOk);
   ASSERT_TRUE(window);
-  EXPECT_TRUE(host.state.panels.problems.empty()) << host.state.panels.problems.front();
+  EXPECT_TRUE(host.state.report.panelProblems.empty()) << host.state.report.panelProblems.front();
   EXPECT_EQ(controller.references, 2u) << "the window holds the controller while open";
   auto* own = static_cast<HostWindow*>(window.get());
   EXPECT_EQ(own->title(), "QENT6/QENT8 Extension Setup");
@@ -221,9 +219,9 @@ TEST(PanelEngine, ReportsControlsTheControllerDoesNotOfferAndPackagesThatDoNotLo
   IPtr<IPanelRegistry> registry = host.service<IPanelRegistry>();
   ASSERT_TRUE(registry);
   EXPECT_EQ(registry->loadSkinPackage(module.handle, u"Missing.srf"), kResultFalse);
-  ASSERT_EQ(host.state.panels.problems.size(), 1u);
-  EXPECT_NE(host.state.panels.problems[0].find("\"Missing.srf\""), std::string::npos);
-  host.state.panels.problems.clear();
+  ASSERT_EQ(host.state.report.panelProblems.size(), 1u);
+  EXPECT_NE(host.state.report.panelProblems[0].find("\"Missing.srf\""), std::string::npos);
+  host.state.report.panelProblems.clear();
 
   ASSERT_EQ(registry->loadSkinPackage(module.handle, u"QENTExtSetupPanel.srf"), kResultOk);
   TestController controller(host);
@@ -232,7 +230,7 @@ TEST(PanelEngine, ReportsControlsTheControllerDoesNotOfferAndPackagesThatDoNotLo
   IPtr<IHostWindow> window;
   ASSERT_EQ(registry->openWindow("QENTExtSetupPanel", &controller, window.put()), kResultOk);
   // Each name once, though it stands in one view only or in several.
-  const auto& problems = host.state.panels.problems;
+  const auto& problems = host.state.report.panelProblems;
   ASSERT_EQ(problems.size(), 2u);
   EXPECT_NE(problems[0].find("control \"Action4\" (menu): the controller offers no value"),
             std::string::npos)
@@ -342,8 +340,8 @@ TEST(GuiValues, NotifyTheOwnerAtOnceChangedOrNotAndMayNest) {
   count->setValue(1, 1);
   EXPECT_EQ(controller.told.size(),
             static_cast<std::size_t>(QentSim::GuiValue::kMaxNotificationDepth));
-  ASSERT_EQ(host.state.panels.problems.size(), 1u);
-  EXPECT_NE(host.state.panels.problems[0].find("nested deeper"), std::string::npos);
+  ASSERT_EQ(host.state.report.panelProblems.size(), 1u);
+  EXPECT_NE(host.state.report.panelProblems[0].find("nested deeper"), std::string::npos);
   controller.onChange = nullptr;
   controller.dropValues();
 }
@@ -383,7 +381,7 @@ TEST(DevicesMenu, AnEntryRunsItsCommandThroughTheCatalogueIntoTheActionHandler) 
   EXPECT_GE(catalogue->categoryIndex(u"Test Tools"), 0) << "the command is known from now on";
 
   // Picking the entry is running its command as the user would.
-  const QentSim::MenuEntry& entry = host.state.panels.menuEntries.at(0);
+  const QentSim::MenuEntry& entry = host.state.run->panels.menuEntries.at(0);
   EXPECT_EQ(entry.title, "Panel Tester");
   EXPECT_EQ(host.state.executeCommand(entry.category, entry.command, nullptr), kResultOk);
   EXPECT_EQ(handler.ran, (std::vector<std::u16string>{u"Test Tools/Open Panel"}));
@@ -392,7 +390,7 @@ TEST(DevicesMenu, AnEntryRunsItsCommandThroughTheCatalogueIntoTheActionHandler) 
   int other = 0;
   ASSERT_EQ(menu->addEntry(&other, u"Devices", u"Someone Else", 0, u"Else", u"Run"), kResultOk);
   EXPECT_EQ(menu->removeEntries(&module), kResultOk);
-  EXPECT_EQ(host.state.panels.menuEntries.size(), 1u);
+  EXPECT_EQ(host.state.run->panels.menuEntries.size(), 1u);
   EXPECT_LT(catalogue->categoryIndex(u"Test Tools"), 0);
   EXPECT_EQ(host.state.executeCommand("Test Tools", "Open Panel", nullptr), kResultFalse);
   EXPECT_EQ(menu->removeEntries(&module), kResultFalse);

@@ -265,4 +265,41 @@ TEST_F(SimHostTest, UnplugShutsDownOnlyThatKeyboardsDevice) {
   EXPECT_FALSE(keyboard1.got({0x90, 94, 127}));
 }
 
+TEST_F(SimHostTest, ARunsObjectsGoWithItAndWhatItShowedStaysUntilTheNextStart) {
+  host.setKeyboardCount(2);
+  start();
+  ASSERT_TRUE(host.unplug(2));
+  send(1, {0x90, 94, 127});  // Play
+  send(1, {0x90, 88, 127});  // "Top": Return to Zero
+  host.setPosition(7);
+  host.stop();
+  EXPECT_FALSE(host.serviceAccepted());
+  EXPECT_EQ(host.service(), nullptr);
+  EXPECT_TRUE(host.devices().empty());
+  EXPECT_TRUE(host.portNames(true).empty());
+  EXPECT_TRUE(host.playing());
+  EXPECT_EQ(host.position(), 7);
+
+  // A start that fails leaves all of that as it was.
+  const std::string module = host.modulePath();
+  host.setModulePath(module + ".missing");
+  std::string error;
+  EXPECT_FALSE(host.start(&error));
+  EXPECT_FALSE(host.isRunning());
+  EXPECT_EQ(host.lifecycleLog().back(), "load failed");
+  EXPECT_TRUE(host.playing());
+  EXPECT_EQ(host.position(), 7);
+
+  // The next run begins afresh from the set-up: the unplugged keyboard is back, the transport
+  // stands; the records stay until cleared.
+  host.setModulePath(module);
+  start();
+  EXPECT_FALSE(host.playing());
+  EXPECT_EQ(host.position(), 0);
+  EXPECT_EQ(host.devices().size(), 2u);
+  EXPECT_TRUE(host.wasExecuted("Transport", "Return to Zero"));
+  host.clearRecords();
+  EXPECT_TRUE(host.executedCommands().empty());
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
-// What every host object the module holds reaches the running host through. The host cuts it
-// when the run ends (stop, kill, a failed start): from then on `state` is null and an object the
-// module still holds answers as a missing feature. The host's rooms name it without knowing the
+// What every host object the module holds reaches the running host through. Each run makes its
+// own and cuts it when the run is destroyed (stop, kill, a failed start): from then on `state` is
+// null and an object the module still holds answers as a missing feature. While it is whole, the
+// state has a run. The host's rooms name it without knowing the
 // run's state; their implementations include sim/host/HostState.h to use it.
 // [host thread]
 #pragma once

@@ -37,15 +37,15 @@ bool MidiPort::getName(char16* buffer, int32 capacity) noexcept {
 
 int32 MidiPortList::countPorts() noexcept {
   HostState* s = connection_->state;
-  return s ? static_cast<int32>(s->ports.size()) : 0;
+  return s ? static_cast<int32>(s->run->ports.size()) : 0;
 }
 
 IMidiPort* MidiPortList::getPort(int32 index) noexcept {
   HostState* s = connection_->state;
-  if (s == nullptr || index < 0 || static_cast<std::size_t>(index) >= s->ports.size()) {
+  if (s == nullptr || index < 0 || static_cast<std::size_t>(index) >= s->run->ports.size()) {
     return nullptr;
   }
-  MidiPort* port = s->ports[static_cast<std::size_t>(index)].get();
+  MidiPort* port = s->run->ports[static_cast<std::size_t>(index)].get();
   port->addRef();
   return port;
 }
@@ -54,7 +54,7 @@ bool DeviceRegistry::deviceExists(const char16* name, int32) noexcept {
   HostState* s = connection_->state;
   if (s == nullptr || !answerSafely(false, [name] { return toUtf8(name) == kDeviceName; }))
     return false;
-  return std::any_of(s->devices.begin(), s->devices.end(),
+  return std::any_of(s->run->devices.begin(), s->run->devices.end(),
                      [](const IPtr<RemoteDevice>& device) { return !device->gone; });
 }
 

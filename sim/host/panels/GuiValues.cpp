@@ -88,7 +88,7 @@ void GuiValue::notifyOwner() noexcept {
     HostState* s = connection_ ? connection_->state : nullptr;
     if (s != nullptr) {
       answerSafely(false, [&] {
-        s->panels.problems.push_back(
+        s->report.panelProblems.push_back(
             "notifications nested deeper than " + std::to_string(kMaxNotificationDepth) +
             " levels: the change of the value tagged " + std::to_string(tag_) + " was not told");
         return true;

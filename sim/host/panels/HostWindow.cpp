@@ -140,7 +140,7 @@ HostWindow::Widget HostWindow::build(const SkinNode& node, int depth) {
 
 void HostWindow::report(const std::string& problem) {
   HostState* s = connection_ ? connection_->state : nullptr;
-  if (s != nullptr) s->panels.problems.push_back(problem);
+  if (s != nullptr) s->report.panelProblems.push_back(problem);
 }
 
 void HostWindow::bindControls(Widget& widget) {

@@ -1,7 +1,6 @@
 // What a run of the host keeps for the module's windows and menus: the skin packages it loaded,
-// the windows open right now, the entries of the host's menus, and the problems the skin engine
-// found (a control the controller offers no value for, a package that did not load...), which
-// the scenario's window commands report. [host thread]
+// the windows open right now and the entries of the host's menus. (The problems the skin engine
+// finds outlive the run: the host keeps them apart.) [host thread]
 #pragma once
 
 #include <memory>
@@ -39,7 +38,6 @@ struct PanelHost {
   // The open windows, oldest first; one host reference each, given up when they close.
   std::vector<Brennholt::IPtr<Brennholt::Hox::IHostWindow>> windows;
   std::vector<MenuEntry> menuEntries;
-  std::vector<std::string> problems;
 };
 
 }  // namespace QentSim

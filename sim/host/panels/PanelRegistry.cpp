@@ -34,11 +34,11 @@ tresult PanelRegistry::loadSkinPackage(void* module, const char16* fileName) noe
   if (module == nullptr || fileName == nullptr) return kInvalidArgument;
   return answerSafely(kOutOfMemory, [&]() -> tresult {
     const std::string name = toUtf8(fileName);
-    for (const LoadedSkin& skin : s->panels.skins) {
+    for (const LoadedSkin& skin : s->run->panels.skins) {
       if (skin.module == module && skin.fileName == name) return kResultOk;
     }
     auto refuse = [&](const std::string& why) {
-      s->panels.problems.push_back("skin package \"" + name + "\" not loaded: " + why);
+      s->report.panelProblems.push_back("skin package \"" + name + "\" not loaded: " + why);
       s->note("skin package " + name + " not loaded");
       return kResultFalse;
     };
@@ -51,7 +51,7 @@ tresult PanelRegistry::loadSkinPackage(void* module, const char16* fileName) noe
     if (!package->read(data, size, &why)) return refuse(why);
     auto document = std::make_shared<SkinDocument>();
     if (!document->read(*package, &why)) return refuse(why);
-    s->panels.skins.push_back({module, name, std::move(document), std::move(package)});
+    s->run->panels.skins.push_back({module, name, std::move(document), std::move(package)});
     s->note("skin package " + name + " loaded");
     s->touch();
     return kResultOk;
@@ -67,13 +67,14 @@ tresult PanelRegistry::openWindow(const char8* templateName, IPlugController* co
   if (templateName == nullptr || controller == nullptr) return kInvalidArgument;
   return answerSafely(kOutOfMemory, [&]() -> tresult {
     // The latest package that has the template: a module may load a newer skin over an older.
-    for (auto skin = s->panels.skins.rbegin(); skin != s->panels.skins.rend(); ++skin) {
+    const std::vector<LoadedSkin>& skins = s->run->panels.skins;
+    for (auto skin = skins.rbegin(); skin != skins.rend(); ++skin) {
       const SkinNode* templ = skin->document->findTemplate(templateName);
       if (templ == nullptr) continue;
       auto* made = new (std::nothrow) HostWindow(connection_, skin->document, *templ, controller);
       if (made == nullptr) return kOutOfMemory;
       IPtr<IHostWindow> opened = IPtr<IHostWindow>::adopt(made);
-      s->panels.windows.push_back(opened);
+      s->run->panels.windows.push_back(opened);
       s->note(std::string("window ") + templateName + " opened");
       s->touch();
       *window = opened.get();
@@ -100,13 +101,13 @@ tresult DevicesMenu::addEntry(void* module, const char16* menu, const char16* ti
     if (entry.menu.empty() || entry.title.empty() || entry.category.empty() ||
         entry.command.empty())
       return kInvalidArgument;
-    auto& entries = s->panels.menuEntries;
+    auto& entries = s->run->panels.menuEntries;
     // One title per menu: the user could not tell two such entries apart.
     if (std::any_of(entries.begin(), entries.end(), [&](const MenuEntry& e) {
           return e.menu == entry.menu && e.title == entry.title;
         }))
       return kResultFalse;
-    entry.registeredCommand = s->catalogue.registerCommand(entry.category, entry.command);
+    entry.registeredCommand = s->run->catalogue.registerCommand(entry.category, entry.command);
     entries.push_back(std::move(entry));
     s->note("menu entry " + entries.back().menu + "/" + entries.back().title + " added");
     s->touch();
@@ -118,14 +119,15 @@ tresult DevicesMenu::removeEntries(void* module) noexcept {
   HostState* s = hostOf(connection_);
   if (s == nullptr) return kResultFalse;
   return answerSafely(kOutOfMemory, [&]() -> tresult {
-    auto& entries = s->panels.menuEntries;
+    auto& entries = s->run->panels.menuEntries;
     bool removed = false;
     for (auto entry = entries.begin(); entry != entries.end();) {
       if (entry->module != module) {
         ++entry;
         continue;
       }
-      if (entry->registeredCommand) s->catalogue.unregisterCommand(entry->category, entry->command);
+      if (entry->registeredCommand)
+        s->run->catalogue.unregisterCommand(entry->category, entry->command);
       s->note("menu entry " + entry->menu + "/" + entry->title + " removed");
       entry = entries.erase(entry);
       removed = true;

@@ -42,15 +42,15 @@ class ChosenFiles final : public HostObject<IChosenFiles> {
 // person at the host chooses, or none when there is no one.
 std::vector<std::u16string> nextAnswer(HostState& s, DialogKind kind, const char16* title,
                                        const FileType* type) {
-  if (s.dialogAnswers.empty()) {
-    if (s.userDialogs == nullptr) return {};
+  if (s.setup.dialogAnswers.empty()) {
+    if (s.setup.userDialogs == nullptr) return {};
     std::string extension(type->extension, strnlen(type->extension, sizeof(type->extension)));
-    const std::string path = s.userDialogs->chooseFile(kind, toUtf8(title), extension);
+    const std::string path = s.setup.userDialogs->chooseFile(kind, toUtf8(title), extension);
     if (path.empty()) return {};
     return {toUtf16(path)};
   }
-  const HostState::DialogAnswer answer = s.dialogAnswers.front();
-  s.dialogAnswers.pop_front();
+  const HostSetup::DialogAnswer answer = s.setup.dialogAnswers.front();
+  s.setup.dialogAnswers.pop_front();
   if (answer.kind != kind) return {};
   return {toUtf16(answer.path)};
 }
@@ -166,16 +166,16 @@ tresult AlertBox::show(const char16* message, const char16* first, const char16*
   if (s == nullptr) return kResultFalse;
   const int32 buttons = third ? 3 : second ? 2 : 1;
   return answerSafely(kOutOfMemory, [&]() -> tresult {
-    s->alertsShown.push_back(toUtf8(message));
+    s->records.alertsShown.push_back(toUtf8(message));
     int32 answer = buttons;
-    if (!s->alertAnswers.empty()) {
-      answer = std::clamp(s->alertAnswers.front(), 1, buttons);
-      s->alertAnswers.pop_front();
-    } else if (s->userDialogs != nullptr) {
+    if (!s->setup.alertAnswers.empty()) {
+      answer = std::clamp(s->setup.alertAnswers.front(), 1, buttons);
+      s->setup.alertAnswers.pop_front();
+    } else if (s->setup.userDialogs != nullptr) {
       std::vector<std::string> labels{toUtf8(first)};
       if (second != nullptr) labels.push_back(toUtf8(second));
       if (third != nullptr) labels.push_back(toUtf8(third));
-      answer = std::clamp(s->userDialogs->alert(toUtf8(message), labels), 1, buttons);
+      answer = std::clamp(s->setup.userDialogs->alert(toUtf8(message), labels), 1, buttons);
     }
     *pressed = answer;
     s->touch();

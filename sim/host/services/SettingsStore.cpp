@@ -19,7 +19,7 @@ bool validName(const char8* name) { return name != nullptr && std::strlen(name) 
 
 SettingsData* SettingsStore::data() const {
   HostState* s = connection_ ? connection_->state : nullptr;
-  return s ? &s->settings : nullptr;
+  return s ? &s->setup.settings : nullptr;
 }
 
 tresult SettingsStore::getInteger(const char8* section, const char8* key, int32* value) noexcept {
