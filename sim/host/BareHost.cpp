@@ -1,0 +1,216 @@
+#include "sim/host/BareHost.h"
+
+#include <algorithm>
+#include <variant>
+
+#include "sdk/host/CommandServices.h"
+#include "sdk/host/DeviceDetection.h"
+#include "sdk/host/HostObjects.h"
+#include "sdk/host/HostServices.h"
+#include "sdk/host/PanelServices.h"
+#include "sim/host/HostState.h"
+#include "sim/host/midi/DeviceRegistry.h"
+#include "sim/host/midi/HostLink.h"
+#include "sim/host/KernelServices.h"
+#include "sim/host/panels/HostWindow.h"
+
+namespace QentSim {
+
+using Brennholt::FUnknown;
+using Brennholt::IPtr;
+using Brennholt::TUID;
+using Brennholt::uint32;
+namespace Hox = Brennholt::Hox;
+
+namespace {
+
+// Every service the kernel hands out by identifier, withdrawn or not.
+const Brennholt::FUID* const kKernelServices[] = {
+    &Hox::IIdleService::iid,        &Hox::IProjectService::iid,
+    &Hox::IHostStateService::iid,   &Hox::ITransportPosition::iid,
+    &Hox::ICommandCatalogue::iid,   &Hox::ICommandCategoryList::iid,
+    &Hox::IObjectTreeService::iid,  &Hox::IDependencyService::iid,
+    &Hox::ITranslator::iid,         &Hox::IMidiPortList::iid,
+    &Hox::IRemoteDeviceRegistry::iid, &Hox::IPanelRegistry::iid,
+    &Hox::IDevicesMenu::iid};
+
+// References to `object` beside the `own` ones the host holds.
+long heldBeyond(FUnknown* object, long own) {
+  object->addRef();
+  return static_cast<long>(object->release()) - own;
+}
+
+}  // namespace
+
+BareHost::BareHost() : state_(std::make_unique<HostState>()) {
+  HostState& s = *state_;
+  s.setupProject.reset();
+  s.connection = std::make_shared<HostConnection>();
+  s.connection->state = &s;
+  s.context = IPtr<HostContext>::adopt(new HostContext(s.connection));
+  s.registry = std::make_shared<DependencyRegistry>();
+  s.running = true;
+}
+
+BareHost::~BareHost() {
+  HostState& s = *state_;
+  while (closeWindow()) {
+  }
+  closeProject();
+  s.idleHandlers.clear();
+  s.projectListeners.clear();
+  s.panels = PanelHost{};
+  // Whatever a test still holds answers as missing from here on.
+  s.connection->state = nullptr;
+  s.context.reset();
+  s.running = false;
+}
+
+FUnknown* BareHost::context() const {
+  return static_cast<Hox::IHostKernel*>(state_->context.get());
+}
+
+Hox::IHostKernel* BareHost::kernel() const { return state_->context.get(); }
+
+void BareHost::setServiceEnabled(HostService service, bool enabled) {
+  if (enabled) {
+    state_->withdrawn.erase(service);
+  } else {
+    state_->withdrawn.insert(service);
+  }
+}
+
+void BareHost::setLanguage(const std::string& code) {
+  state_->language = code;
+  state_->hostLanguage->setCode(code);
+}
+
+long BareHost::kernelReferences() const {
+  HostState& s = *state_;
+  long held = heldBeyond(kernel(), 1);
+  // Withdrawn services were handed out before they went: count them too.
+  const std::set<HostService> withdrawn = std::exchange(s.withdrawn, {});
+  for (const Brennholt::FUID* iid : kKernelServices) {
+    FUnknown* service = nullptr;
+    if (s.context->getService(iid->bytes(), reinterpret_cast<void**>(&service)) !=
+        Brennholt::kResultOk) {
+      continue;
+    }
+    held += heldBeyond(service, 2);  // the context's and the one just taken
+    service->release();
+  }
+  s.withdrawn = withdrawn;
+  return held;
+}
+
+void BareHost::openProject(const ProjectDescription& description) {
+  closeProject();
+  state_->openModel(description);
+}
+
+void BareHost::closeProject() { state_->closeModel(); }
+
+ProjectModel* BareHost::project() const { return state_->model.get(); }
+
+TreeValue* BareHost::value(const std::string& object, const std::string& key) const {
+  std::string ignored;
+  return state_->model ? state_->model->findValue(object, key, &ignored) : nullptr;
+}
+
+void BareHost::deliver() { state_->deliverDependents(); }
+
+int BareHost::dependents() const { return state_->registry->dependentCount(); }
+
+long BareHost::treeReferences() const {
+  // The project holds the one handle the host keeps on the tree.
+  const long own = state_->model ? 1 : 0;
+  return static_cast<long>(state_->registry->outsideReferences()) - own;
+}
+
+std::size_t BareHost::projectListeners() const { return state_->projectListeners.size(); }
+std::size_t BareHost::idleHandlers() const { return state_->idleHandlers.size(); }
+
+void BareHost::idle() {
+  // A copy: a handler may remove itself.
+  const std::vector<Hox::IIdleHandler*> handlers = state_->idleHandlers;
+  for (Hox::IIdleHandler* handler : handlers) {
+    const auto& now = state_->idleHandlers;
+    if (std::find(now.begin(), now.end(), handler) == now.end()) continue;
+    handler->onIdle();
+    deliver();
+  }
+}
+
+std::uint32_t BareHost::clock() const { return state_->clock; }
+void BareHost::setClock(std::uint32_t milliseconds) { state_->clock = milliseconds; }
+void BareHost::advance(std::uint32_t milliseconds) { state_->clock += milliseconds; }
+double BareHost::position() const { return state_->position; }
+void BareHost::setPosition(double position) { state_->position = position; }
+
+std::vector<HostWindow*> BareHost::windows() const {
+  std::vector<HostWindow*> out;
+  for (const auto& window : state_->panels.windows) {
+    auto* own = static_cast<HostWindow*>(window.get());
+    if (own->isOpen()) out.push_back(own);
+  }
+  return out;
+}
+
+HostWindow* BareHost::activeWindow() const {
+  const std::vector<HostWindow*> open = windows();
+  return open.empty() ? nullptr : open.back();
+}
+
+bool BareHost::closeWindow() {
+  HostWindow* window = activeWindow();
+  if (window == nullptr) return false;
+  // The host's reference goes once the listeners were told and the window let go of the module.
+  IPtr<Hox::IHostWindow> keep = IPtr<Hox::IHostWindow>::share(window);
+  window->close();
+  std::erase_if(state_->panels.windows,
+                [&](const IPtr<Hox::IHostWindow>& w) { return w.get() == keep.get(); });
+  deliver();
+  return true;
+}
+
+const std::vector<std::string>& BareHost::panelProblems() const {
+  return state_->panels.problems;
+}
+
+std::vector<std::string> BareHost::registeredActions() const {
+  std::vector<std::string> out;
+  for (const auto& [category, name] : state_->catalogue.registered()) {
+    out.push_back(std::string(category).append("/").append(name));
+  }
+  return out;
+}
+
+std::vector<std::string> BareHost::menuEntries() const {
+  std::vector<std::string> out;
+  for (const MenuEntry& e : state_->panels.menuEntries) {
+    out.push_back(e.menu + "/" + e.title + "/" + e.category + "/" + e.command);
+  }
+  return out;
+}
+
+void BareHost::queueAlertAnswer(int button) { state_->alertAnswers.push_back(button); }
+
+const std::vector<std::string>& BareHost::alertsShown() const { return state_->alertsShown; }
+
+void BareHost::queueDialogAnswer(DialogKind kind, const std::string& path) {
+  state_->dialogAnswers.push_back({kind, path});
+}
+
+std::string BareHost::setting(const std::string& section, const std::string& key) const {
+  const SettingsData::Value* value = state_->settings.find(section, key);
+  if (value == nullptr) return "<none>";
+  if (const auto* number = std::get_if<std::int32_t>(value)) return std::to_string(*number);
+  return std::get<std::string>(*value);
+}
+
+bool BareHost::storeSetting(const std::string& section, const std::string& key,
+                            const std::string& text) {
+  return state_->settings.set(section, key, text);
+}
+
+}  // namespace QentSim
