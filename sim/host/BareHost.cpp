@@ -1,6 +1,7 @@
 #include "sim/host/BareHost.h"
 
 #include <algorithm>
+#include <map>
 #include <variant>
 
 #include "sdk/host/CommandServices.h"
@@ -13,6 +14,7 @@
 #include "sim/host/midi/HostLink.h"
 #include "sim/host/KernelServices.h"
 #include "sim/host/panels/HostWindow.h"
+#include "sim/host/project/TreeValue.h"
 
 namespace QentSim {
 
@@ -42,7 +44,14 @@ long heldBeyond(FUnknown* object, long own) {
 
 }  // namespace
 
-BareHost::BareHost() : state_(std::make_unique<HostState>()) {
+// The loose values and the module's writes to them.
+struct BareHost::Values final : ValueObserver {
+  std::vector<IPtr<TreeValue>> loose;
+  std::map<const TreeValue*, int> writes;
+  void moduleWrote(TreeValue& value) noexcept override { ++writes[&value]; }
+};
+
+BareHost::BareHost() : state_(std::make_unique<HostState>()), values_(std::make_unique<Values>()) {
   HostState& s = *state_;
   s.setupProject.reset();
   s.connection = std::make_shared<HostConnection>();
@@ -57,6 +66,7 @@ BareHost::~BareHost() {
   while (closeWindow()) {
   }
   closeProject();
+  values_->loose.clear();
   s.idleHandlers.clear();
   s.projectListeners.clear();
   s.panels = PanelHost{};
@@ -83,6 +93,10 @@ void BareHost::setServiceEnabled(HostService service, bool enabled) {
 void BareHost::setLanguage(const std::string& code) {
   state_->language = code;
   state_->hostLanguage->setCode(code);
+}
+
+void BareHost::setTranslations(const std::vector<std::pair<std::string, std::string>>& table) {
+  state_->hostLanguage->setProjectTranslations(table);
 }
 
 long BareHost::kernelReferences() const {
@@ -122,9 +136,21 @@ void BareHost::deliver() { state_->deliverDependents(); }
 int BareHost::dependents() const { return state_->registry->dependentCount(); }
 
 long BareHost::treeReferences() const {
-  // The project holds the one handle the host keeps on the tree.
-  const long own = state_->model ? 1 : 0;
+  // The project holds the one handle the host keeps on the tree; the loose values one each.
+  const long own = (state_->model ? 1 : 0) + static_cast<long>(values_->loose.size());
   return static_cast<long>(state_->registry->outsideReferences()) - own;
+}
+
+TreeValue* BareHost::looseValue(const ValueSpec& spec, Brennholt::int32 tag) {
+  IPtr<TreeValue> value = TreeValue::make(state_->registry, state_->hostLanguage, spec, tag);
+  value->setObserver(values_.get());
+  values_->loose.push_back(value);
+  return value.get();
+}
+
+int BareHost::writes(const TreeValue* value) const {
+  auto found = values_->writes.find(value);
+  return found == values_->writes.end() ? 0 : found->second;
 }
 
 std::size_t BareHost::projectListeners() const { return state_->projectListeners.size(); }

@@ -11,12 +11,14 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/FUnknown.h"
 #include "sdk/host/HostKernel.h"
 #include "sim/host/SimHost.h"
 #include "sim/host/project/ProjectDescription.h"
+#include "sim/host/project/ValueSpec.h"
 
 namespace Brennholt::Hox {
 class IHostWindow;
@@ -44,8 +46,10 @@ class BareHost {
   Brennholt::Hox::IHostKernel* kernel() const;
   // Offers or withdraws a service or class; takes effect for every later request.
   void setServiceEnabled(HostService service, bool enabled);
-  // The language the translator answers ("en" unless set); the project's translations apply.
+  // The language the translator answers ("en" unless set), and its words in that language
+  // (English word, translation); opening a project replaces them with the project's.
   void setLanguage(const std::string& code);
+  void setTranslations(const std::vector<std::pair<std::string, std::string>>& table);
 
   // References the module holds right now to the context and to the kernel's services it was
   // handed, withdrawn ones too; 0 once it gave back everything it took.
@@ -70,6 +74,12 @@ class BareHost {
   // The project listeners and idle handlers the module registered.
   std::size_t projectListeners() const;
   std::size_t idleHandlers() const;
+  // A value of the tree's own kind that belongs to no object, for code that works on one value:
+  // the host holds it until it goes itself. Its owner numbers it `tag`.
+  TreeValue* looseValue(const ValueSpec& spec, Brennholt::int32 tag = 0);
+  // How often the module wrote a loose value (plain, normalized, integer or text, changed or
+  // not).
+  int writes(const TreeValue* value) const;
   // One call of every registered idle handler, each followed by the notices it caused.
   void idle();
 
@@ -103,7 +113,9 @@ class BareHost {
   bool storeSetting(const std::string& section, const std::string& key, const std::string& text);
 
  private:
+  struct Values;
   std::unique_ptr<HostState> state_;
+  std::unique_ptr<Values> values_;
 };
 
 }  // namespace QentSim
