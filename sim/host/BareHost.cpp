@@ -44,14 +44,15 @@ long heldBeyond(FUnknown* object, long own) {
 
 }  // namespace
 
-// The loose values and the module's writes to them.
-struct BareHost::Values final : ValueObserver {
-  std::vector<IPtr<TreeValue>> loose;
+// The loose objects and values, and the module's writes to the values.
+struct BareHost::Loose final : ValueObserver {
+  std::vector<IPtr<TreeObject>> objects;
+  std::vector<IPtr<TreeValue>> values;
   std::map<const TreeValue*, int> writes;
   void moduleWrote(TreeValue& value) noexcept override { ++writes[&value]; }
 };
 
-BareHost::BareHost() : state_(std::make_unique<HostState>()), values_(std::make_unique<Values>()) {
+BareHost::BareHost() : state_(std::make_unique<HostState>()), loose_(std::make_unique<Loose>()) {
   HostState& s = *state_;
   s.setupProject.reset();
   s.connection = std::make_shared<HostConnection>();
@@ -66,7 +67,8 @@ BareHost::~BareHost() {
   while (closeWindow()) {
   }
   closeProject();
-  values_->loose.clear();
+  loose_->objects.clear();
+  loose_->values.clear();
   s.idleHandlers.clear();
   s.projectListeners.clear();
   s.panels = PanelHost{};
@@ -136,21 +138,27 @@ void BareHost::deliver() { state_->deliverDependents(); }
 int BareHost::dependents() const { return state_->registry->dependentCount(); }
 
 long BareHost::treeReferences() const {
-  // The project holds the one handle the host keeps on the tree; the loose values one each.
-  const long own = (state_->model ? 1 : 0) + static_cast<long>(values_->loose.size());
+  // The project holds the one handle the host keeps on the tree; the loose items one each.
+  const long own = (state_->model ? 1 : 0) + static_cast<long>(loose_->objects.size() + loose_->values.size());
   return static_cast<long>(state_->registry->outsideReferences()) - own;
 }
 
 TreeValue* BareHost::looseValue(const ValueSpec& spec, Brennholt::int32 tag) {
   IPtr<TreeValue> value = TreeValue::make(state_->registry, state_->hostLanguage, spec, tag);
-  value->setObserver(values_.get());
-  values_->loose.push_back(value);
+  value->setObserver(loose_.get());
+  loose_->values.push_back(value);
   return value.get();
 }
 
+TreeObject* BareHost::looseObject(const std::string& name, const std::string& title,
+                                  TreeObject::Role role) {
+  loose_->objects.push_back(TreeObject::make(state_->registry, name, title, role));
+  return loose_->objects.back().get();
+}
+
 int BareHost::writes(const TreeValue* value) const {
-  auto found = values_->writes.find(value);
-  return found == values_->writes.end() ? 0 : found->second;
+  auto found = loose_->writes.find(value);
+  return found == loose_->writes.end() ? 0 : found->second;
 }
 
 std::size_t BareHost::projectListeners() const { return state_->projectListeners.size(); }

@@ -18,6 +18,7 @@
 #include "sdk/host/HostKernel.h"
 #include "sim/host/SimHost.h"
 #include "sim/host/project/ProjectDescription.h"
+#include "sim/host/project/TreeObject.h"
 #include "sim/host/project/ValueSpec.h"
 
 namespace Brennholt::Hox {
@@ -29,7 +30,6 @@ namespace QentSim {
 struct HostState;
 class HostWindow;
 class ProjectModel;
-class TreeValue;
 
 class BareHost {
  public:
@@ -77,6 +77,11 @@ class BareHost {
   // A value of the tree's own kind that belongs to no object, for code that works on one value:
   // the host holds it until it goes itself. Its owner numbers it `tag`.
   TreeValue* looseValue(const ValueSpec& spec, Brennholt::int32 tag = 0);
+  // An object of the tree's own kind outside the project, for shapes no project description
+  // makes (two children of one name, a parameter identifier twice...): built with its own
+  // building operations (addChild, addMember...) and held by the host until it goes.
+  TreeObject* looseObject(const std::string& name, const std::string& title = {},
+                          TreeObject::Role role = TreeObject::Role::kPlain);
   // How often the module wrote a loose value (plain, normalized, integer or text, changed or
   // not).
   int writes(const TreeValue* value) const;
@@ -113,9 +118,9 @@ class BareHost {
   bool storeSetting(const std::string& section, const std::string& key, const std::string& text);
 
  private:
-  struct Values;
+  struct Loose;
   std::unique_ptr<HostState> state_;
-  std::unique_ptr<Values> values_;
+  std::unique_ptr<Loose> loose_;
 };
 
 }  // namespace QentSim
