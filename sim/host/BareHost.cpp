@@ -101,12 +101,15 @@ void BareHost::setTranslations(const std::vector<std::pair<std::string, std::str
   state_->hostLanguage->setProjectTranslations(table);
 }
 
-long BareHost::kernelReferences() const {
+void BareHost::setUserDialogs(UserDialogs* dialogs) { state_->userDialogs = dialogs; }
+
+long BareHost::kernelReferences(const Brennholt::FUID* only) const {
   HostState& s = *state_;
-  long held = heldBeyond(kernel(), 1);
+  long held = only ? 0 : heldBeyond(kernel(), 1);
   // Withdrawn services were handed out before they went: count them too.
   const std::set<HostService> withdrawn = std::exchange(s.withdrawn, {});
   for (const Brennholt::FUID* iid : kKernelServices) {
+    if (only && !only->matches(iid->bytes())) continue;
     FUnknown* service = nullptr;
     if (s.context->getService(iid->bytes(), reinterpret_cast<void**>(&service)) !=
         Brennholt::kResultOk) {
@@ -219,11 +222,11 @@ std::vector<std::string> BareHost::registeredActions() const {
   return out;
 }
 
-std::vector<std::string> BareHost::menuEntries() const {
-  std::vector<std::string> out;
-  for (const MenuEntry& e : state_->panels.menuEntries) {
-    out.push_back(e.menu + "/" + e.title + "/" + e.category + "/" + e.command);
-  }
+const std::vector<MenuEntry>& BareHost::menuEntries() const { return state_->panels.menuEntries; }
+
+std::vector<std::pair<void*, std::string>> BareHost::skinPackages() const {
+  std::vector<std::pair<void*, std::string>> out;
+  for (const LoadedSkin& skin : state_->panels.skins) out.emplace_back(skin.module, skin.fileName);
   return out;
 }
 

@@ -17,6 +17,7 @@
 #include "core/FUnknown.h"
 #include "sdk/host/HostKernel.h"
 #include "sim/host/SimHost.h"
+#include "sim/host/panels/PanelHost.h"
 #include "sim/host/project/ProjectDescription.h"
 #include "sim/host/project/TreeObject.h"
 #include "sim/host/project/ValueSpec.h"
@@ -29,6 +30,7 @@ namespace QentSim {
 
 struct HostState;
 class HostWindow;
+class UserDialogs;
 class ProjectModel;
 
 class BareHost {
@@ -52,8 +54,12 @@ class BareHost {
   void setTranslations(const std::vector<std::pair<std::string, std::string>>& table);
 
   // References the module holds right now to the context and to the kernel's services it was
-  // handed, withdrawn ones too; 0 once it gave back everything it took.
-  long kernelReferences() const;
+  // handed, withdrawn ones too; 0 once it gave back everything it took. With `service`, only
+  // the references to that service.
+  long kernelReferences(const Brennholt::FUID* service = nullptr) const;
+  // Who answers the alert box and the file selectors when no answer is queued; not owned,
+  // null: nobody (an alert answers its last button, a selector is cancelled).
+  void setUserDialogs(UserDialogs* dialogs);
 
   // ---- the project ----
   // Builds the project and opens it: projectOpened and projectActivated to the listeners,
@@ -106,8 +112,10 @@ class BareHost {
   const std::vector<std::string>& panelProblems() const;
   // Commands the module registered with the catalogue, "category/name".
   std::vector<std::string> registeredActions() const;
-  // The "Devices" menu entries, "menu/title/category/command".
-  std::vector<std::string> menuEntries() const;
+  // The entries the module added to the host's menus.
+  const std::vector<MenuEntry>& menuEntries() const;
+  // The skin packages loaded: the module handle given and the package's name.
+  std::vector<std::pair<void*, std::string>> skinPackages() const;
 
   // ---- the user's answers, the settings ----
   void queueAlertAnswer(int button);  // 1-based
