@@ -230,24 +230,11 @@ std::vector<std::pair<void*, std::string>> BareHost::skinPackages() const {
   return out;
 }
 
-void BareHost::queueAlertAnswer(int button) { state_->alertAnswers.push_back(button); }
-
-const std::vector<std::string>& BareHost::alertsShown() const { return state_->alertsShown; }
-
-void BareHost::queueDialogAnswer(DialogKind kind, const std::string& path) {
-  state_->dialogAnswers.push_back({kind, path});
-}
-
 std::string BareHost::setting(const std::string& section, const std::string& key) const {
   const SettingsData::Value* value = state_->settings.find(section, key);
   if (value == nullptr) return "<none>";
   if (const auto* number = std::get_if<std::int32_t>(value)) return std::to_string(*number);
   return std::get<std::string>(*value);
-}
-
-bool BareHost::storeSetting(const std::string& section, const std::string& key,
-                            const std::string& text) {
-  return state_->settings.set(section, key, text);
 }
 
 }  // namespace QentSim

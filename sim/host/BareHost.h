@@ -117,13 +117,9 @@ class BareHost {
   // The skin packages loaded: the module handle given and the package's name.
   std::vector<std::pair<void*, std::string>> skinPackages() const;
 
-  // ---- the user's answers, the settings ----
-  void queueAlertAnswer(int button);  // 1-based
-  const std::vector<std::string>& alertsShown() const;
-  void queueDialogAnswer(DialogKind kind, const std::string& path);  // absolute path
+  // ---- the settings ----
   // The value stored under section and key as text ("<none>" when missing, numbers in decimal).
   std::string setting(const std::string& section, const std::string& key) const;
-  bool storeSetting(const std::string& section, const std::string& key, const std::string& text);
 
  private:
   struct Loose;
