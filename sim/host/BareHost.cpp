@@ -10,9 +10,9 @@
 #include "sdk/host/HostServices.h"
 #include "sdk/host/PanelServices.h"
 #include "sim/host/HostState.h"
+#include "sim/host/KernelServices.h"
 #include "sim/host/midi/DeviceRegistry.h"
 #include "sim/host/midi/HostLink.h"
-#include "sim/host/KernelServices.h"
 #include "sim/host/panels/HostWindow.h"
 #include "sim/host/project/TreeValue.h"
 
@@ -28,11 +28,11 @@ namespace {
 
 // Every service the kernel hands out by identifier, withdrawn or not.
 const Brennholt::FUID* const kKernelServices[] = {
-    &Hox::IIdleService::iid,        &Hox::IProjectService::iid,
-    &Hox::IHostStateService::iid,   &Hox::ITransportPosition::iid,
-    &Hox::ICommandCatalogue::iid,   &Hox::ICommandCategoryList::iid,
-    &Hox::IObjectTreeService::iid,  &Hox::IDependencyService::iid,
-    &Hox::ITranslator::iid,         &Hox::IMidiPortList::iid,
+    &Hox::IIdleService::iid,          &Hox::IProjectService::iid,
+    &Hox::IHostStateService::iid,     &Hox::ITransportPosition::iid,
+    &Hox::ICommandCatalogue::iid,     &Hox::ICommandCategoryList::iid,
+    &Hox::IObjectTreeService::iid,    &Hox::IDependencyService::iid,
+    &Hox::ITranslator::iid,           &Hox::IMidiPortList::iid,
     &Hox::IRemoteDeviceRegistry::iid, &Hox::IPanelRegistry::iid,
     &Hox::IDevicesMenu::iid};
 
@@ -142,7 +142,8 @@ int BareHost::dependents() const { return state_->registry->dependentCount(); }
 
 long BareHost::treeReferences() const {
   // The project holds the one handle the host keeps on the tree; the loose items one each.
-  const long own = (state_->model ? 1 : 0) + static_cast<long>(loose_->objects.size() + loose_->values.size());
+  const long own =
+      (state_->model ? 1 : 0) + static_cast<long>(loose_->objects.size() + loose_->values.size());
   return static_cast<long>(state_->registry->outsideReferences()) - own;
 }
 
@@ -210,9 +211,7 @@ bool BareHost::closeWindow() {
   return true;
 }
 
-const std::vector<std::string>& BareHost::panelProblems() const {
-  return state_->panels.problems;
-}
+const std::vector<std::string>& BareHost::panelProblems() const { return state_->panels.problems; }
 
 std::vector<std::string> BareHost::registeredActions() const {
   std::vector<std::string> out;

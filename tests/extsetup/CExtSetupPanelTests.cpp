@@ -188,8 +188,9 @@ struct Host {
     return nullptr;
   }
   static void collect(const HostWindow::Widget& w, std::vector<IPtr<IGuiValue>>* out) {
-    const bool seen = std::any_of(out->begin(), out->end(),
-                                  [&](const IPtr<IGuiValue>& v) { return v.get() == w.value.get(); });
+    const bool seen = std::any_of(out->begin(), out->end(), [&](const IPtr<IGuiValue>& v) {
+      return v.get() == w.value.get();
+    });
     if (w.value && !seen) out->push_back(w.value);
     for (const HostWindow::Widget& child : w.children) collect(child, out);
   }
@@ -213,8 +214,8 @@ struct SetupWindow {
     }
   }
   bool initialise(const char8* language = nullptr) {
-    const bool ready = controller->initialise(host.bare.kernel(), "QENTExtSetupPanel.srf",
-                                              language, 6, 6, &buttons, &memories, &table);
+    const bool ready = controller->initialise(host.bare.kernel(), "QENTExtSetupPanel.srf", language,
+                                              6, 6, &buttons, &memories, &table);
     controller->setMonitor(&monitor);
     controller->setFileIdentity("Talvane QENT6/QENT8", "1.0.6", &daw);
     return ready;
@@ -500,9 +501,9 @@ TEST(SetupPanel, ResetAndLoadAskTheUserAndTellTheKeyboardOnlyInThePictureView) {
   h.user.answers = {1};
   h.push("ResetButton");
   ASSERT_EQ(h.user.shown.size(), 1u);
-  EXPECT_EQ(h.user.shown[0], (Texts{
-                                   "THIS WILL RESET THE COMMAND ASSIGNMENT TO THE FACTORY DEFAULT.",
-                                   "RESET", "CANCEL"}));
+  EXPECT_EQ(
+      h.user.shown[0],
+      (Texts{"THIS WILL RESET THE COMMAND ASSIGNMENT TO THE FACTORY DEFAULT.", "RESET", "CANCEL"}));
   EXPECT_STREQ(s.model().category(0), "Zoom");
   EXPECT_STREQ(s.model().displayName(0), "HZoom+");
   EXPECT_EQ(h.shown("DisplayName"), "HZoom+");
@@ -614,7 +615,8 @@ TEST(SetupPanelController, LoadsTheSkinRegistersTheCommandAndFollowsTheWindow) {
   Host& h = s.host;
   ASSERT_TRUE(s.initialise());
   ASSERT_EQ(h.bare.skinPackages().size(), 1u);
-  EXPECT_EQ(h.bare.skinPackages()[0], std::make_pair(s.module, std::string("QENTExtSetupPanel.srf")));
+  EXPECT_EQ(h.bare.skinPackages()[0],
+            std::make_pair(s.module, std::string("QENTExtSetupPanel.srf")));
   ASSERT_TRUE(s.controller->registerCommand("QENT6/QENT8", "QENT6/QENT8 Extension Setup",
                                             "QENT6/QENT8 Extension Setup"));
   ASSERT_EQ(h.bare.menuEntries().size(), 1u);

@@ -200,10 +200,10 @@ TEST_F(HostPaths, TrackInstrumentFromTheOutputText) {
   };
   EXPECT_EQ(found("12-  VexelOne"), asObject(twelfth));
   EXPECT_EQ(found("2 - Pads"), asObject(second));
-  EXPECT_EQ(found("1-Organ"), nullptr);      // '-' at position 1
+  EXPECT_EQ(found("1-Organ"), nullptr);     // '-' at position 1
   EXPECT_EQ(found("00002-Pads"), nullptr);  // '-' at position 5
   EXPECT_EQ(found("0 - Organ"), nullptr);
-  EXPECT_EQ(found("14 - Pads"), nullptr);     // past the rack
+  EXPECT_EQ(found("14 - Pads"), nullptr);    // past the rack
   EXPECT_EQ(found("2 - Strings"), nullptr);  // the entry holds another instrument
 }
 
@@ -215,8 +215,7 @@ TEST_F(HostPaths, TrackInstrumentAndSlotInTheNewMixer) {
   TreeObject* midi = channel(0);
   TreeObject* list = host.project()->instrumentList();
   TreeObject* entries[2] = {list->children()[0].get(), list->children()[1].get()};
-  TreeObject* instruments[2] = {entries[0]->children()[0].get(),
-                                entries[1]->children()[0].get()};
+  TreeObject* instruments[2] = {entries[0]->children()[0].get(), entries[1]->children()[0].get()};
   list->addChild(IPtr<TreeObject>::share(host.looseObject("Empty", {}, Role::kRackEntry)));
 
   EXPECT_EQ(findTrackInstrument(kernel, midi, nullptr, true).get(), asObject(instruments[1]));
