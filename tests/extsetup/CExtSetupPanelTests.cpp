@@ -1,28 +1,43 @@
 // The setup window through the host's side of it: the controller's skin, command and window,
-// and the panel driven through its values as the host's skin engine and the user drive them.
+// and the panel driven through its values as the host's skin engine and the user drive them, on
+// the reference host's bare host with the skin the built module carries.
 #include "extsetup/CExtSetupPanel.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <deque>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "extsetup/CExtSetupPanelController.h"
 #include "extsetup/QENT_SetupDefaults.h"
 #include "hostaccess/DAWInfo.h"
 #include "hostaccess/QENT_HKA.h"
+#include "platform/Platform.h"
 #include "remote/channels/ModuleState.h"
-#include "tests/extsetup/PanelTestHost.h"
+#include "sdk/host/CommandServices.h"
+#include "sdk/host/PanelServices.h"
+#include "sim/host/BareHost.h"
+#include "sim/host/UserDialogs.h"
+#include "sim/host/panels/GuiValues.h"
+#include "sim/host/panels/HostWindow.h"
+#include "tests/support/ArtifactPath.h"
 
 namespace {
 
-using namespace panelhost;
-using Brennholt::CExtSetupInfo;
-using Brennholt::CExtSetupPanel;
-using Brennholt::CExtSetupPanelController;
-using Brennholt::QENT_SetupDefaults;
-using Brennholt::String;
+using namespace Brennholt;
+using namespace Brennholt::Hox;
+using QentSim::BareHost;
+using QentSim::GuiValue;
+using QentSim::HostService;
+using QentSim::HostWindow;
+using Kind = QentSim::GuiValue::Kind;
 
 struct Monitor final : Brennholt::IExtSetupInfoMonitor {
   std::vector<std::string> calls;
@@ -39,8 +54,149 @@ struct Monitor final : Brennholt::IExtSetupInfoMonitor {
 };
 
 using Calls = std::vector<std::string>;
+using Texts = std::vector<std::string>;
 
-// The QENT6/QENT8 set-up in a host whose catalogue knows some of the factory commands.
+// The built module, loaded once only for the skin package it carries; the panel hands its
+// handle to the host's panel registry as the module's own.
+void* skinModule() {
+  static Platform::ModuleHandle handle =
+      Platform::loadModule(QentTest::artifactPath("qentlink.hox3").c_str());
+  return handle;
+}
+
+// The person at the host: answers alerts from `answers` (else the last button), remembers each
+// alert with its buttons, and picks `file` in an open selector (empty: cancels).
+struct User final : QentSim::UserDialogs {
+  std::deque<int> answers;
+  std::vector<Texts> shown;
+  std::string file;
+  int opened = 0;
+  int alert(const std::string& message, const Texts& buttons) override {
+    Texts alert{message};
+    alert.insert(alert.end(), buttons.begin(), buttons.end());
+    shown.push_back(alert);
+    int answer = static_cast<int>(buttons.size());
+    if (!answers.empty()) {
+      answer = answers.front();
+      answers.pop_front();
+    }
+    return answer;
+  }
+  std::string chooseFile(QentSim::DialogKind kind, const std::string&,
+                         const std::string&) override {
+    if (kind == QentSim::DialogKind::kOpen) ++opened;
+    return file;
+  }
+};
+
+// The bare host in a language whose words are the English ones in upper case, so a shown text
+// proves it was translated; the user at it; and the user's hands on the open window's values.
+struct Host {
+  BareHost bare;
+  User user;
+  Texts known = {"This will reset the command assignment to the factory default.", "Reset",
+                 "Cancel", "Failed to load.", "OK"};
+
+  Host() {
+    bare.setUserDialogs(&user);
+    bare.setLanguage("xx");
+    teach();
+  }
+  // The host forgets (or learns again) the translation of a word.
+  void forget(const std::string& word) {
+    std::erase(known, word);
+    teach();
+  }
+  void learn(const std::string& word) {
+    known.push_back(word);
+    teach();
+  }
+  static std::string upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+  }
+  void teach() {
+    std::vector<std::pair<std::string, std::string>> table;
+    for (const std::string& word : known) table.emplace_back(word, upper(word));
+    bare.setTranslations(table);
+  }
+
+  HostWindow* window() const { return bare.activeWindow(); }
+  // The value bound to the open window's control `name`; null when there is none.
+  GuiValue* get(const std::string& name) const {
+    HostWindow* w = window();
+    const HostWindow::Widget* found = w ? find(w->root(), name) : nullptr;
+    return found ? GuiValue::of(found->value.get()) : nullptr;
+  }
+  GuiValue* at(const std::string& name) const {
+    GuiValue* value = get(name);
+    if (!value) ADD_FAILURE() << "no value " << name;
+    return value;
+  }
+  // Every value the window bound, once each.
+  std::vector<IPtr<IGuiValue>> values() const {
+    std::vector<IPtr<IGuiValue>> out;
+    if (HostWindow* w = window()) collect(w->root(), &out);
+    return out;
+  }
+  // An "on" switch or tab goes on; a push switch goes on and off again.
+  void press(const std::string& name) {
+    if (GuiValue* v = at(name)) v->setValue(1, 1);
+  }
+  void push(const std::string& name) {
+    if (GuiValue* v = at(name)) {
+      v->setValue(1, 1);
+      v->setValue(0, 1);
+    }
+  }
+  void choose(const std::string& name, const std::string& entry) {
+    GuiValue* menu = at(name);
+    if (!menu) return;
+    const Texts entries = menu->entries();
+    auto found = std::find(entries.begin(), entries.end(), entry);
+    if (found == entries.end()) {
+      ADD_FAILURE() << name << " has no entry " << entry;
+      return;
+    }
+    menu->setValue(static_cast<int32>(found - entries.begin()), 1);
+  }
+  void type(const std::string& name, const std::u16string& text) {
+    if (GuiValue* v = at(name)) v->setText(text.c_str(), 1);
+  }
+  std::string shown(const std::string& name) const {
+    GuiValue* v = at(name);
+    return v ? v->shown() : "<none>";
+  }
+  int32 number(const std::string& name) const {
+    GuiValue* v = at(name);
+    return v ? v->getValue() : -99;
+  }
+  Texts entries(const std::string& name) const {
+    GuiValue* v = at(name);
+    return v ? v->entries() : Texts{};
+  }
+  std::string setting(const std::string& key) const {
+    return bare.setting("ExtensionSetupData_QENT", key);
+  }
+
+ private:
+  static const HostWindow::Widget* find(const HostWindow::Widget& w, const std::string& name) {
+    if (w.name == name && w.value) return &w;
+    for (const HostWindow::Widget& child : w.children) {
+      if (const HostWindow::Widget* found = find(child, name)) return found;
+    }
+    return nullptr;
+  }
+  static void collect(const HostWindow::Widget& w, std::vector<IPtr<IGuiValue>>* out) {
+    const bool seen = std::any_of(out->begin(), out->end(), [&](const IPtr<IGuiValue>& v) {
+      return v.get() == w.value.get();
+    });
+    if (w.value && !seen) out->push_back(w.value);
+    for (const HostWindow::Widget& child : w.children) collect(child, out);
+  }
+};
+
+// The QENT6/QENT8 set-up in the host.
 struct SetupWindow {
   Host host;
   std::vector<String> buttons = QENT_SetupDefaults::buttonNames();
@@ -48,29 +204,18 @@ struct SetupWindow {
   AssignmentTable table = QENT_SetupDefaults::factoryAssignments(0);
   Brennholt::DAWInfo daw{u"Tessaly Studio", u"7.5.0", u"Build 100"};
   Monitor monitor;
-  int module = 0;  // stands for the module's handle
+  void* module = skinModule();
   std::unique_ptr<CExtSetupPanelController> controller;
 
-  SetupWindow() {
-    host.catalogue.categories = {
-        {"Zoom", {"Zoom In", "Zoom Out", "Zoom In Vertically", "Zoom Out Vertically"}},
-        {"Devices", {"Mixer"}},
-        {"Editors",
-         {"Open Key Editor", "Open Score Editor", "Open Drum Editor", "Open List Editor"}},
-        {"Project", {"Open Pool"}},
-        {"Edit", {"Undo", "Redo", "Monitor"}},
-        {"QENT6/QENT8", {"QENT6/QENT8 Extension Setup"}},
-    };
-    controller = std::make_unique<CExtSetupPanelController>("QENT", &module);
-  }
+  SetupWindow() { controller = std::make_unique<CExtSetupPanelController>("QENT", module); }
   ~SetupWindow() {
     controller.reset();
-    if (host.registry.window) host.registry.window->close();
-    host.registry.window.reset();
+    while (host.bare.closeWindow()) {
+    }
   }
   bool initialise(const char8* language = nullptr) {
-    const bool ready = controller->initialise(&host, "QENTExtSetupPanel.srf", language, 6, 6,
-                                              &buttons, &memories, &table);
+    const bool ready = controller->initialise(host.bare.kernel(), "QENTExtSetupPanel.srf", language,
+                                              6, 6, &buttons, &memories, &table);
     controller->setMonitor(&monitor);
     controller->setFileIdentity("Talvane QENT6/QENT8", "1.0.6", &daw);
     return ready;
@@ -79,28 +224,27 @@ struct SetupWindow {
     return controller->openPanel("QENTExtSetupPanel", displayNameLength, 16, &monitor);
   }
   CExtSetupInfo& model() { return controller->setupInfo(); }
-  void closeWindow() {
-    host.registry.window->close();
-    host.registry.window.reset();
-  }
+  void closeWindow() { EXPECT_TRUE(host.bare.closeWindow()); }
 };
 
-// A setup file of one memory block; `model` names the keyboard it is for.
-std::vector<Element> setupFile(const std::string& model) {
-  return {
-      {"ExtensionSetupData", {}},
-      {"data", {{"name", "General"}}},
-      {"model", {{"name", model}, {"buttons", "6"}, {"memories", "6"}}},
-      {"file", {{"version", "100"}}},
-      {"data", {}, true},
-      {"data", {{"name", "Memory 1"}}},
-      {"memory", {{"name", "Loaded"}}},
-      {"command",
-       {{"button", "SF1"}, {"category", "Edit"}, {"action", "Undo"}, {"display", "Und"}}},
-      {"data", {}, true},
-      {"ExtensionSetupData", {}, true},
-  };
-}
+// A setup file of one memory block for keyboard `model`, written where the user picks it.
+struct SetupFile {
+  std::filesystem::path path;
+  explicit SetupFile(const std::string& model) {
+    path = std::filesystem::temp_directory_path() /
+           ("panel-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + ".kqe");
+    std::ofstream(path, std::ios::binary)
+        << "<ExtensionSetupData><data name=\"General\"><model name=\"" << model
+        << "\" buttons=\"6\" memories=\"6\"/><file version=\"100\"/></data>"
+           "<data name=\"Memory 1\"><memory name=\"Loaded\"/><command button=\"SF1\" "
+           "category=\"Edit\" action=\"Monitor\" display=\"Mon\"/></data>"
+           "</ExtensionSetupData>";
+  }
+  ~SetupFile() {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+  }
+};
 
 Calls everyLabel() {
   Calls labels;
@@ -108,9 +252,15 @@ Calls everyLabel() {
   return labels;
 }
 
+// How many hold `value` beside the caller.
+uint32 holders(IGuiValue* value) {
+  value->addRef();
+  return value->release() - 1;
+}
+
 }  // namespace
 
-TEST(SetupPanel, MakesItsValuesInOrderAndShowsTheModel) {
+TEST(SetupPanel, MakesItsValuesAndShowsTheModel) {
   struct Expected {
     int32 tag;
     std::string name;
@@ -143,20 +293,26 @@ TEST(SetupPanel, MakesItsValuesInOrderAndShowsTheModel) {
   ASSERT_TRUE(s.initialise());
   ASSERT_TRUE(s.open());
   Host& h = s.host;
-  ASSERT_EQ(h.made.size(), expected.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    SCOPED_TRACE(expected[i].name);
-    EXPECT_EQ(h.made[i]->getTag(), expected[i].tag);
-    EXPECT_EQ(h.made[i]->kind(), expected[i].kind);
-    EXPECT_EQ(h.get(expected[i].name), h.made[i]);
-    EXPECT_EQ(h.made[i]->getAttributes(), 0);
-    EXPECT_EQ(h.made[i]->owner(), h.registry.window->controller.get());
+  ASSERT_NE(h.window(), nullptr);
+  IPlugController* controller = h.window()->controller();
+  ASSERT_NE(controller, nullptr);
+  // Every control of the skin is bound, each to the value the panel offers under its name.
+  EXPECT_EQ(h.bare.panelProblems(), Texts{});
+  for (const Expected& e : expected) {
+    SCOPED_TRACE(e.name);
+    GuiValue* value = h.get(e.name);
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->getTag(), e.tag);
+    EXPECT_EQ(value->kind(), e.kind);
+    EXPECT_EQ(value->getAttributes(), 0);
+    IGuiValue* offered = nullptr;
+    EXPECT_EQ(controller->getValueByName(e.name.c_str(), &offered), kResultOk);
+    EXPECT_EQ(offered, static_cast<IGuiValue*>(value));
   }
-  IGuiValue* none = h.made[0];
-  EXPECT_EQ(h.registry.window->controller->getValueByName("Nope", &none), kResultFalse);
+  IGuiValue* none = h.get("Page1");
+  EXPECT_EQ(controller->getValueByName("Nope", &none), kResultFalse);
   EXPECT_EQ(none, nullptr);
   void* object = nullptr;
-  IPlugController* controller = h.registry.window->controller.get();
   EXPECT_EQ(controller->queryInterface(IPlugController::iid.bytes(), &object), kResultOk);
   EXPECT_EQ(object, controller);
   controller->release();
@@ -179,9 +335,10 @@ TEST(SetupPanel, MakesItsValuesInOrderAndShowsTheModel) {
   EXPECT_EQ(h.shown("Category6"), "QENT6/QENT8");
   EXPECT_EQ(h.shown("Action6"), "QENT6/QENT8 Extension Setup");
   EXPECT_EQ(h.shown("DisplayName4"), "VZoom-");
-  ASSERT_EQ(h.at("Category2").entries().size(), 7u);
-  EXPECT_EQ(h.at("Category2").entries()[6], u"---");
-  EXPECT_EQ(h.at("Action2").entries().size(), 5u);
+  // The host's fifteen categories and "---"; its four zoom commands and "---".
+  ASSERT_EQ(h.entries("Category2").size(), 16u);
+  EXPECT_EQ(h.entries("Category2").back(), "---");
+  EXPECT_EQ(h.entries("Action2").size(), 5u);
   EXPECT_EQ(h.shown("Action2"), "Zoom Out");
   EXPECT_TRUE(s.monitor.calls.empty());
 
@@ -189,13 +346,14 @@ TEST(SetupPanel, MakesItsValuesInOrderAndShowsTheModel) {
   SetupWindow plain;
   ASSERT_TRUE(plain.initialise());
   ASSERT_TRUE(plain.open(0));
-  EXPECT_EQ(plain.host.made.size(), expected.size() - 7);
+  EXPECT_NE(plain.host.get("ButtonName1"), nullptr);
   EXPECT_EQ(plain.host.get("DisplayName1"), nullptr);
   EXPECT_EQ(plain.host.get("DisplayName"), nullptr);
 }
 
 TEST(SetupPanel, TabsPagesAndButtonsAreRadioGroups) {
   SetupWindow s;
+  s.table[2][0].category = String("Nowhere");  // a category the host does not know
   ASSERT_TRUE(s.initialise());
   ASSERT_TRUE(s.open());
   Host& h = s.host;
@@ -206,10 +364,10 @@ TEST(SetupPanel, TabsPagesAndButtonsAreRadioGroups) {
   EXPECT_EQ(s.model().mainView(), 1);
   h.press("OptionViewTab");
   EXPECT_EQ(h.number("TableViewTab"), 0);
-  EXPECT_EQ(h.at("ResetButton").getAttributes(), IValueAttributes::kDisabled);
+  EXPECT_EQ(h.at("ResetButton")->getAttributes(), IValueAttributes::kDisabled);
   h.press("PictureViewTab");
   EXPECT_EQ(h.number("OptionViewTab"), 0);
-  EXPECT_EQ(h.at("ResetButton").getAttributes(), 0);
+  EXPECT_EQ(h.at("ResetButton")->getAttributes(), 0);
   EXPECT_EQ(s.model().mainView(), 0);
 
   // "Page3": memory 2, told once, the third reset image; the button area follows the memory.
@@ -223,7 +381,7 @@ TEST(SetupPanel, TabsPagesAndButtonsAreRadioGroups) {
   EXPECT_EQ(h.shown("DisplayName"), "AdMidi");
   // A category the host does not know shows "---", and the model keeps it.
   EXPECT_EQ(h.shown("Category"), "---");
-  EXPECT_STREQ(s.model().category(0), "AddTrack");
+  EXPECT_STREQ(s.model().category(0), "Nowhere");
   EXPECT_STREQ(s.model().action(0), "MIDI");
 
   h.press("Page2");
@@ -238,11 +396,11 @@ TEST(SetupPanel, TabsPagesAndButtonsAreRadioGroups) {
   EXPECT_EQ(h.shown("DisplayName"), "List");
   EXPECT_EQ(s.monitor.take(), (Calls{"memory 1"}));
 
-  h.at("JogStopFlag").setValue(0, 1);
+  h.at("JogStopFlag")->setValue(0, 1);
   bool jogStop = true;
   ASSERT_TRUE(s.model().option(0, jogStop));
   EXPECT_FALSE(jogStop);
-  EXPECT_EQ(std::get<int32>(h.settings.values[{"QENT Extension Settings", "JogStop"}]), 0);
+  EXPECT_EQ(h.bare.setting("QENT Extension Settings", "JogStop"), "0");
   EXPECT_EQ(s.monitor.take(), (Calls{"jog 0"}));
 }
 
@@ -256,17 +414,17 @@ TEST(SetupPanel, CategoryAndCommandMenusEditTheButton) {
   h.choose("Category1", "---");
   EXPECT_STREQ(s.model().category(0), "---");
   EXPECT_STREQ(s.model().action(0), "Zoom In");
-  EXPECT_EQ(h.at("Action1").entries(), (std::vector<std::u16string>{u"---"}));
+  EXPECT_EQ(h.entries("Action1"), Texts{"---"});
   EXPECT_EQ(h.shown("Action1"), "---");
 
   // A new category refills the command menu, which shows "---" for a command not in it.
   h.choose("Category1", "Edit");
   EXPECT_STREQ(s.model().category(0), "Edit");
   EXPECT_STREQ(s.model().action(0), "Zoom In");
-  EXPECT_EQ(h.at("Action1").entries().size(), 4u);
+  EXPECT_EQ(h.entries("Action1").size(), 6u);
   EXPECT_EQ(h.shown("Action1"), "---");
-  h.choose("Action1", "Redo");
-  EXPECT_STREQ(s.model().action(0), "Redo");
+  h.choose("Action1", "Delete");
+  EXPECT_STREQ(s.model().action(0), "Delete");
   h.choose("Action1", "---");
   EXPECT_STREQ(s.model().action(0), "---");
 
@@ -281,11 +439,12 @@ TEST(SetupPanel, CategoryAndCommandMenusEditTheButton) {
 
   // A host without its command system: only "---" in the menus, and the model untouched.
   SetupWindow bare;
-  bare.host.offersCatalogue = false;
+  bare.host.bare.setServiceEnabled(HostService::kCommandCatalogue, false);
+  bare.host.bare.setServiceEnabled(HostService::kCommandCategoryList, false);
   ASSERT_TRUE(bare.initialise());
   ASSERT_TRUE(bare.open());
   bare.host.press("TableViewTab");
-  EXPECT_EQ(bare.host.at("Category3").entries(), (std::vector<std::u16string>{u"---"}));
+  EXPECT_EQ(bare.host.entries("Category3"), Texts{"---"});
   EXPECT_EQ(bare.host.shown("Action3"), "---");
   EXPECT_STREQ(bare.model().category(2), "Zoom");
   EXPECT_STREQ(bare.model().action(2), "Zoom In Vertically");
@@ -339,12 +498,12 @@ TEST(SetupPanel, ResetAndLoadAskTheUserAndTellTheKeyboardOnlyInThePictureView) {
   };
 
   edit();
-  h.alerts.answers = {1};
+  h.user.answers = {1};
   h.push("ResetButton");
-  ASSERT_EQ(h.alerts.shown.size(), 1u);
-  EXPECT_EQ(h.alerts.shown[0], (std::vector<std::string>{
-                                   "THIS WILL RESET THE COMMAND ASSIGNMENT TO THE FACTORY DEFAULT.",
-                                   "RESET", "CANCEL"}));
+  ASSERT_EQ(h.user.shown.size(), 1u);
+  EXPECT_EQ(
+      h.user.shown[0],
+      (Texts{"THIS WILL RESET THE COMMAND ASSIGNMENT TO THE FACTORY DEFAULT.", "RESET", "CANCEL"}));
   EXPECT_STREQ(s.model().category(0), "Zoom");
   EXPECT_STREQ(s.model().displayName(0), "HZoom+");
   EXPECT_EQ(h.shown("DisplayName"), "HZoom+");
@@ -352,19 +511,19 @@ TEST(SetupPanel, ResetAndLoadAskTheUserAndTellTheKeyboardOnlyInThePictureView) {
 
   // Cancelled, or a missing translation: nothing changes.
   edit();
-  h.alerts.answers = {2};
+  h.user.answers = {2};
   h.push("ResetButton");
   EXPECT_STREQ(s.model().displayName(0), "Mine");
-  std::erase(h.translator.known, "Cancel");
+  h.forget("Cancel");
   h.push("ResetButton");
-  EXPECT_EQ(h.alerts.shown.size(), 2u);
+  EXPECT_EQ(h.user.shown.size(), 2u);
   EXPECT_STREQ(s.model().displayName(0), "Mine");
   EXPECT_TRUE(s.monitor.take().empty());
-  h.translator.known.push_back("Cancel");
+  h.learn("Cancel");
 
   // In the table view the table is refreshed and the keyboard not told.
   h.press("TableViewTab");
-  h.alerts.answers = {1};
+  h.user.answers = {1};
   h.push("ResetButton");
   EXPECT_STREQ(s.model().displayName(0), "HZoom+");
   EXPECT_EQ(h.shown("DisplayName1"), "HZoom+");
@@ -372,33 +531,35 @@ TEST(SetupPanel, ResetAndLoadAskTheUserAndTellTheKeyboardOnlyInThePictureView) {
   EXPECT_TRUE(s.monitor.take().empty());
 
   // A file read lands in the model, the view and the settings at once.
-  EXPECT_EQ(h.settings.text("Category0-0"), "<none>");
-  h.files.file = setupFile("Talvane QENT6/QENT8");
+  EXPECT_EQ(h.setting("Category0-0"), "<none>");
+  const SetupFile ours("Talvane QENT6/QENT8");
+  h.user.file = ours.path.string();
   h.push("LoadButton");
-  EXPECT_EQ(h.files.opened, 1);
+  EXPECT_EQ(h.user.opened, 1);
   EXPECT_STREQ(s.model().memoryName(), "Loaded");
-  EXPECT_STREQ(s.model().action(0), "Undo");
+  EXPECT_STREQ(s.model().action(0), "Monitor");
   EXPECT_STREQ(s.model().displayName(1), "");
   EXPECT_EQ(h.shown("PageName"), "Loaded");
-  EXPECT_EQ(h.shown("Action1"), "Undo");
-  EXPECT_EQ(h.shown("DisplayName1"), "Und");
-  EXPECT_EQ(h.settings.text("Category0-0"), "Edit");
-  EXPECT_EQ(h.settings.text("MemoryName0"), "Loaded");
+  EXPECT_EQ(h.shown("Action1"), "Monitor");
+  EXPECT_EQ(h.shown("DisplayName1"), "Mon");
+  EXPECT_EQ(h.setting("Category0-0"), "Edit");
+  EXPECT_EQ(h.setting("MemoryName0"), "Loaded");
   EXPECT_TRUE(s.monitor.take().empty());
-  EXPECT_EQ(h.alerts.shown.size(), 3u);
+  EXPECT_EQ(h.user.shown.size(), 3u);
 
   // A refused file shows the failure; in the picture view the keyboard hears every label.
   h.press("PictureViewTab");
-  h.files.file = setupFile("Someone Else");
+  const SetupFile theirs("Someone Else");
+  h.user.file = theirs.path.string();
   h.push("LoadButton");
-  ASSERT_EQ(h.alerts.shown.size(), 4u);
-  EXPECT_EQ(h.alerts.shown[3], (std::vector<std::string>{"FAILED TO LOAD.", "OK"}));
+  ASSERT_EQ(h.user.shown.size(), 4u);
+  EXPECT_EQ(h.user.shown[3], (Texts{"FAILED TO LOAD.", "OK"}));
   EXPECT_STREQ(s.model().memoryName(), "Loaded");
   EXPECT_EQ(s.monitor.take(), everyLabel());
   // Without a translation of its button the failure is not shown at all.
-  std::erase(h.translator.known, "OK");
+  h.forget("OK");
   h.push("LoadButton");
-  EXPECT_EQ(h.alerts.shown.size(), 4u);
+  EXPECT_EQ(h.user.shown.size(), 4u);
 }
 
 TEST(SetupPanelController, KeyboardMemoryMovesTheOpenWindowAndIsToldOnce) {
@@ -420,32 +581,30 @@ TEST(SetupPanelController, KeyboardMemoryMovesTheOpenWindowAndIsToldOnce) {
 
   // Closing the window writes the model to the settings and lets go of the panel and values.
   h.type("PageName", u"Closed");
+  const std::vector<IPtr<IGuiValue>> values = h.values();
+  ASSERT_FALSE(values.empty());
   s.closeWindow();
   EXPECT_FALSE(s.controller->isPanelOpen());
-  EXPECT_EQ(h.settings.text("MemoryName3"), "Closed");
-  EXPECT_EQ(std::get<int32>(h.settings.values[{"ExtensionSetupData_QENT", "MemoryIndex"}]), 3);
-  EXPECT_EQ(h.liveValues, 0);
+  EXPECT_EQ(h.setting("MemoryName3"), "Closed");
+  EXPECT_EQ(h.setting("MemoryIndex"), "3");
+  for (const IPtr<IGuiValue>& value : values) EXPECT_EQ(holders(value.get()), 0u);
 
   EXPECT_TRUE(s.controller->selectMemoryFromKeyboard(1));
   EXPECT_EQ(s.model().currentMemory(), 1);
   EXPECT_EQ(s.monitor.take(), (Calls{"memory 1"}));
 
   // The model holds the host until its last write; then nothing of the host is held.
-  EXPECT_GT(h.refs, 0);
+  EXPECT_GT(h.bare.kernelReferences(), 0);
   s.controller.reset();
-  EXPECT_EQ(std::get<int32>(h.settings.values[{"ExtensionSetupData_QENT", "MemoryIndex"}]), 1);
-  EXPECT_EQ(h.refs, 0);
-  for (const int refs : {h.catalogue.refs, h.categoryList.refs, h.translator.refs, h.alerts.refs,
-                         h.settings.refs, h.menu.refs, h.registry.refs, h.files.refs}) {
-    EXPECT_EQ(refs, 0);
-  }
+  EXPECT_EQ(h.setting("MemoryIndex"), "1");
+  EXPECT_EQ(h.bare.kernelReferences(), 0);
 }
 
 TEST(SetupPanelController, LoadsTheSkinRegistersTheCommandAndFollowsTheWindow) {
   {
     // No panel registry: the model works, but no window can open.
     SetupWindow s;
-    s.host.offersRegistry = false;
+    s.host.bare.setServiceEnabled(HostService::kPanelRegistry, false);
     EXPECT_FALSE(s.initialise());
     EXPECT_TRUE(s.controller->isModelReady());
     EXPECT_FALSE(s.open());
@@ -454,31 +613,32 @@ TEST(SetupPanelController, LoadsTheSkinRegistersTheCommandAndFollowsTheWindow) {
   }
   SetupWindow s;
   Host& h = s.host;
-  ASSERT_TRUE(s.initialise("QENTLANG"));
-  ASSERT_EQ(h.registry.loaded.size(), 1u);
-  EXPECT_EQ(h.registry.loaded[0],
-            std::make_pair(static_cast<void*>(&s.module), std::string("QENTExtSetupPanel.srf")));
-  EXPECT_EQ(h.translator.tables, (std::vector<std::pair<std::string, std::string>>{
-                                     {"QENTLANG", "ExtensionSetup_Language_QENT"}}));
-
+  ASSERT_TRUE(s.initialise());
+  ASSERT_EQ(h.bare.skinPackages().size(), 1u);
+  EXPECT_EQ(h.bare.skinPackages()[0],
+            std::make_pair(s.module, std::string("QENTExtSetupPanel.srf")));
   ASSERT_TRUE(s.controller->registerCommand("QENT6/QENT8", "QENT6/QENT8 Extension Setup",
                                             "QENT6/QENT8 Extension Setup"));
-  EXPECT_EQ(
-      h.menu.entries,
-      (std::vector<std::vector<std::string>>{{"Devices", "QENT6/QENT8 Extension Setup",
-                                              "QENT6/QENT8", "QENT6/QENT8 Extension Setup"}}));
-  EXPECT_EQ(h.menu.modules, (std::vector<void*>{&s.module}));
-  EXPECT_TRUE(h.catalogue.registered.empty());
+  ASSERT_EQ(h.bare.menuEntries().size(), 1u);
+  const QentSim::MenuEntry& entry = h.bare.menuEntries()[0];
+  EXPECT_EQ((Texts{entry.menu, entry.title, entry.category, entry.command}),
+            (Texts{"Devices", "QENT6/QENT8 Extension Setup", "QENT6/QENT8",
+                   "QENT6/QENT8 Extension Setup"}));
+  EXPECT_EQ(entry.module, s.module);
+  // The catalogue knows the command through the menu entry alone.
+  EXPECT_TRUE(entry.registeredCommand);
+  EXPECT_EQ(h.bare.registeredActions(), Texts{"QENT6/QENT8/QENT6/QENT8 Extension Setup"});
 
   EXPECT_FALSE(s.controller->openPanel("Nope", 6, 16, &s.monitor));
-  EXPECT_EQ(h.liveValues, 0);
+  EXPECT_EQ(h.window(), nullptr);
   ASSERT_TRUE(s.open());
-  IPtr<Window> first = h.registry.window;
-  EXPECT_TRUE(first->shown);
-  EXPECT_EQ(first->listeners.size(), 1u);
+  IPtr<HostWindow> first = IPtr<HostWindow>::share(h.window());
+  ASSERT_TRUE(first);
+  EXPECT_TRUE(first->isShown());
+  EXPECT_EQ(first->closeListeners(), 1u);
   ASSERT_TRUE(s.open());
-  EXPECT_EQ(h.registry.window.get(), first.get());
-  EXPECT_EQ(first->fronts, 1);
+  EXPECT_EQ(h.window(), first.get());
+  EXPECT_EQ(first->timesRaised(), 1);
 
   // The window reopens on the view, page and button it closed with.
   h.press("Page3");
@@ -497,18 +657,18 @@ TEST(SetupPanelController, LoadsTheSkinRegistersTheCommandAndFollowsTheWindow) {
 
   // Unregistering lets go of the registry and the window, and removes the menu entry.
   EXPECT_TRUE(s.controller->unregisterCommand());
-  EXPECT_TRUE(h.menu.entries.empty());
-  EXPECT_EQ(h.registry.refs, 0);
-  EXPECT_TRUE(h.registry.window->listeners.empty());
-  h.registry.window->addRef();
-  EXPECT_EQ(h.registry.window->release(), 1u);  // only the host holds the window now
+  EXPECT_TRUE(h.bare.menuEntries().empty());
+  EXPECT_EQ(h.bare.kernelReferences(&IPanelRegistry::iid), 0);
+  ASSERT_NE(h.window(), nullptr);
+  EXPECT_EQ(h.window()->closeListeners(), 0u);
+  EXPECT_EQ(h.window()->referenceCount(), 1u);  // only the host holds the window now
   EXPECT_FALSE(s.open());
 
   // Without a menu title the command goes to the catalogue.
   ASSERT_TRUE(s.controller->registerCommand("QENT6/QENT8", "Other", nullptr));
-  EXPECT_EQ(h.catalogue.registered.size(), 1u);
+  EXPECT_EQ(h.bare.registeredActions(), Texts{"QENT6/QENT8/Other"});
   EXPECT_TRUE(s.controller->unregisterCommand());
-  EXPECT_TRUE(h.catalogue.registered.empty());
+  EXPECT_TRUE(h.bare.registeredActions().empty());
   EXPECT_FALSE(s.controller->unregisterCommand());
 }
 
@@ -530,29 +690,30 @@ TEST(SetupPanelController, TheServiceOffersTheWindowInTheDevicesMenuOnlyWithItsS
     SCOPED_TRACE(withRegistry ? "with the panel registry" : "without");
     SetupWindow s;
     Host& h = s.host;
-    h.offersRegistry = withRegistry;
+    h.bare.setServiceEnabled(HostService::kPanelRegistry, withRegistry);
     Brennholt::Hox::IHostKernel* const previous = Brennholt::hostKernel;
-    Brennholt::hostKernel = &h;
-    auto* service = new StartedService(&s.module);
-    service->onFirstIdle(&h);
+    Brennholt::Hox::IHostKernel* const kernel = h.bare.kernel();
+    Brennholt::hostKernel = kernel;
+    auto* service = new StartedService(s.module);
+    service->onFirstIdle(kernel);
     // The model and the keyboard path work either way.
     EXPECT_TRUE(service->setup().isModelReady());
-    EXPECT_EQ(h.menu.entries.size(), withRegistry ? 1u : 0u);
+    EXPECT_EQ(h.bare.menuEntries().size(), withRegistry ? 1u : 0u);
     const std::u16string category = u"QENT6/QENT8";
     const std::u16string command = u"QENT6/QENT8 Extension Setup";
     EXPECT_EQ(service->onAction(category.c_str(), command.c_str(), 1), kResultOk);
-    EXPECT_FALSE(h.registry.window);
+    EXPECT_EQ(h.window(), nullptr);
     EXPECT_EQ(service->onAction(category.c_str(), command.c_str(), 0), kResultOk);
-    EXPECT_EQ(static_cast<bool>(h.registry.window), withRegistry);
+    EXPECT_EQ(h.window() != nullptr, withRegistry);
     if (withRegistry) {
       // The window works on the service's model.
       h.press("Page2");
       EXPECT_EQ(service->setup().currentMemory(), 1);
-      h.registry.window->close();
+      EXPECT_TRUE(h.bare.closeWindow());
     }
-    service->onShutdown(&h);
-    EXPECT_TRUE(h.menu.entries.empty());
-    EXPECT_EQ(h.registry.refs, 0);
+    service->onShutdown(kernel);
+    EXPECT_TRUE(h.bare.menuEntries().empty());
+    EXPECT_EQ(h.bare.kernelReferences(&IPanelRegistry::iid), 0);
     service->release();
     Brennholt::hostKernel = previous;
   }

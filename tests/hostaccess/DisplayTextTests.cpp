@@ -2,124 +2,112 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/StringConversion.h"
 #include "hostaccess/ParameterController.h"
-#include "sdk/host/CommandServices.h"
-#include "tests/hostaccess/FakeHostTree.h"
+#include "sim/host/BareHost.h"
+#include "sim/host/project/ProjectModel.h"
+#include "sim/host/project/TreeValue.h"
 
 namespace {
 
 using Brennholt::displayValue;
 using Brennholt::englishName;
-using Brennholt::int32;
 using Brennholt::knobValueText;
 using Brennholt::ParameterController;
 using Brennholt::quickControlName;
 using Brennholt::quickControlRename;
-using Brennholt::tresult;
-using Brennholt::TUID;
-using Brennholt::uint32;
 using Brennholt::valueText;
 using Brennholt::vexelOneName;
-using Brennholt::Test::copyText;
-using Brennholt::Test::FakeObject;
-using Brennholt::Test::FakeTree;
-using Brennholt::Test::FakeValue;
-
-// Answers a word from its table; a word it has no entry for has no translation.
-class FakeTranslator final : public Brennholt::Hox::ITranslator {
- public:
-  explicit FakeTranslator(int& references) : references_(references) {}
-
-  std::u16string language = u"de";
-  std::map<std::u16string, std::u16string> words;
-
-  tresult translate(const char16_t* english, char16_t* text, int32 capacity) noexcept override {
-    auto it = words.find(english);
-    copyText(it == words.end() ? u"" : it->second, text, capacity);
-    return it == words.end() ? Brennholt::kResultFalse : Brennholt::kResultOk;
-  }
-  tresult registerTable(void*, const char16_t*, const char16_t*) noexcept override {
-    return Brennholt::kResultFalse;
-  }
-  tresult getLanguage(char16_t* code, int32 capacity) noexcept override {
-    copyText(language, code, capacity);
-    return Brennholt::kResultOk;
-  }
-  tresult queryInterface(const TUID, void** object) noexcept override {
-    *object = nullptr;
-    return Brennholt::kNoInterface;
-  }
-  uint32 addRef() noexcept override { return static_cast<uint32>(++references_); }
-  uint32 release() noexcept override { return static_cast<uint32>(--references_); }
-
- private:
-  int& references_;
-};
+using QentSim::TreeValue;
+using QentSim::ValueSpec;
 
 // The module's 8-bit form of a text, in the code page the conversions use.
 std::string narrow(const char16_t* text) { return Brennholt::toText8(text); }
 
+using Words = std::vector<std::pair<std::string, std::string>>;
+
+// The host in a language it has no words of its own for: the test's are all there are.
+const Words kWords = {{"On", "Ein"},
+                      {"Off", "Aus"},
+                      {"EQ", "EQ"},
+                      {"Quality", "G\xC3\xBCte"},
+                      {"Volume", "Lautst\xC3\xA4rke"},
+                      {"Pan", "Panorama"},
+                      {"EQ 1 Gain", "EQ 1 Verst."}};
+
 class DisplayTexts : public testing::Test {
  protected:
   DisplayTexts() {
-    tree.offer(Brennholt::Hox::ITranslator::iid, &translator);
-    translator.words = {{u"On", u"Ein"},
-                        {u"Off", u"Aus"},
-                        {u"EQ", u"EQ"},
-                        {u"Quality", u"G\u00fcte"},
-                        {u"Volume", u"Lautst\u00e4rke"},
-                        {u"Pan", u"Panorama"},
-                        {u"EQ 1 Gain", u"EQ 1 Verst."}};
+    host.setLanguage("xx");
+    host.setTranslations(kWords);
   }
-  void TearDown() override { EXPECT_EQ(tree.references, 0) << "a host reference was kept"; }
+  void TearDown() override {
+    EXPECT_EQ(host.kernelReferences(), 0) << "a host reference was kept";
+    EXPECT_EQ(host.treeReferences(), 0) << "a host reference was kept";
+  }
+  TreeValue* number(double minimum, double maximum, double plain, const char* format,
+                    std::vector<std::pair<double, std::string>> texts = {}) {
+    ValueSpec spec;
+    spec.minimum = minimum;
+    spec.maximum = maximum;
+    spec.value = plain;
+    spec.format = format;
+    spec.texts = std::move(texts);
+    return host.looseValue(spec);
+  }
+  TreeValue* text(const std::string& shown) {
+    ValueSpec spec;
+    spec.textOnly = true;
+    spec.text = shown;
+    return host.looseValue(spec);
+  }
 
-  FakeTree tree;
-  FakeTranslator translator{tree.references};
+  QentSim::BareHost host;
+  Brennholt::Hox::IHostKernel* kernel = host.kernel();
 };
 
 TEST_F(DisplayTexts, ValueTextsBecomeDisplayable) {
-  EXPECT_EQ(displayValue(&tree, u"+\u221E"), "+oo");
-  EXPECT_EQ(displayValue(&tree, u"-\u221E"), "-oo");
-  EXPECT_EQ(displayValue(&tree, u"\u2212\u221E"), "-oo");
-  EXPECT_EQ(displayValue(&tree, u"\u221E"), "oo");
-  EXPECT_EQ(displayValue(&tree, u"Ein"), "On");
-  EXPECT_EQ(displayValue(&tree, u"Aus"), "Off");
-  EXPECT_EQ(displayValue(&tree, u"-6.0 dB"), "-6.0 dB");
+  EXPECT_EQ(displayValue(kernel, u"+\u221E"), "+oo");
+  EXPECT_EQ(displayValue(kernel, u"-\u221E"), "-oo");
+  EXPECT_EQ(displayValue(kernel, u"\u2212\u221E"), "-oo");
+  EXPECT_EQ(displayValue(kernel, u"\u221E"), "oo");
+  EXPECT_EQ(displayValue(kernel, u"Ein"), "On");
+  EXPECT_EQ(displayValue(kernel, u"Aus"), "Off");
+  EXPECT_EQ(displayValue(kernel, u"-6.0 dB"), "-6.0 dB");
   // An empty text is no switch word, even against a word the host has no translation for.
-  translator.words.erase(u"Off");
-  EXPECT_EQ(displayValue(&tree, u""), "");
+  Words withoutOff = kWords;
+  withoutOff.erase(withoutOff.begin() + 1);
+  host.setTranslations(withoutOff);
+  EXPECT_EQ(displayValue(kernel, u""), "");
 
-  translator.language = u"US";
-  EXPECT_EQ(displayValue(&tree, u"Ein"), "Ein");
+  host.setLanguage("US");
+  EXPECT_EQ(displayValue(kernel, u"Ein"), "Ein");
   EXPECT_EQ(displayValue(nullptr, u"Ein"), "Ein");
 }
 
 TEST_F(DisplayTexts, NamesBecomeEnglish) {
-  EXPECT_EQ(englishName(&tree, narrow(u"EQ 1 G\u00fcte")), "EQ 1 Q");
-  EXPECT_EQ(englishName(&tree, narrow(u"Lautst\u00e4rke")), "Volume");
-  EXPECT_EQ(englishName(&tree, "EQ 1 Verst."), "EQ 1 Gain");
-  EXPECT_EQ(englishName(&tree, narrow(u"G\u00fcte")), narrow(u"G\u00fcte"));  // only beside EQ
-  EXPECT_EQ(englishName(&tree, "EQ - EQ1 Gain EQ5 EQ4"), "EQ - EQ 1 Gain EQ5 EQ 4");
+  EXPECT_EQ(englishName(kernel, narrow(u"EQ 1 G\u00fcte")), "EQ 1 Q");
+  EXPECT_EQ(englishName(kernel, narrow(u"Lautst\u00e4rke")), "Volume");
+  EXPECT_EQ(englishName(kernel, "EQ 1 Verst."), "EQ 1 Gain");
+  EXPECT_EQ(englishName(kernel, narrow(u"G\u00fcte")), narrow(u"G\u00fcte"));  // only beside EQ
+  EXPECT_EQ(englishName(kernel, "EQ - EQ1 Gain EQ5 EQ4"), "EQ - EQ 1 Gain EQ5 EQ 4");
 
-  translator.language = u"us";
-  EXPECT_EQ(englishName(&tree, narrow(u"Lautst\u00e4rke")), narrow(u"Lautst\u00e4rke"));
-  EXPECT_EQ(englishName(&tree, narrow(u"EQ 1 G\u00fcte")), "EQ 1 Q");
+  // In US English only the equaliser's quality is shortened (the host's word is the English).
+  host.setLanguage("us");
+  EXPECT_EQ(englishName(kernel, narrow(u"Lautst\u00e4rke")), narrow(u"Lautst\u00e4rke"));
+  EXPECT_EQ(englishName(kernel, "EQ 1 Quality"), "EQ 1 Q");
 }
 
 TEST_F(DisplayTexts, QuickControlNamesAndFallbackValueTexts) {
-  FakeValue* control = tree.value();
-  control->minimum = 0;
-  control->maximum = 4;
-  control->plain = 1;
-  FakeValue* destination = tree.value();
-  destination->text = u"Lautst\u00e4rke";
-  EXPECT_EQ(quickControlName(&tree, 2, destination), "Q3:Volume");
-  EXPECT_EQ(quickControlName(&tree, -1, destination), "");
-  EXPECT_EQ(quickControlName(&tree, 0, nullptr), "");
+  TreeValue* control = number(0, 4, 1, "%.2f");
+  TreeValue* destination = text("Lautst\xC3\xA4rke");
+  EXPECT_EQ(quickControlName(kernel, 2, destination), "Q3:Volume");
+  EXPECT_EQ(quickControlName(kernel, -1, destination), "");
+  EXPECT_EQ(quickControlName(kernel, 0, nullptr), "");
 
   ParameterController controller;
   EXPECT_EQ(valueText(controller, destination, "Q1:"), "");
@@ -128,32 +116,41 @@ TEST_F(DisplayTexts, QuickControlNamesAndFallbackValueTexts) {
   EXPECT_EQ(valueText(controller, destination, "Q1:Pan"), "(0.250)");
 
   // A quick control without a destination shows its three-character name and no value.
-  destination->format = [](double) { return std::u16string(); };
-  const std::string name = quickControlRename(&tree, "Q1:Volume", destination);
+  TreeValue* none = text("");
+  const std::string name = quickControlRename(kernel, "Q1:Volume", none);
   EXPECT_EQ(name, "Q1:");
-  EXPECT_EQ(valueText(controller, destination, name), "");
+  EXPECT_EQ(valueText(controller, none, name), "");
 
-  control->format = [](double) { return std::u16string(); };
-  EXPECT_EQ(knobValueText(&tree, controller, nullptr, "Q1:"), "(0.250)");
-  control->format = [](double) { return std::u16string(u"+\u221E"); };
-  EXPECT_EQ(knobValueText(&tree, controller, nullptr, "Q1:"), "+oo");
-  EXPECT_EQ(knobValueText(&tree, controller, destination, "Q1:"), "");
+  // A control whose host gives no value text, and one that shows infinity.
+  ASSERT_TRUE(controller.bind(number(0, 4, 1, ""), ParameterController::kRelative, 4));
+  EXPECT_EQ(knobValueText(kernel, controller, nullptr, "Q1:"), "(0.250)");
+  ASSERT_TRUE(controller.bind(number(0, 4, 1, "", {{1, "+\xE2\x88\x9E"}}),
+                              ParameterController::kRelative, 4));
+  EXPECT_EQ(knobValueText(kernel, controller, nullptr, "Q1:"), "+oo");
+  EXPECT_EQ(knobValueText(kernel, controller, none, "Q1:"), "");
   controller.unbind();
 }
 
 TEST_F(DisplayTexts, VexelOneNamesComeFromTheProgramObject) {
-  FakeObject* instrument = tree.object("");
-  FakeObject* titles = tree.object("0", instrument);
-  titles->tagTitles[7] = u"Bright";
-  FakeValue* cutoff = tree.value(instrument);
-  cutoff->tagNumber = 7;
+  QentSim::ProjectDescription project;
+  std::string error;
+  ASSERT_TRUE(QentSim::ProjectDescription::parse(
+      R"({"instruments": [{"name": "VexelOne", "programTitles": [{"7": "Bright"}],
+          "parameters": [{"id": 100, "tag": 7}, {"id": 101, "tag": 8}]}]})",
+      "test", &project, &error))
+      << error;
+  host.openProject(project);
+  TreeValue* cutoff = host.value("inst:VexelOne", "100");
+  TreeValue* untitled = host.value("inst:VexelOne", "101");
+  ASSERT_TRUE(cutoff && untitled);
+  Brennholt::IPtr<Brennholt::Hox::IHostObject> instrument;
+  ASSERT_EQ(cutoff->getOwner(instrument.put()), Brennholt::kResultOk);
 
   std::string name = "Cutoff";
-  EXPECT_TRUE(vexelOneName(instrument, cutoff, name));
+  EXPECT_TRUE(vexelOneName(instrument.get(), cutoff, name));
   EXPECT_EQ(name, "Bright");
-  EXPECT_FALSE(vexelOneName(instrument, cutoff, name));
-  cutoff->tagNumber = 8;  // no title for this tag: the name stays
-  EXPECT_FALSE(vexelOneName(instrument, cutoff, name));
+  EXPECT_FALSE(vexelOneName(instrument.get(), cutoff, name));
+  EXPECT_FALSE(vexelOneName(instrument.get(), untitled, name));  // no title for this tag
   EXPECT_EQ(name, "Bright");
 }
 

@@ -3,52 +3,96 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
 
-#include "tests/hostaccess/FakeHostTree.h"
-#include "tests/hostaccess/hoverknob/FakeHostKernel.h"
+#include "sim/host/BareHost.h"
+#include "sim/host/kit/HostObject.h"
+#include "sim/host/project/TreeValue.h"
 
 namespace {
 
 using Brennholt::int32;
 using Brennholt::ParameterController;
 using Brennholt::ParameterController2;
-using Brennholt::Test::FakeHostKernel;
-using Brennholt::Test::FakeTree;
-using Brennholt::Test::FakeValue;
-using Brennholt::Test::widen;
+using QentSim::TreeValue;
 
 class ParameterControllers : public testing::Test {
  protected:
   void TearDown() override {
     controller.unbind();
     other.unbind();
-    EXPECT_EQ(tree.references, 0) << "a host reference was kept";
-    EXPECT_EQ(clock.references, 0);
+    EXPECT_EQ(host.treeReferences(), 0) << "a host reference was kept";
+    EXPECT_EQ(host.kernelReferences(), 0);
   }
 
-  FakeValue* parameter(double minimum, double maximum, double plain) {
-    FakeValue* v = tree.value();
-    v->minimum = minimum;
-    v->maximum = maximum;
-    v->plain = plain;
-    return v;
+  TreeValue* parameter(double minimum, double maximum, double plain, int32 kind = 0,
+                       std::optional<double> standard = {}, const char* format = "%.2f") {
+    QentSim::ValueSpec spec;
+    spec.minimum = minimum;
+    spec.maximum = maximum;
+    spec.value = plain;
+    spec.kind = kind;
+    spec.defaultValue = standard;
+    spec.format = format;
+    return host.looseValue(spec);
   }
   // Binds as every knob of the keyboard binds: relative and caught.
-  void bind(ParameterController& c, FakeValue* v) {
+  void bind(ParameterController& c, Brennholt::Hox::IHostValue* v) {
     ASSERT_TRUE(
         c.bind(v, ParameterController::kRelative, ParameterController::kPickupCaughtOnBind));
   }
   // One idle round with `ticks` queued on `curve`.
   void turn(ParameterController& c, int32 ticks, int32 curve = 1) {
     c.queueMove(ticks);
-    c.apply(&clock, true, curve);
+    c.apply(host.kernel(), true, curve);
   }
+  int writes(const TreeValue* v) const { return host.writes(v); }
 
-  FakeTree tree;
-  FakeHostKernel clock;
+  QentSim::BareHost host;
   ParameterController2 controller;
   ParameterController other;
+};
+
+// A value whose host takes no text: the host's value behind it, every text refused.
+class RefusingTexts final
+    : public QentSim::HostObject<Brennholt::Hox::IHostValue, Brennholt::Hox::IHostParameter> {
+ public:
+  explicit RefusingTexts(TreeValue* value) : v_(value) {}
+  Brennholt::tresult getOwner(Brennholt::Hox::IHostObject** o) noexcept override {
+    return v_->getOwner(o);
+  }
+  int32 tag() noexcept override { return v_->tag(); }
+  int32 intValue() noexcept override { return v_->intValue(); }
+  int32 intMinimum() noexcept override { return v_->intMinimum(); }
+  int32 intMaximum() noexcept override { return v_->intMaximum(); }
+  Brennholt::tresult setIntValue(int32 value, int32 notify) noexcept override {
+    return v_->setIntValue(value, notify);
+  }
+  Brennholt::tresult getText(Brennholt::char16* text, int32 capacity) noexcept override {
+    return v_->getText(text, capacity);
+  }
+  double plainValue() noexcept override { return v_->plainValue(); }
+  double plainMinimum() noexcept override { return v_->plainMinimum(); }
+  double plainMaximum() noexcept override { return v_->plainMaximum(); }
+  Brennholt::tresult setPlainValue(double value, int32 notify) noexcept override {
+    return v_->setPlainValue(value, notify);
+  }
+  Brennholt::tresult getNormalized(double* value) noexcept override {
+    return v_->getNormalized(value);
+  }
+  Brennholt::tresult setNormalized(double value, int32 notify) noexcept override {
+    return v_->setNormalized(value, notify);
+  }
+  Brennholt::tresult getDefault(double* value) noexcept override { return v_->getDefault(value); }
+  int32 kindCode() noexcept override { return v_->kindCode(); }
+  Brennholt::tresult edit(int32 open) noexcept override { return v_->edit(open); }
+  Brennholt::tresult setFromText(const Brennholt::char16*, int32) noexcept override {
+    return Brennholt::kResultFalse;
+  }
+
+ private:
+  TreeValue* v_;
 };
 
 TEST_F(ParameterControllers, StepsFollowTheCurveOfEachTickBand) {
@@ -59,107 +103,100 @@ TEST_F(ParameterControllers, StepsFollowTheCurveOfEachTickBand) {
       {480, 128, 128, 96, 96, 75, 75, 64},      {0, 1024, 1024, 256, 256, 128, 128, 96},
       {120, 128, 128, 96, 96, 75, 75, 64}};
   const int32 ticks[8] = {3, 4, 7, 8, 11, 12, 14, 15};
-  FakeValue* v = parameter(0, 100, 0);
+  TreeValue* v = parameter(0, 100, 0);
   bind(other, v);
   for (int32 curve = 0; curve < 7; ++curve) {
     for (int i = 0; i < 8; ++i) {
-      v->plain = 0;
+      v->setPlainQuietly(0);
       turn(other, ticks[i], curve);
       const double expected =
           divisors[curve][i] == 0 ? ticks[i] : 100 / divisors[curve][i] * ticks[i];
-      EXPECT_DOUBLE_EQ(v->plain, expected) << "curve " << curve << ", " << ticks[i] << " ticks";
+      EXPECT_DOUBLE_EQ(v->plain(), expected) << "curve " << curve << ", " << ticks[i] << " ticks";
     }
   }
   // One tick and a burst of four, downwards.
-  v->plain = 50;
+  v->setPlainQuietly(50);
   turn(other, 1);
-  EXPECT_DOUBLE_EQ(v->plain, 50 + 100.0 / 1024);
+  EXPECT_DOUBLE_EQ(v->plain(), 50 + 100.0 / 1024);
   turn(other, -4);
-  EXPECT_DOUBLE_EQ(v->plain, 50 + 100.0 / 1024 - 4 * 100.0 / 128);
-  EXPECT_EQ(other.lastValue(), v->plain);
+  EXPECT_DOUBLE_EQ(v->plain(), 50 + 100.0 / 1024 - 4 * 100.0 / 128);
+  EXPECT_EQ(other.lastValue(), v->plain());
   EXPECT_TRUE(other.isUnchanged());
-  v->plain = 10;
+  v->setPlainQuietly(10);
   EXPECT_FALSE(other.isUnchanged());
 }
 
 TEST_F(ParameterControllers, RangeOfOneBelowOneAndIntegerValues) {
-  FakeValue* toggle = parameter(0, 1, 0);
+  TreeValue* toggle = parameter(0, 1, 0);
   bind(other, toggle);
   turn(other, 1);
-  EXPECT_EQ(toggle->plain, 1);
+  EXPECT_EQ(toggle->plain(), 1);
   turn(other, -3);
-  EXPECT_EQ(toggle->plain, 0);
+  EXPECT_EQ(toggle->plain(), 0);
 
-  FakeValue* narrow = parameter(0, 0.5, 0.25);
+  TreeValue* narrow = parameter(0, 0.5, 0.25);
   bind(other, narrow);
   turn(other, 15);
-  EXPECT_EQ(narrow->plain, 0.25);
-  EXPECT_EQ(narrow->writes, 0);
+  EXPECT_EQ(narrow->plain(), 0.25);
+  EXPECT_EQ(writes(narrow), 0);
 
-  FakeValue* count = parameter(0, 10, 5);
-  count->kind = 1;
+  TreeValue* count = parameter(0, 10, 5, 1);
   bind(other, count);
   turn(other, 1);
-  EXPECT_EQ(count->plain, 6);
+  EXPECT_EQ(count->plain(), 6);
   turn(other, -4);  // 10/128 per tick is still less than a whole one
-  EXPECT_EQ(count->plain, 5);
+  EXPECT_EQ(count->plain(), 5);
 }
 
 TEST_F(ParameterControllers, SnapsToTheDefaultWithinHalfASingleTickStep) {
-  FakeValue* pan = parameter(-1, 1, -0.0015);
-  pan->standard = 0;
+  TreeValue* pan = parameter(-1, 1, -0.0015, 0, 0.0);
   bind(other, pan);
   turn(other, 1);  // lands 0.00045 from the default; half a tick is 0.00098
-  EXPECT_EQ(pan->plain, 0);
+  EXPECT_EQ(pan->plain(), 0);
 
-  pan->plain = -0.01;
+  pan->setPlainQuietly(-0.01);
   turn(other, 1);
-  EXPECT_DOUBLE_EQ(pan->plain, -0.01 + 2.0 / 1024);
+  EXPECT_DOUBLE_EQ(pan->plain(), -0.01 + 2.0 / 1024);
   // A burst that lands near the default keeps its place: the margin is a single tick's.
-  pan->plain = -0.0645;
+  pan->setPlainQuietly(-0.0645);
   turn(other, 4);
-  EXPECT_DOUBLE_EQ(pan->plain, -0.0645 + 4 * 2.0 / 128);
+  EXPECT_DOUBLE_EQ(pan->plain(), -0.0645 + 4 * 2.0 / 128);
 }
 
 TEST_F(ParameterControllers, LowEqFrequenciesMoveByATenthByText) {
-  FakeValue* freq = parameter(20, 20000, 100);
-  freq->format = [](double hz) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f Hz", hz);
-    return widen(text);
-  };
+  TreeValue* freq = parameter(20, 20000, 100, 0, {}, "%.1f Hz");
   bind(other, freq);
-  turn(other, 1, 5);
-  ASSERT_EQ(freq->textsSet.size(), 1u);
-  EXPECT_EQ(freq->textsSet[0], u"100.1 Hz");
+  turn(other, 1, 5);  // the ordinary step would be a whole hertz
+  EXPECT_EQ(freq->plain(), 100.1);
+  EXPECT_EQ(writes(freq), 1);
   turn(other, -1, 5);
-  EXPECT_EQ(freq->textsSet.back(), u"100.0 Hz");
+  EXPECT_EQ(freq->text(), "100.0 Hz");
 
   // From 150 Hz on, and for faster turns, the ordinary step.
-  freq->plain = 150;
+  freq->setPlainQuietly(150);
   turn(other, 1, 5);
-  EXPECT_EQ(freq->plain, 151);
-  freq->plain = 100;
+  EXPECT_EQ(freq->plain(), 151);
+  freq->setPlainQuietly(100);
   turn(other, 4, 5);
-  EXPECT_DOUBLE_EQ(freq->plain, 100 + 4 * 19980.0 / 1024);
-  EXPECT_EQ(freq->textsSet.size(), 2u);
+  EXPECT_DOUBLE_EQ(freq->plain(), 100 + 4 * 19980.0 / 1024);
 
   // A host that refuses the text still moves the value.
-  freq->acceptsText = false;
-  freq->plain = 100;
+  freq->setPlainQuietly(100);
+  auto refusing = Brennholt::IPtr<RefusingTexts>::adopt(new RefusingTexts(freq));
+  bind(other, refusing.get());
   turn(other, 1, 5);
-  EXPECT_EQ(freq->plain, 101);
+  EXPECT_EQ(freq->plain(), 101);
 }
 
 TEST_F(ParameterControllers, QueuedTicksSumFromTheLastChangeOfDirection) {
-  FakeValue* v = parameter(0, 100, 50);
+  TreeValue* v = parameter(0, 100, 50);
   bind(other, v);
   EXPECT_EQ(other.sum(), 0);
   for (int32 t : {3, 2, 200, -1, -4}) other.queueMove(t);
   EXPECT_TRUE(other.hasMoves());
   EXPECT_EQ(other.sum(), -5);
-  other.apply(&clock, false, 1);
-  EXPECT_DOUBLE_EQ(v->plain, 50 - 5 * 100.0 / 128);
+  other.apply(host.kernel(), false, 1);
+  EXPECT_DOUBLE_EQ(v->plain(), 50 - 5 * 100.0 / 128);
   EXPECT_FALSE(other.hasMoves());
 
   other.unbind();
@@ -168,62 +205,62 @@ TEST_F(ParameterControllers, QueuedTicksSumFromTheLastChangeOfDirection) {
 }
 
 TEST_F(ParameterControllers, EditsCloseTwoSecondsAfterTheLastMove) {
-  FakeValue* v = parameter(0, 100, 50);
+  TreeValue* v = parameter(0, 100, 50);
   bind(other, v);
   turn(other, 1);
-  clock.advance(1500);
+  host.advance(1500);
   turn(other, 1);
-  EXPECT_EQ(v->editsOpened, 1);
+  EXPECT_TRUE(v->editOpen());
+  EXPECT_EQ(v->completedEdits(), 0);
   EXPECT_TRUE(other.isEditOpen());
 
-  clock.advance(1999);
-  other.checkEditTimeout(&clock, 2000);
+  host.advance(1999);
+  other.checkEditTimeout(host.kernel(), 2000);
   EXPECT_TRUE(other.isEditOpen());
-  const int writes = v->writes;
-  const double where = v->plain;
-  clock.advance(1);
-  other.checkEditTimeout(&clock, 2000);
+  const int before = writes(v);
+  const double where = v->plain();
+  host.advance(1);
+  other.checkEditTimeout(host.kernel(), 2000);
   EXPECT_FALSE(other.isEditOpen());
-  EXPECT_EQ(v->editsClosed, 1);
-  EXPECT_EQ(v->writes, writes + 1);  // the end of the gesture is written once more
-  EXPECT_DOUBLE_EQ(v->plain, where);
+  EXPECT_EQ(v->completedEdits(), 1);
+  EXPECT_EQ(writes(v), before + 1);  // the end of the gesture is written once more
+  EXPECT_DOUBLE_EQ(v->plain(), where);
 
   // An edit left open by an unbind does not carry over to the next value.
   turn(other, 1);
   other.unbind();
-  FakeValue* next = parameter(0, 100, 50);
+  TreeValue* next = parameter(0, 100, 50);
   bind(other, next);
   turn(other, 1);
-  EXPECT_EQ(next->editsOpened, 1);
+  EXPECT_TRUE(next->editOpen());
 }
 
 TEST_F(ParameterControllers, StepSearchDoublesUntilTheDisplayMoves) {
-  // A stepped value shown in whole units of 10: a single tick (1000/1024) does not move it.
-  FakeValue* v = parameter(0, 1000, 0);
-  v->kind = 2;
-  int32 shownUnit = 100;
-  v->format = [&](double x) { return widen(std::to_string(static_cast<int>(x / shownUnit))); };
-  const double tick = 1000.0 / 1024;
+  // A stepped value shown in whole units: 16 single ticks (10/1024 each) do not move it.
+  TreeValue* v = parameter(0, 10, 0, 2, {}, "%.0f");
+  const double tick = 10.0 / 1024;
   bind(controller, v);
 
   turn(controller, 1);
   EXPECT_EQ(controller.searchFactor(), 1);
-  EXPECT_DOUBLE_EQ(v->plain, tick);
+  EXPECT_DOUBLE_EQ(v->plain(), tick);
   for (int factor : {2, 4, 8, 16}) {
     controller.continueStepSearch(1);  // the host reports the change; the display did not move
     EXPECT_EQ(controller.searchFactor(), factor);
-    EXPECT_DOUBLE_EQ(v->plain, factor * tick);
+    EXPECT_DOUBLE_EQ(v->plain(), factor * tick);
     EXPECT_FALSE(controller.hasMoves()) << "the search's tick is not a new move";
   }
   controller.continueStepSearch(1);  // 16 steps did not move it either: done
   EXPECT_EQ(controller.searchFactor(), 0);
-  EXPECT_DOUBLE_EQ(v->plain, 16 * tick);
+  EXPECT_DOUBLE_EQ(v->plain(), 16 * tick);
   controller.continueStepSearch(1);
-  EXPECT_DOUBLE_EQ(v->plain, 16 * tick);
+  EXPECT_DOUBLE_EQ(v->plain(), 16 * tick);
 
-  // Shown in units of 5: the display moves at 8 steps and the search stops there.
-  shownUnit = 5;
-  v->plain = 0;
+  // Ten times the range: the display moves at 8 steps (0.78 shows "1") and the search stops
+  // there.
+  TreeValue* wide = parameter(0, 100, 0, 2, {}, "%.0f");
+  controller.unbind();
+  bind(controller, wide);
   turn(controller, 1);
   controller.continueStepSearch(1);
   controller.continueStepSearch(1);
@@ -231,24 +268,25 @@ TEST_F(ParameterControllers, StepSearchDoublesUntilTheDisplayMoves) {
   EXPECT_EQ(controller.searchFactor(), 8);
   controller.continueStepSearch(1);
   EXPECT_EQ(controller.searchFactor(), 0);
-  EXPECT_DOUBLE_EQ(v->plain, 8 * tick);
+  EXPECT_DOUBLE_EQ(wide->plain(), 8 * 100.0 / 1024);
 
   // A tick turned while a search waits for the host counts as a move of its own.
-  shownUnit = 100;
-  v->plain = 0;
+  controller.unbind();
+  bind(controller, v);
+  v->setPlainQuietly(0);
   turn(controller, 1);
   controller.continueStepSearch(1);
   EXPECT_EQ(controller.searchFactor(), 2);
   turn(controller, -1);
-  EXPECT_DOUBLE_EQ(v->plain, tick);
+  EXPECT_DOUBLE_EQ(v->plain(), tick);
 
   // A tick that lands on the default ends the search at once.
+  const double wideTick = 1000.0 / 1024;
+  TreeValue* withDefault = parameter(0, 1000, 500 - 0.6 * wideTick, 2, 500.0, "%.0f");
   controller.unbind();
-  bind(controller, v);
-  v->standard = 500;
-  v->plain = 500 - 0.6 * tick;
+  bind(controller, withDefault);
   turn(controller, 1);
-  EXPECT_EQ(v->plain, 500);
+  EXPECT_EQ(withDefault->plain(), 500);
   EXPECT_EQ(controller.searchFactor(), 0);
   EXPECT_FALSE(controller.hasMoves());
 }

@@ -68,6 +68,10 @@ class HostWindow final : public HostObject<Brennholt::Hox::IHostWindow> {
   const std::string& title() const { return title_; }
   bool isOpen() const { return open_; }
   bool isShown() const { return shown_; }
+  int timesRaised() const { return raised_; }
+  // The controller until the window closes; null after.
+  Brennholt::Hox::IPlugController* controller() const { return controller_.get(); }
+  std::size_t closeListeners() const { return listeners_.size(); }
   // Closes the window as the user does: every close listener is told, then the window lets go
   // of its values and its controller. Nothing when it is closed already.
   void close();

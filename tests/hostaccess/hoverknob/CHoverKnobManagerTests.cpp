@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "sdk/host/RemoteDevice.h"
-#include "tests/hostaccess/hoverknob/FakeHostKernel.h"
+#include "sim/host/BareHost.h"
 
 namespace {
 
@@ -19,7 +19,8 @@ using Brennholt::TUID;
 using Brennholt::uint32;
 using Brennholt::Hox::IBindingTarget;
 using Brennholt::Hox::IHostFunction;
-using Brennholt::Test::FakeHostKernel;
+using QentSim::BareHost;
+using QentSim::HostService;
 
 constexpr int32 kDial = 24, kJog = 47, kLock = 48, kPlay = 29, kRecord = 30, kStop = 28;
 const CHoverKnobManager::Descriptor kDescriptor{.dialName = "DataDial",
@@ -109,8 +110,8 @@ struct Out {
 
 class HoverKnob : public ::testing::Test {
  protected:
-  FakeHostKernel kernel;
-  Brennholt::Hox::IHostKernel* current = &kernel;
+  BareHost host;
+  Brennholt::Hox::IHostKernel* current = host.kernel();
   RecordingTarget target;
   CHoverKnobManager manager{false};
 
@@ -123,7 +124,7 @@ class HoverKnob : public ::testing::Test {
     std::vector<Out> result;
     while (manager.hasOutputs()) {
       auto o = manager.takeOutput();
-      result.push_back({kernel.now, o.element, o.value});
+      result.push_back({host.clock(), o.element, o.value});
     }
     return result;
   }
@@ -132,7 +133,7 @@ class HoverKnob : public ::testing::Test {
   std::vector<Out> run(uint32 ms) {
     std::vector<Out> result;
     for (uint32 t = 0; t < ms; t += 10) {
-      kernel.advance(10);
+      host.advance(10);
       manager.idleStep(current);
       for (const Out& o : drain()) result.push_back(o);
     }
@@ -270,16 +271,16 @@ TEST_F(HoverKnob, SlowTickPassesWithoutRepeat) {
   EXPECT_TRUE(turn(1));
   EXPECT_TRUE(run(1000).empty());
   EXPECT_TRUE(turn(65));
-  kernel.advance(100);
+  host.advance(100);
   EXPECT_TRUE(turn(65));
   EXPECT_TRUE(run(1000).empty());
-  kernel.advance(100);
+  host.advance(100);
   EXPECT_TRUE(turn(1));
   EXPECT_TRUE(run(1000).empty());
 }
 
 TEST_F(HoverKnob, FastTickRepeatsOnceWithNoInertiaAndDecaysWithout) {
-  const uint32 t0 = kernel.now;
+  const uint32 t0 = host.clock();
   EXPECT_TRUE(turn(5));
   auto outs = run(500);
   ASSERT_EQ(outs.size(), 1u);
@@ -287,15 +288,15 @@ TEST_F(HoverKnob, FastTickRepeatsOnceWithNoInertiaAndDecaysWithout) {
   EXPECT_EQ(outs[0].at - t0, 50u);
 
   manager.setNoInertia(false);
-  kernel.advance(1000);
-  const uint32 t1 = kernel.now;
+  host.advance(1000);
+  const uint32 t1 = host.clock();
   EXPECT_TRUE(turn(69));  // -5
   outs = run(1000);
   EXPECT_EQ(dialValues(outs), (std::vector<int32>{123, 124, 125, 126, 127}));
   for (size_t i = 0; i < outs.size(); ++i) EXPECT_EQ(outs[i].at - t1, 50u * (i + 1));
 
   // Larger speeds slow down in larger steps.
-  kernel.advance(1000);
+  host.advance(1000);
   EXPECT_TRUE(turn(35));
   auto v = dialValues(run(300));
   ASSERT_GE(v.size(), 4u);
@@ -311,7 +312,7 @@ TEST_F(HoverKnob, RecentFastTicksKeepASlowTickFastUntilTheGapClearsThem) {
   EXPECT_TRUE(turn(1));  // 100 ms later: the 5 is still in the history
   EXPECT_EQ(dialValues(run(100)), std::vector<int32>{5});
 
-  kernel.advance(600);
+  host.advance(600);
   EXPECT_TRUE(turn(1));
   EXPECT_TRUE(run(500).empty());
 }
@@ -319,36 +320,36 @@ TEST_F(HoverKnob, RecentFastTicksKeepASlowTickFastUntilTheGapClearsThem) {
 TEST_F(HoverKnob, ReversedSingleTickIsSwallowedAndHoldsOffSingleTicks) {
   manager.setNoInertia(false);
   EXPECT_TRUE(turn(3));
-  kernel.advance(10);
+  host.advance(10);
   EXPECT_FALSE(turn(65));  // one tick back: swallowed, and the repeats stop
-  kernel.advance(100);
+  host.advance(100);
   EXPECT_FALSE(turn(65));  // held
   EXPECT_FALSE(turn(1));
   EXPECT_TRUE(run(90).empty());
-  kernel.advance(20);  // 210 ms after the reversal
+  host.advance(20);  // 210 ms after the reversal
   EXPECT_TRUE(turn(65));
 
   // A larger tick during the hold goes through and ends it.
-  kernel.advance(1000);
+  host.advance(1000);
   EXPECT_TRUE(turn(3));
-  kernel.advance(10);
+  host.advance(10);
   EXPECT_FALSE(turn(65));
-  kernel.advance(10);
+  host.advance(10);
   int32 passed = 0;
   EXPECT_TRUE(turn(67, &passed));
   EXPECT_EQ(passed, 125);
-  kernel.advance(10);
+  host.advance(10);
   EXPECT_TRUE(turn(65));  // the hold is over
 }
 
 TEST_F(HoverKnob, RestlessRepeatsUntilStopPlayOrRecord) {
   ASSERT_TRUE(manager.setModeByName("Restless Mode"));
   for (int32 stopper : {kStop, kPlay, kRecord}) {
-    kernel.advance(1000);
+    host.advance(1000);
     EXPECT_TRUE(turn(3));
     std::vector<int32> repeats;
     for (int i = 0; i < 30; ++i) {
-      kernel.position += 1;  // the host keeps moving
+      host.setPosition(host.position() + 1);  // the host keeps moving
       for (const Out& o : run(50)) repeats.push_back(o.value);
     }
     EXPECT_EQ(repeats, std::vector<int32>(30, 3));
@@ -361,38 +362,38 @@ TEST_F(HoverKnob, RestlessRepeatsUntilStopPlayOrRecord) {
   }
 
   // A single slow tick also keeps going in this mode.
-  kernel.advance(1000);
+  host.advance(1000);
   EXPECT_TRUE(turn(65));
-  kernel.position += 1;
+  host.setPosition(host.position() + 1);
   EXPECT_EQ(dialValues(run(50)), std::vector<int32>{127});
 }
 
 TEST_F(HoverKnob, RestlessStopsAfterTenRepeatsWithoutMovement) {
   ASSERT_TRUE(manager.setModeByName("Restless Mode"));
-  kernel.position = 7;
+  host.setPosition(7);
   EXPECT_TRUE(turn(3));
   // The first repeat sees the new position; the next ten see it unchanged.
   EXPECT_EQ(dialValues(run(2000)).size(), 11u);
 
   // Without a position service the stall check cannot run, and stop still ends it.
-  kernel.offerPosition = false;
-  kernel.advance(1000);
+  host.setServiceEnabled(HostService::kTransportPosition, false);
+  host.advance(1000);
   EXPECT_TRUE(turn(3));
   EXPECT_EQ(dialValues(run(2000)).size(), 40u);
   int32 v = 127;
   EXPECT_FALSE(manager.handleInput(current, kStop, v, true));
   EXPECT_TRUE(run(200).empty());
-  EXPECT_EQ(kernel.references, 0);
+  EXPECT_EQ(host.kernelReferences(), 0);
 }
 
 TEST_F(HoverKnob, PlayWhileJoggingStopsAndArrivesLaterAsPressAndRelease) {
   manager.setNoInertia(false);
   EXPECT_TRUE(turn(20));
-  kernel.advance(60);
-  const uint32 pressedAt = kernel.now;
+  host.advance(60);
+  const uint32 pressedAt = host.clock();
   int32 v = 127;
   EXPECT_TRUE(manager.handleInput(current, kPlay, v, true));
-  kernel.advance(30);
+  host.advance(30);
   v = 0;
   EXPECT_TRUE(manager.handleInput(current, kPlay, v, true));  // its release waits with it
   v = 127;
@@ -420,7 +421,7 @@ TEST_F(HoverKnob, PlayWhileJoggingStopsAndArrivesLaterAsPressAndRelease) {
 
 TEST_F(HoverKnob, RepeatsKeepTheirPaceAcrossTheClockWrap) {
   manager.setNoInertia(false);
-  kernel.now = 0xFFFFFFFFu - 75;
+  host.setClock(0xFFFFFFFFu - 75);
   EXPECT_TRUE(turn(5));
   auto outs = run(300);
   EXPECT_EQ(dialValues(outs), (std::vector<int32>{5, 4, 3, 2, 1}));
@@ -429,9 +430,9 @@ TEST_F(HoverKnob, RepeatsKeepTheirPaceAcrossTheClockWrap) {
 
 TEST(HoverKnobWithoutClock, PassesTheDialAndNeverRepeats) {
   for (bool nullKernel : {true, false}) {
-    FakeHostKernel kernel;
-    kernel.offerClock = false;
-    Brennholt::Hox::IHostKernel* current = nullKernel ? nullptr : &kernel;
+    BareHost host;
+    host.setServiceEnabled(HostService::kIdle, false);
+    Brennholt::Hox::IHostKernel* current = nullKernel ? nullptr : host.kernel();
     CHoverKnobManager m(false);
     m.declareBindings(nullptr, kDescriptor);
     m.takeOutput();
@@ -448,15 +449,15 @@ TEST(HoverKnobWithoutClock, PassesTheDialAndNeverRepeats) {
 // The kernel is the one each call is given: a manager built before the service bound one gets
 // the clock once it is there, follows a kernel bound later, and uses none after terminate.
 TEST(HoverKnobKernel, UsesTheKernelEachCallIsGiven) {
-  FakeHostKernel first;
-  FakeHostKernel second;
-  second.now = 50000;
+  BareHost first;
+  BareHost second;
+  second.setClock(50000);
   Brennholt::Hox::IHostKernel* current = nullptr;
   CHoverKnobManager m(false);
   m.declareBindings(nullptr, kDescriptor);
   m.takeOutput();
   // A fast turn, then 200 ms of idle calls on `clock`; answers the repeat ticks queued.
-  auto repeatsAfterTurn = [&m, &current](FakeHostKernel& clock) {
+  auto repeatsAfterTurn = [&m, &current](BareHost& clock) {
     int32 value = 5;
     m.handleInput(current, kDial, value, true);
     int repeats = 0;
@@ -470,15 +471,15 @@ TEST(HoverKnobKernel, UsesTheKernelEachCallIsGiven) {
     return repeats;
   };
   EXPECT_EQ(repeatsAfterTurn(first), 0);
-  current = &first;
+  current = first.kernel();
   EXPECT_GT(repeatsAfterTurn(first), 0);
-  current = &second;
-  first.offerClock = false;
+  current = second.kernel();
+  first.setServiceEnabled(HostService::kIdle, false);
   EXPECT_GT(repeatsAfterTurn(second), 0);
   current = nullptr;
   EXPECT_EQ(repeatsAfterTurn(second), 0);
-  EXPECT_EQ(first.references, 0);
-  EXPECT_EQ(second.references, 0);
+  EXPECT_EQ(first.kernelReferences(), 0);
+  EXPECT_EQ(second.kernelReferences(), 0);
 }
 
 }  // namespace

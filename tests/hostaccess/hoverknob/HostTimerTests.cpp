@@ -2,27 +2,28 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/hostaccess/hoverknob/FakeHostKernel.h"
+#include "sim/host/BareHost.h"
 
 using Brennholt::HostTimer;
 using Brennholt::uint32;
-using Brennholt::Test::FakeHostKernel;
+using QentSim::BareHost;
+using QentSim::HostService;
 
 TEST(HostTimer, ExpiresAfterThePeriodAndRestartsAtTheCurrentTime) {
-  FakeHostKernel kernel;
+  BareHost host;
   HostTimer t;
-  ASSERT_TRUE(t.start(&kernel));
+  ASSERT_TRUE(t.start(host.kernel()));
   EXPECT_TRUE(t.running());
-  kernel.advance(49);
-  EXPECT_FALSE(t.expired(&kernel, 50, true));
-  kernel.advance(1);
-  EXPECT_TRUE(t.expired(&kernel, 50, true));
+  host.advance(49);
+  EXPECT_FALSE(t.expired(host.kernel(), 50, true));
+  host.advance(1);
+  EXPECT_TRUE(t.expired(host.kernel(), 50, true));
   // Restarted at 50 ms, so the next period is counted from there.
-  kernel.advance(30);
-  EXPECT_FALSE(t.expired(&kernel, 50));
-  kernel.advance(20);
-  EXPECT_TRUE(t.expired(&kernel, 50));
-  EXPECT_TRUE(t.expired(&kernel, 50));  // without restart it stays expired
+  host.advance(30);
+  EXPECT_FALSE(t.expired(host.kernel(), 50));
+  host.advance(20);
+  EXPECT_TRUE(t.expired(host.kernel(), 50));
+  EXPECT_TRUE(t.expired(host.kernel(), 50));  // without restart it stays expired
   t.stop();
   EXPECT_FALSE(t.running());
 }
@@ -38,16 +39,16 @@ TEST(HostTimer, CountsAcrossTheClockWrapAndExpiresWhenTheClockGoesBack) {
 }
 
 TEST(HostTimer, HostTimeZeroIsAValidStart) {
-  FakeHostKernel kernel;
-  kernel.now = 0;
+  BareHost host;
+  host.setClock(0);
   HostTimer t;
-  ASSERT_TRUE(t.start(&kernel));
+  ASSERT_TRUE(t.start(host.kernel()));
   EXPECT_TRUE(t.running());
-  EXPECT_FALSE(t.expired(&kernel, 200));
-  kernel.now = 199;
-  EXPECT_FALSE(t.expired(&kernel, 200));
-  kernel.now = 200;
-  EXPECT_TRUE(t.expired(&kernel, 200));
+  EXPECT_FALSE(t.expired(host.kernel(), 200));
+  host.setClock(199);
+  EXPECT_FALSE(t.expired(host.kernel(), 200));
+  host.setClock(200);
+  EXPECT_TRUE(t.expired(host.kernel(), 200));
 }
 
 TEST(HostTimer, StoppedTimerReadsExpiredAndRestartStartsIt) {
@@ -60,20 +61,20 @@ TEST(HostTimer, StoppedTimerReadsExpiredAndRestartStartsIt) {
 }
 
 TEST(HostTimer, WithoutAClockNothingStartsOrExpires) {
-  FakeHostKernel kernel;
-  kernel.offerClock = false;
+  BareHost host;
+  host.setServiceEnabled(HostService::kIdle, false);
   HostTimer t;
-  EXPECT_FALSE(t.start(&kernel));
+  EXPECT_FALSE(t.start(host.kernel()));
   EXPECT_FALSE(t.running());
-  EXPECT_FALSE(t.expired(&kernel, 0, true));
+  EXPECT_FALSE(t.expired(host.kernel(), 0, true));
   EXPECT_FALSE(t.running());
   EXPECT_FALSE(t.start(nullptr));
   EXPECT_FALSE(t.expired(nullptr, 0));
 
   // A running timer is left as it was.
   t.start(100);
-  EXPECT_FALSE(t.expired(&kernel, 0, true));
+  EXPECT_FALSE(t.expired(host.kernel(), 0, true));
   EXPECT_TRUE(t.running());
   EXPECT_EQ(t.startTime(), 100u);
-  EXPECT_EQ(kernel.references, 0);
+  EXPECT_EQ(host.kernelReferences(), 0);
 }
