@@ -102,10 +102,14 @@ def main():
       "the medians over the repetitions (`bench/report.py`). The raw results stay in "
       "`build/release/bench-results/`.")
     w("")
+    # The one-minute load averages, before and after.
+    busiest = max(float((load or "0").split()[0]) for load in (load_before, load_after))
+    shared = (f"the cores were shared with other work, so wall times carry that load; CPU times "
+              f"and counts do not." if busiest >= 1.0 else
+              "a machine otherwise at rest.")
     w(f"Last run: {now}, commit {commit}, {repetitions} repetitions; {cpu}, {cores} cores, "
       f"Linux {kernel}. Load average (1, 5, 15 min) before the run {load_before}, after it "
-      f"{load_after}: the cores were shared with other work, so wall times carry that load; "
-      "CPU times and counts do not.")
+      f"{load_after}: {shared}")
     w("")
 
     # ---- channels

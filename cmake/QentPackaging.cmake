@@ -56,9 +56,9 @@ else()
     install(FILES ${_links}/${_program} DESTINATION bin)
   endforeach()
   install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION share/doc/qentlink)
-  # qentsim's scenario language.
+  # qentsim's manual.
   install(FILES ${PROJECT_SOURCE_DIR}/sim/README.md DESTINATION share/doc/qentlink
-          RENAME scenario-language.md)
+          RENAME qentsim.md)
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_STRIP_FILES ON)

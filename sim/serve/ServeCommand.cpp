@@ -81,7 +81,7 @@ std::string serveHelp() {
          "usable. Open the address it prints; Ctrl-C stops it and shuts the module down.\n\n"
          "  --port N         the port on 127.0.0.1 (default 8765; 0: any free port)\n"
          "  --module PATH    the module (default: qentlink.hox3 beside qentsim)\n"
-         "  --project FILE   a project description (JSON, see README.md); default: demo, the\n"
+         "  --project FILE   a project description (JSON, see sim/README.md); default: demo, the\n"
          "                   built-in demo project with the demo's knob assignments\n"
          "  --keyboards N    keyboards plugged in, 1..9 (default 1); the page selects one\n"
          "  --settings FILE  keep the host's settings in FILE across runs (default: in memory)\n";

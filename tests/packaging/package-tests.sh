@@ -255,7 +255,7 @@ out=$("${dpkg_root[@]}" -i "$deb" 2>&1)
 rc=$?
 if [ "$rc" -eq 0 ] && [ -x "$root/usr/bin/qentsim" ] && [ -x "$root/usr/bin/plugscan" ] &&
   [ -x "$root/usr/bin/plugprobe" ] && [ -f "$root/usr/lib/qentlink/qentlink.hox3" ] &&
-  cmp -s "$root/usr/share/doc/qentlink/scenario-language.md" sim/README.md; then
+  cmp -s "$root/usr/share/doc/qentlink/qentsim.md" sim/README.md; then
   pass "the .deb installs plugprobe, plugscan and qentsim with the module and the manuals"
 else
   fail "the .deb installs plugprobe, plugscan and qentsim with the module and the manuals" \
