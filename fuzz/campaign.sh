@@ -36,9 +36,14 @@ run() {
                  -artifact_prefix=build/fuzz/findings/"$name"-)
   [ -f "fuzz/dict/$name.dict" ] && options+=(-dict="fuzz/dict/$name.dict")
   # The keyboard and page targets keep their host and the module's workers across inputs by
-  # design.
-  case "$name" in keyboard_sysex | page_request) options+=(-detect_leaks=0) ;; esac
-  "build/fuzz/fuzz_$name" "${options[@]}" "$out/$name" > "$out/$name.log" 2>&1 &
+  # design; the sanitizer's own check at exit is off for them too.
+  local asan=${ASAN_OPTIONS:-}
+  case "$name" in
+    keyboard_sysex | page_request)
+      options+=(-detect_leaks=0)
+      asan="${asan:+$asan:}detect_leaks=0" ;;
+  esac
+  ASAN_OPTIONS=$asan "build/fuzz/fuzz_$name" "${options[@]}" "$out/$name" > "$out/$name.log" 2>&1 &
   local pid=$! used=0
   while kill -0 "$pid" 2>/dev/null; do
     used=$(cpuSeconds "$pid")
