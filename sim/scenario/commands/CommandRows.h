@@ -53,6 +53,18 @@ struct SettingValue {
   std::string describe() const;
 };
 
+// Where a setting lives: "SECTION" "KEY".
+struct SettingKey {
+  std::string section;
+  std::string key;
+  // Reads "SECTION" "KEY"; false (reason in `args`) when either is missing.
+  bool read(ArgumentReader& args);
+  // As a failure shows it: both quoted.
+  std::string describe() const;
+  // What the host's settings hold there; false when nothing.
+  bool find(Simulation& simulation, SettingValue* stored) const;
+};
+
 // False with the reason when the skin engine found faults (the module's, and usually why a
 // window or its control is missing).
 bool windowsWork(Simulation& simulation, std::string* why);

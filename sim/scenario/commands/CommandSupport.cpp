@@ -54,6 +54,17 @@ std::string SettingValue::describe() const {
   return isNumber ? std::to_string(number) : quoted(text);
 }
 
+bool SettingKey::read(ArgumentReader& args) {
+  return args.text(section, "SECTION") && args.text(key, "KEY");
+}
+
+std::string SettingKey::describe() const { return quoted(section) + " " + quoted(key); }
+
+bool SettingKey::find(Simulation& simulation, SettingValue* stored) const {
+  return simulation.host().findSetting(section, key, &stored->isNumber, &stored->number,
+                                       &stored->text);
+}
+
 bool windowsWork(Simulation& simulation, std::string* why) {
   const std::vector<std::string>& problems = simulation.host().panelProblems();
   if (problems.empty()) return true;

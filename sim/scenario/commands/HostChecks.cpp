@@ -410,18 +410,13 @@ constexpr CommandRow kRows[] = {
      "the host's settings hold this value under the key", Section::kCheck, Addressing::kHost,
      Effect::kLooks,
      [](ArgumentReader& args) -> CommandAction {
-       std::string section;
-       std::string key;
+       SettingKey at;
        SettingValue value;
-       if (!args.text(section, "SECTION") || !args.text(key, "KEY") || !value.read(args))
-         return nullptr;
-       return [section, key, value](Simulation& simulation, std::string* why) {
+       if (!at.read(args) || !value.read(args)) return nullptr;
+       return [at, value](Simulation& simulation, std::string* why) {
          SettingValue stored;
-         const std::string wanted = "the setting " + QentSim::quoted(section) + " " +
-                                    QentSim::quoted(key) + " " + value.describe();
-         if (!simulation.host().findSetting(section, key, &stored.isNumber, &stored.number,
-                                            &stored.text))
-           return expected(why, wanted, "none");
+         const std::string wanted = "the setting " + at.describe() + " " + value.describe();
+         if (!at.find(simulation, &stored)) return expected(why, wanted, "none");
          return (stored.isNumber == value.isNumber &&
                  (value.isNumber ? stored.number == value.number : stored.text == value.text)) ||
                 expected(why, wanted, stored.describe());
@@ -430,15 +425,12 @@ constexpr CommandRow kRows[] = {
     {"expect no-setting", "\"SECTION\" \"KEY\"", "the host's settings hold no such key",
      Section::kCheck, Addressing::kHost, Effect::kLooks,
      [](ArgumentReader& args) -> CommandAction {
-       std::string section;
-       std::string key;
-       if (!args.text(section, "SECTION") || !args.text(key, "KEY")) return nullptr;
-       return [section, key](Simulation& simulation, std::string* why) {
+       SettingKey at;
+       if (!at.read(args)) return nullptr;
+       return [at](Simulation& simulation, std::string* why) {
          SettingValue stored;
-         return !simulation.host().findSetting(section, key, &stored.isNumber, &stored.number,
-                                               &stored.text) ||
-                expected(why, "no setting " + QentSim::quoted(section) + " " + QentSim::quoted(key),
-                         stored.describe());
+         return !at.find(simulation, &stored) ||
+                expected(why, "no setting " + at.describe(), stored.describe());
        };
      }},
     {"expect alert", "\"TEXT\"",

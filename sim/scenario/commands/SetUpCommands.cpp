@@ -176,15 +176,13 @@ constexpr CommandRow kRows[] = {
      "store a value in the host's settings, as an earlier run would have", Section::kSetUp,
      Addressing::kHost, Effect::kChanges,
      [](ArgumentReader& args) -> CommandAction {
-       std::string section;
-       std::string key;
+       SettingKey at;
        SettingValue value;
-       if (!args.text(section, "SECTION") || !args.text(key, "KEY") || !value.read(args))
-         return nullptr;
-       return [section, key, value](Simulation& simulation, std::string* why) {
+       if (!at.read(args) || !value.read(args)) return nullptr;
+       return [at, value](Simulation& simulation, std::string* why) {
          SimHost& host = simulation.host();
-         const bool stored = value.isNumber ? host.storeSetting(section, key, value.number)
-                                            : host.storeSetting(section, key, value.text);
+         const bool stored = value.isNumber ? host.storeSetting(at.section, at.key, value.number)
+                                            : host.storeSetting(at.section, at.key, value.text);
          if (stored) return true;
          *why = "the settings file could not be written";
          return false;
